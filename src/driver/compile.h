@@ -1,0 +1,16 @@
+// The one entry point of the compiler.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "driver/platform.h"
+
+namespace zel {
+
+// Compiles the adventure named by arguments[0] with the switches that follow.
+// Returns the exit status: 0 after every ordinary or fatal end, the error
+// number after an internal error.
+int compile(const std::vector<std::string>& arguments, Console& console, FileSystem& files);
+
+}  // namespace zel

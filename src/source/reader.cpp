@@ -1,0 +1,196 @@
+#include "source/reader.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "driver/compilation.h"
+
+namespace zel {
+
+namespace {
+
+constexpr char end_of_file_byte = 26;
+
+bool ascii_letter(unsigned char ch) { return (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z'); }
+
+unsigned char upper(unsigned char ch) {
+    return (ch >= 'a' && ch <= 'z') ? static_cast<unsigned char>(ch - 'a' + 'A') : ch;
+}
+
+// Reads the next block of the open file; false at its end. A failing read
+// would otherwise look like the end of the source, so it is fatal.
+bool refill(Compilation& c) {
+    Reader& r = c.reader;
+    if (r.fileend || !r.stream)
+        return false;
+    const long n = r.stream->read(r.block.get(), Reader::block_size);
+    if (n < 0)
+        perr2(c, 55, r.srcname);
+    r.blkpos = 0;
+    r.blklen = n > 0 ? static_cast<std::size_t>(n) : 0;
+    if (r.blklen == 0)
+        r.fileend = true;
+    return r.blklen != 0;
+}
+
+// Position of the first line feed, carriage return or end-of-file byte in
+// the run, or the run's length when it holds none.
+std::size_t plain_run(const char* p, std::size_t n) {
+    if (const void* lf = std::memchr(p, '\n', n))
+        n = static_cast<std::size_t>(static_cast<const char*>(lf) - p);
+    if (const void* sub = std::memchr(p, end_of_file_byte, n))
+        n = static_cast<std::size_t>(static_cast<const char*>(sub) - p);
+    if (const void* cr = std::memchr(p, '\r', n))
+        n = static_cast<std::size_t>(static_cast<const char*>(cr) - p);
+    return n;
+}
+
+// Reads one line piece into linebuf, as a text-mode stream delivers it: a
+// carriage return directly before a line feed is dropped and the byte 26
+// ends the file. Returns false when the file ended before any character.
+bool read_piece(Compilation& c) {
+    Reader& r = c.reader;
+    std::size_t len = 0;
+    bool ended = false;  // met the end of the file
+    bool newline = false;
+    while (len < Reader::line_room && !newline) {
+        if (r.blkpos == r.blklen && !refill(c)) {
+            ended = true;
+            break;
+        }
+        const char* p = r.block.get() + r.blkpos;
+        const std::size_t avail = std::min(r.blklen - r.blkpos, Reader::line_room - len);
+        const std::size_t n = plain_run(p, avail);
+        std::memcpy(r.linebuf + len, p, n);
+        len += n;
+        r.blkpos += n;
+        if (n == avail)
+            continue;
+        const char stopper = p[n];
+        ++r.blkpos;
+        if (stopper == '\n') {
+            newline = true;
+        } else if (stopper == end_of_file_byte) {
+            r.fileend = true;
+            ended = true;
+            break;
+        } else {  // carriage return: dropped only before a line feed
+            if (r.blkpos == r.blklen)
+                refill(c);
+            if (r.blkpos < r.blklen && r.block[r.blkpos] == '\n') {
+                ++r.blkpos;
+                newline = true;
+            } else {
+                r.linebuf[len++] = '\r';
+            }
+        }
+    }
+    r.linebuf[len] = '\0';
+    r.linelen = len;
+    return !(ended && len == 0);
+}
+
+bool is_header_line(const Reader& r) {
+    return r.linelen >= 2 && r.linebuf[0] == '/' && ascii_letter(static_cast<unsigned char>(r.linebuf[1]));
+}
+
+void follow_link(Compilation& c) {
+    Reader& r = c.reader;
+    r.stream.reset();
+    sayraw(c, std::string_view(r.linebuf, r.linelen));
+    sayraw(c, "\n");
+    scanline(c, 4);
+    if (readword(c, 8) != 0)
+        pline1(c, 24);
+    std::string name(c.scanner.wordbuf, 8);
+    name.erase(name.find_last_not_of(' ') + 1);
+    srcopen(c, name);
+    r.linebuf[0] = ';';
+}
+
+}  // namespace
+
+void srcopen(Compilation& c, const std::string& name) {
+    Reader& r = c.reader;
+    r.srcname = name + ".SCE";
+    FileId id;
+    r.stream = c.files.open_source(r.srcname, id);
+    if (!r.stream)
+        perr2(c, 37, r.srcname);
+    // A link back to a file already read would deliver its sections again,
+    // or read on forever.
+    if (std::find(r.opened.begin(), r.opened.end(), id) != r.opened.end())
+        pline2(c, 28, r.srcname.c_str());
+    r.opened.push_back(id);
+    r.blkpos = r.blklen = 0;
+    r.fileend = false;
+    r.lineno = 0;
+    say(c, "Processing %s\n", r.srcname.c_str());
+}
+
+void srcclose(Compilation& c) { c.reader.stream.reset(); }
+
+void rdline(Compilation& c) {
+    Reader& r = c.reader;
+    for (;;) {
+        if (r.srceof) {
+            r.hdrflag = 1;
+            return;
+        }
+        if (r.hdrflag)
+            return;
+        ++r.lineno;
+        if (!read_piece(c)) {
+            r.srceof = 1;
+            r.hdrflag = 1;
+        }
+        if (is_header_line(r)) {
+            for (std::size_t i = 1; i < 4 && i < r.linelen; ++i)
+                r.linebuf[i] = static_cast<char>(upper(static_cast<unsigned char>(r.linebuf[i])));
+            if (r.linelen >= 4 && std::memcmp(r.linebuf, "/LNK", 4) == 0)
+                follow_link(c);
+            else
+                r.hdrflag = 1;
+        }
+        if (r.linelen == 0 || r.linebuf[0] != ';')
+            return;
+    }
+}
+
+void findsec(Compilation& c, const char* name, int number) {
+    Reader& r = c.reader;
+    r.nitems = 0;
+    if (std::strcmp(name, "/PRO") != 0) {
+        if (!r.hdrflag) {
+            pline2(c, 41, name);
+            say(c, "Trying to find %s\n", name);
+            while (!r.hdrflag)
+                rdline(c);
+        }
+        r.hdrflag = 0;
+        if (r.linelen >= 4 && std::memcmp(r.linebuf, name, 4) == 0) {
+            say(c, "Processing %s\n", name);
+            return;
+        }
+        pline2(c, 41, name);
+        stop(c);
+    }
+    if (!r.hdrflag) {
+        pline3(c, 46, number);
+        say(c, "Trying to find %s%4d\n", name, number);
+        while (!r.hdrflag)
+            rdline(c);
+    }
+    r.hdrflag = 0;
+    if (r.linelen > 4) {
+        scanline(c, 4);
+        if (readnum(c) == 0 && std::memcmp(r.linebuf, "/PRO", 4) == 0 && c.scanner.numval == number) {
+            say(c, "Processing %s%4d\n", name, number);
+            return;
+        }
+    }
+    pline3(c, 46, number);
+    stop(c);
+}
+
+}  // namespace zel

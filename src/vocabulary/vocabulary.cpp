@@ -1,0 +1,127 @@
+#include "vocabulary/vocabulary.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "driver/compilation.h"
+
+namespace zel {
+
+const char* const word_type_keywords[7] = {"VERB ", "ADVER", "NOUN ", "ADJEC", "PREPO", "CONJU", "PRONO"};
+const char* const word_type_names[7] = {"VERB", "ADVERB", "NOUN", "ADJECTIVE", "PREPOSITION", "CONJUNCTION", "PRONOUN"};
+
+namespace {
+
+bool letter_or_digit(unsigned char ch) {
+    return (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z') || (ch >= '0' && ch <= '9');
+}
+
+int word_type_of(const char* word) {
+    for (int t = 0; t < 7; ++t)
+        if (std::memcmp(word, word_type_keywords[t], 5) == 0)
+            return t;
+    return -1;
+}
+
+// One vocabulary line: word, number, type. Returns without storing anything
+// after the first fault, which it reports.
+void vocab_line(Compilation& c) {
+    Vocabulary& v = c.vocab;
+    Scanner& s = c.scanner;
+    if (v.nwords == v.capacity) {
+        pline1(c, 4);
+        v.nwords = 0;
+    }
+    unsigned char* entry = c.work() + v.nwords * entry_size;
+    scanline(c, 0);
+    if (readword(c, 5) != 0 || wordnull(c)) {
+        pline1(c, 1);
+        return;
+    }
+    std::memcpy(entry, s.wordbuf, 5);
+    if (readnum(c) != 0 || s.numval < 1 || s.numval > 254) {
+        pline1(c, 2);
+        return;
+    }
+    if (readword(c, 5) != 0) {
+        pline1(c, 42);
+        return;
+    }
+    if (lineend(c) == 0) {
+        pline1(c, 3);
+        return;
+    }
+    entry[5] = static_cast<unsigned char>(s.numval);
+    const int type = word_type_of(s.wordbuf);
+    if (type < 0) {
+        pline1(c, 42);
+        return;
+    }
+    entry[6] = static_cast<unsigned char>(type);
+    ++v.nwords;
+}
+
+}  // namespace
+
+void control_line(Compilation& c) {
+    Reader& r = c.reader;
+    if (r.hdrflag) {
+        pline1(c, 30);
+        return;
+    }
+    const unsigned char first = static_cast<unsigned char>(r.linebuf[0]);
+    if (r.linelen == 0 || letter_or_digit(first) || blank(first)) {
+        pline1(c, 27);
+    } else {
+        c.driver.nullchr = first;
+        say(c, "Null word character is %c\n", first);
+    }
+    rdline(c);
+}
+
+int compare_vocab_entries(const void* a, const void* b) {
+    return std::memcmp(a, b, entry_size);
+}
+
+void write_vocab_entry(Compilation& c, std::uint32_t index) {
+    const unsigned char* e = c.work() + index * entry_size;
+    unsigned char record[entry_size];
+    for (int i = 0; i < 5; ++i)
+        record[i] = static_cast<unsigned char>(255 - e[i]);
+    record[5] = e[5];
+    record[6] = e[6];
+    put_stream(c, record, entry_size);
+    c.writer.dbpos += entry_size;
+}
+
+std::uint32_t compile_vocab(Compilation& c) {
+    const std::uint32_t position = c.writer.dbpos;
+    findsec(c, "/VOC", 0);
+    rdline(c);
+    while (!c.reader.hdrflag) {
+        vocab_line(c);
+        rdline(c);
+    }
+    Vocabulary& v = c.vocab;
+    unsigned char* table = c.work();
+    say(c, "%u words processed\n", v.nwords);
+    if (v.nwords >= 2) {
+        sayraw(c, "VOCAB sort starts\n");
+        std::qsort(table, v.nwords, entry_size, compare_vocab_entries);
+        write_vocab_entry(c, 0);
+        for (std::uint32_t i = 1; i < v.nwords; ++i) {
+            const unsigned char* e = table + i * entry_size;
+            if (std::memcmp(e - entry_size, e, 5) == 0)
+                perr2(c, 36, std::string(reinterpret_cast<const char*>(e), 5));
+            write_vocab_entry(c, i);
+        }
+        sayraw(c, "VOCAB sort ends\n");
+    } else if (v.nwords == 1) {
+        write_vocab_entry(c, 0);
+    }
+    wrb(c, 0);
+    return position;
+}
+
+}  // namespace zel

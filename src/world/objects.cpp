@@ -1,0 +1,139 @@
+#include "driver/compilation.h"
+#include "world/world.h"
+
+namespace zel {
+
+namespace {
+
+// Reads a one-letter indicator two wide: "Y" (true) or the null word
+// character (false). Returns -1 when it is neither.
+int indicator(Compilation& c) {
+    const Scanner& s = c.scanner;
+    if (readword(c, 2) != 0 || s.wordbuf[1] != ' ')
+        return -1;
+    if (s.wordbuf[0] == 'Y')
+        return 1;
+    if (static_cast<unsigned char>(s.wordbuf[0]) == c.driver.nullchr)
+        return 0;
+    return -1;
+}
+
+// Reads a noun or adjective of the object line; -1 after reporting a fault.
+int object_word(Compilation& c, int type, const char* kind) {
+    if (readword(c, 5) != 0) {
+        pline1(c, 1);
+        return -1;
+    }
+    const int number = lookup(c);
+    if (number == 0) {
+        pline1(c, 5);
+        return -1;
+    }
+    if (number < 255 && c.scanner.wordtype != type) {
+        pline2(c, 44, kind);
+        return -1;
+    }
+    return number;
+}
+
+// One object line after its number; stops at the first fault it reports.
+void object_line(Compilation& c, unsigned object) {
+    Scanner& s = c.scanner;
+    const Driver& d = c.driver;
+    if (readloc(c) != 0) {
+        pline1(c, 7);
+        return;
+    }
+    const std::int32_t location = s.numval;
+    if (static_cast<std::uint32_t>(location) >= d.nlocations && location != loc_notcreated &&
+        location != loc_worn && location != loc_carried) {
+        pline1(c, 8);
+        return;
+    }
+    c.world.objloc[object] = static_cast<std::uint8_t>(location);
+    if (readnum(c) != 0) {
+        pline1(c, 43);
+        return;
+    }
+    if (s.numval > 63) {
+        pline1(c, 51);
+        return;
+    }
+    unsigned value = static_cast<unsigned>(s.numval);
+    const int container = indicator(c);
+    if (container < 0) {
+        pline1(c, 52);
+        return;
+    }
+    if (container)
+        value += container_bit;
+    if (value > 63 && object >= d.nlocations) {
+        pline1(c, 40);
+        return;
+    }
+    const int wearable = indicator(c);
+    if (wearable < 0) {
+        pline1(c, 50);
+        return;
+    }
+    if (wearable)
+        value += wearable_bit;
+    c.world.objattr[object] = static_cast<std::uint8_t>(value);
+    if (value < wearable_bit && location == loc_worn) {
+        pline1(c, 26);
+        return;
+    }
+    const int nounword = object_word(c, noun, " noun");
+    if (nounword < 0)
+        return;
+    const int adjectiveword = object_word(c, adjective, "n adjective");
+    if (adjectiveword < 0)
+        return;
+    if (adjectiveword < 255 && nounword == 255) {
+        pline1(c, 45);
+        return;
+    }
+    if (lineend(c) == 0) {
+        pline1(c, 3);
+        return;
+    }
+    putb(c, static_cast<unsigned>(nounword));
+    putb(c, static_cast<unsigned>(adjectiveword));
+}
+
+}  // namespace
+
+std::uint32_t compile_objects(Compilation& c) {
+    Reader& r = c.reader;
+    const std::uint32_t objects = c.driver.nobjects;
+    findsec(c, "/OBJ", 0);
+    rdline(c);
+    while (!r.hdrflag && r.nitems < objects) {
+        if (!itemline(c)) {
+            pline1(c, 23);
+            break;
+        }
+        object_line(c, r.nitems);
+        rdline(c);
+        ++r.nitems;
+    }
+    if (!r.hdrflag && r.nitems == objects) {
+        pline1(c, 9);
+        return 0;
+    }
+    say(c, "Entries for %u objects processed\n", r.nitems);
+    if (!(r.hdrflag && r.nitems == objects)) {
+        perr1(c, 33);
+        return 0;
+    }
+    c.driver.objattrpos = c.writer.dbpos;
+    for (unsigned n = 0; n < r.nitems; ++n)
+        putb(c, c.world.objattr[n]);
+    const std::uint32_t result = c.writer.dbpos;
+    for (unsigned n = 0; n < r.nitems; ++n)
+        putb(c, c.world.objloc[n]);
+    putb(c, end_of_list);
+    return result;
+}
+
+}  // namespace zel
