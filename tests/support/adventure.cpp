@@ -1,0 +1,38 @@
+#include "adventure.h"
+
+#include "driver/compile.h"
+
+namespace zel::testing {
+
+std::string Sections::system_messages(int count) {
+    std::string text;
+    for (int i = 0; i < count; ++i)
+        text.append("/").append(std::to_string(i)).append("\nSystem message ").append(std::to_string(i)).append(".\n");
+    return text;
+}
+
+std::string Sections::source() const {
+    std::string text = "/CTL\n" + ctl + "/VOC\n" + voc + "/STX\n" + stx + "/MTX\n" + mtx + "/OTX\n" + otx +
+                       "/LTX\n" + ltx + "/CON\n" + con + "/OBJ\n" + obj;
+    for (std::size_t t = 0; t < pro.size(); ++t)
+        text.append("/PRO ").append(std::to_string(t)).append("\n").append(pro[t]);
+    return text;
+}
+
+RunResult run(const std::map<std::string, std::string>& files, const std::vector<std::string>& args,
+              const Faults& faults) {
+    RunResult result;
+    result.fs.files = files;
+    result.fs.faults = faults;
+    CaptureConsole console;
+    result.status = compile(args, console, result.fs);
+    result.out = console.stdout_text;
+    result.err = console.stderr_text;
+    return result;
+}
+
+RunResult run(const std::string& source, const std::vector<std::string>& args) {
+    return run(std::map<std::string, std::string>{{"GAME.SCE", source}}, args);
+}
+
+}  // namespace zel::testing
