@@ -1,6 +1,7 @@
 #include "diagnostics/diagnostics.h"
 
 #include <cstdarg>
+#include <algorithm>
 #include <cstdio>
 
 #include "driver/compilation.h"
@@ -88,18 +89,6 @@ std::string_view word(const Compilation& c) {
 
 // Prints a message whose only %s is the scanner's word; the word may hold
 // any byte, so it is written as it stands rather than through printf.
-// The name of a condition or action (error 14) is shown as cut at its first blank.
-void say_with_word(Compilation& c, int n, const char* message) {
-    std::string_view m(message);
-    std::size_t at = m.find("%s");
-    std::string_view w = word(c);
-    if (n == 14)
-        w = w.substr(0, w.find(' '));
-    sayraw(c, m.substr(0, at));
-    sayraw(c, w);
-    sayraw(c, m.substr(at + 2));
-}
-
 }  // namespace
 
 const ErrorInfo& error_info(int number) { return error_table[number]; }
@@ -115,6 +104,67 @@ void say(Compilation& c, const char* format, ...) {
 }
 
 void sayraw(Compilation& c, std::string_view text) { c.diag.console->out(text); }
+
+namespace {
+
+// The position of the scanner in the current line, counted from 1, when it
+// points into it.
+int scan_column(const Compilation& c) {
+    const char* p = c.scanner.scanptr;
+    const char* line = c.reader.linebuf;
+    if (p < line || p > line + c.reader.linelen)
+        return 0;
+    return static_cast<int>(p - line) + 1;
+}
+
+void notify(Compilation& c, int n, bool with_line, std::string_view message) {
+    DiagnosticListener* listener = c.diag.listener;
+    if (!listener)
+        return;
+    Diagnostic d;
+    d.severity = n < 0 ? Diagnostic::Severity::warning : Diagnostic::Severity::error;
+    d.number = n;
+    d.message = std::string(message);
+    d.has_line = with_line;
+    d.file = c.reader.srcname;
+    d.line = c.reader.lineno;
+    d.text = std::string(c.reader.linebuf, c.reader.linelen);
+    d.column = with_line ? scan_column(c) : 0;
+    listener->report(d);
+}
+
+// Prints the message of a report and its line break, and tells the listener.
+void finish(Compilation& c, int n, bool with_line, std::string_view message) {
+    sayraw(c, message);
+    sayraw(c, "\n");
+    notify(c, n, with_line, message);
+}
+
+std::string format(const char* format, ...) __attribute__((format(printf, 1, 2)));
+std::string format(const char* format, ...) {
+    char text[512];
+    va_list args;
+    va_start(args, format);
+    const int n = std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    return std::string(text, n < 0 ? 0 : std::min<std::size_t>(static_cast<std::size_t>(n), sizeof text - 1));
+}
+
+// A message whose only %s is the scanner's word; the word may hold any byte,
+// so it is put in as it stands. The name of a condition or action (error 14)
+// is shown as cut at its first blank.
+std::string with_word(const Compilation& c, int n, const char* message) {
+    std::string_view m(message);
+    const std::size_t at = m.find("%s");
+    std::string_view w = word(c);
+    if (n == 14)
+        w = w.substr(0, w.find(' '));
+    std::string text(m.substr(0, at));
+    text.append(w).append(m.substr(at + 2));
+    return text;
+}
+
+}  // namespace
 
 void errline(Compilation& c, int n) {
     print_line_and_text(c);
@@ -134,14 +184,14 @@ void pline1(Compilation& c, int n) {
         c.diag.console->flush();
         c.diag.console->err(e.message);
         c.diag.console->err("\n");
+        notify(c, n, true, e.message);
         stop(c);
     }
     switch (e.argument) {
-    case Argument::word: say_with_word(c, n, e.message); break;
-    case Argument::items: say(c, e.message, static_cast<int>(c.reader.nitems)); break;
-    default: sayraw(c, e.message); break;
+    case Argument::word: finish(c, n, true, with_word(c, n, e.message)); break;
+    case Argument::items: finish(c, n, true, format(e.message, static_cast<int>(c.reader.nitems))); break;
+    default: finish(c, n, true, e.message); break;
     }
-    sayraw(c, "\n");
 }
 
 void pline2(Compilation& c, int n, const char* text) {
@@ -149,11 +199,11 @@ void pline2(Compilation& c, int n, const char* text) {
     if (!reported_by(n, Reporter::pline2))
         cerror(c, static_cast<unsigned>(n), "pline2");
     if (n == 44) {
-        sayraw(c, word(c));
-        say(c, " is not a%s\n", text);
+        std::string message(word(c));
+        message.append(" is not a").append(text);
+        finish(c, n, true, message);
     } else {
-        say(c, error_table[n].message, text);
-        sayraw(c, "\n");
+        finish(c, n, true, format(error_table[n].message, text));
         if (n == 28)
             stop(c);
     }
@@ -163,8 +213,7 @@ void pline3(Compilation& c, int n, int value) {
     errline(c, n);
     if (!reported_by(n, Reporter::pline3))
         cerror(c, static_cast<unsigned>(n), "pline3");
-    say(c, error_table[n].message, value);
-    sayraw(c, "\n");
+    finish(c, n, true, format(error_table[n].message, value));
 }
 
 void perr1(Compilation& c, int n) {
@@ -172,8 +221,7 @@ void perr1(Compilation& c, int n) {
     ++c.diag.errors;
     if (!reported_by(n, Reporter::perr1))
         cerror(c, static_cast<unsigned>(n), "perr1");
-    sayraw(c, error_table[n].message);
-    sayraw(c, "\n");
+    finish(c, n, false, error_table[n].message);
 }
 
 void perr2(Compilation& c, int n, const std::string& text) {
@@ -181,22 +229,25 @@ void perr2(Compilation& c, int n, const std::string& text) {
     ++c.diag.errors;
     if (!reported_by(n, Reporter::perr2))
         cerror(c, static_cast<unsigned>(n), "perr2");
-    say(c, error_table[n].message, text.c_str());
-    sayraw(c, "\n");
+    finish(c, n, false, format(error_table[n].message, text.c_str()));
     if (n == 37 || n == 55)
         stop(c);
 }
 
 void warn_control(Compilation& c, int value) {
     print_line_and_text(c);
-    say(c, "\n*** WARNING - Control character present in text - value(%d)\n", value);
+    const std::string message = format("Control character present in text - value(%d)", value);
+    sayraw(c, "\n*** WARNING - ");
     ++c.diag.warnings;
+    finish(c, -1, true, message);
 }
 
 void warn_high(Compilation& c, int value) {
     print_line_and_text(c);
-    say(c, "\n*** WARNING - %s - value(%d)\n", "Character value > 127 present in text", value);
+    const std::string message = format("%s - value(%d)", "Character value > 127 present in text", value);
+    sayraw(c, "\n*** WARNING - ");
     ++c.diag.warnings;
+    finish(c, -1, true, message);
 }
 
 void summary(Compilation& c) {
