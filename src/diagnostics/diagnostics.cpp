@@ -87,8 +87,6 @@ std::string_view word(const Compilation& c) {
     return std::string_view(c.scanner.wordbuf, static_cast<std::size_t>(c.scanner.wordwidth));
 }
 
-// Prints a message whose only %s is the scanner's word; the word may hold
-// any byte, so it is written as it stands rather than through printf.
 }  // namespace
 
 const ErrorInfo& error_info(int number) { return error_table[number]; }
