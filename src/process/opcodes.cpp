@@ -118,16 +118,11 @@ bool location_param(Compilation& c) {
     return true;
 }
 
-bool word_param(Compilation& c, int type, const char* kind) {
-    if (readword(c, 5) != 0)
-        return fail(c, 1);
-    const int number = lookup(c);
-    if (number == 0)
-        return fail(c, 5);
-    if (c.scanner.wordtype != type && c.scanner.wordtype != 255) {
-        pline2(c, 44, kind);
+template <int type>
+bool word_param(Compilation& c, const char* kind) {
+    const int number = vocab_operand(c, kind, [](int t, int) { return t == type; });
+    if (number < 0)
         return false;
-    }
     wrb(c, static_cast<unsigned>(number));
     return true;
 }
@@ -159,10 +154,10 @@ bool compile_param(Compilation& c, int kind, int opcode) {
     case kind_flag:
     case kind_value: return number_param(c, kind, opcode);
     case kind_locword: return location_param(c);
-    case kind_adverb: return word_param(c, adverb, "n adverb");
-    case kind_noun: return word_param(c, noun, " noun");
-    case kind_adjective: return word_param(c, adjective, "n adjective");
-    case kind_preposition: return word_param(c, preposition, " preposition");
+    case kind_adverb: return word_param<adverb>(c, "n adverb");
+    case kind_noun: return word_param<noun>(c, " noun");
+    case kind_adjective: return word_param<adjective>(c, "n adjective");
+    case kind_preposition: return word_param<preposition>(c, " preposition");
     default: cerror(c, static_cast<unsigned>(kind), "vetca");
     }
 }

@@ -27,27 +27,6 @@ bool blank_line(Compilation& c) {
 
 std::size_t index_room(const Compilation& c) { return c.writer.bufend - c.writer.bufbase; }
 
-// Reads one word of the header line: the null word, or a word of the
-// vocabulary that accepted() allows. Returns the word number, or -1 after
-// reporting the fault.
-template <typename Accepts>
-int header_word(Compilation& c, const char* kind, Accepts accepted) {
-    if (readword(c, 5) != 0) {
-        pline1(c, 1);
-        return -1;
-    }
-    const int number = lookup(c);
-    if (number == 0) {
-        pline1(c, 5);
-        return -1;
-    }
-    if (number != 255 && !accepted(c.scanner.wordtype, number)) {
-        pline2(c, 44, kind);
-        return -1;
-    }
-    return number;
-}
-
 void append_record(Compilation& c, int verbword, int nounword, std::uint32_t position) {
     unsigned char* record = c.work() + c.writer.bufbase + c.process.idxsize;
     record[0] = static_cast<unsigned char>(verbword);
@@ -126,10 +105,10 @@ bool compile_entry(Compilation& c) {
     std::uint32_t position = 0;
     if (begins_with_blank(r)) {
         pline1(c, 10);
-    } else if ((verbword = header_word(c, " verb or noun<20", [](int type, int number) {
+    } else if ((verbword = vocab_operand(c, " verb or noun<20", [](int type, int number) {
                     return type == verb || (type == noun && number < 20);
                 })) >= 0 &&
-               (nounword = header_word(c, " noun", [](int type, int) { return type == noun; })) >= 0) {
+               (nounword = vocab_operand(c, " noun", [](int type, int) { return type == noun; })) >= 0) {
         position = c.writer.dbpos;
         for (;;) {
             if (readword(c, 7) != 0) {

@@ -64,6 +64,23 @@ void vocab_line(Compilation& c) {
 
 }  // namespace
 
+int vocab_operand(Compilation& c, const char* kind, WordAccepts accepts) {
+    if (readword(c, 5) != 0) {
+        pline1(c, 1);
+        return -1;
+    }
+    const int number = lookup(c);
+    if (number == 0) {
+        pline1(c, 5);
+        return -1;
+    }
+    if (number != 255 && !accepts(c.scanner.wordtype, number)) {
+        pline2(c, 44, kind);
+        return -1;
+    }
+    return number;
+}
+
 void control_line(Compilation& c) {
     Reader& r = c.reader;
     if (r.hdrflag) {

@@ -29,6 +29,12 @@ struct Vocabulary {
     std::uint32_t capacity = 0;  // most entries the work area can hold
 };
 
+// Reads a word operand five wide and looks it up: the null word (255), or
+// the number of a vocabulary word whose type and number accepts() allows.
+// Reports error 1, 5 or 44 (with the kind text) and returns -1 otherwise.
+using WordAccepts = bool (*)(int type, int number);
+int vocab_operand(Compilation& c, const char* kind, WordAccepts accepts);
+
 void control_line(Compilation& c);
 std::uint32_t compile_vocab(Compilation& c);
 void write_vocab_entry(Compilation& c, std::uint32_t index);

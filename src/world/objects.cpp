@@ -18,24 +18,6 @@ int indicator(Compilation& c) {
     return -1;
 }
 
-// Reads a noun or adjective of the object line; -1 after reporting a fault.
-int object_word(Compilation& c, int type, const char* kind) {
-    if (readword(c, 5) != 0) {
-        pline1(c, 1);
-        return -1;
-    }
-    const int number = lookup(c);
-    if (number == 0) {
-        pline1(c, 5);
-        return -1;
-    }
-    if (number < 255 && c.scanner.wordtype != type) {
-        pline2(c, 44, kind);
-        return -1;
-    }
-    return number;
-}
-
 // One object line after its number; stops at the first fault it reports.
 void object_line(Compilation& c, unsigned object) {
     Scanner& s = c.scanner;
@@ -83,10 +65,11 @@ void object_line(Compilation& c, unsigned object) {
         pline1(c, 26);
         return;
     }
-    const int nounword = object_word(c, noun, " noun");
+    const int nounword = vocab_operand(c, " noun", [](int type, int) { return type == noun; });
     if (nounword < 0)
         return;
-    const int adjectiveword = object_word(c, adjective, "n adjective");
+    const int adjectiveword =
+        vocab_operand(c, "n adjective", [](int type, int) { return type == adjective; });
     if (adjectiveword < 0)
         return;
     if (adjectiveword < 255 && nounword == 255) {
