@@ -110,7 +110,7 @@ namespace {
 int scan_column(const Compilation& c) {
     const char* p = c.scanner.scanptr;
     const char* line = c.reader.linebuf;
-    if (p < line || p > line + c.reader.linelen)
+    if (p == nullptr || p < line || p > line + c.reader.linelen)
         return 0;
     return static_cast<int>(p - line) + 1;
 }
@@ -124,7 +124,7 @@ void notify(Compilation& c, int n, bool with_line, std::string_view message) {
     d.number = n;
     d.message = std::string(message);
     d.has_line = with_line;
-    d.file = c.reader.srcname;
+    d.file = c.reader.srcfound;
     d.line = c.reader.lineno;
     d.text = std::string(c.reader.linebuf, c.reader.linelen);
     d.column = with_line ? scan_column(c) : 0;

@@ -17,7 +17,7 @@ struct Diagnostic {
     int number = -1;           // error number; -1 for a warning
     std::string message;       // the message text as printed, without line break
     bool has_line = false;     // reported against a source line
-    std::string file;          // source file open at the time (empty before the first)
+    std::string file;          // source file open at the time, as found (empty before the first)
     unsigned line = 0;         // lineno
     std::string text;          // linebuf
     int column = 0;            // 1-based scan position in the line; 0 when unknown

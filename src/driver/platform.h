@@ -20,11 +20,13 @@ public:
 };
 
 // Identity of an opened source file, so that a link back to a file already
-// read can be recognised whatever name reaches it.
+// read can be recognised whatever name reaches it; and the name under which
+// it was found, which may differ in case from the name asked for.
 struct FileId {
     std::uint64_t device = 0;
     std::uint64_t inode = 0;
-    bool operator==(const FileId&) const = default;
+    std::string found;
+    bool operator==(const FileId& other) const { return device == other.device && inode == other.inode; }
 };
 
 class InputFile {

@@ -149,11 +149,12 @@ std::string PosixFileSystem::find_ignoring_case(const std::string& name) const {
 }
 
 std::unique_ptr<InputFile> PosixFileSystem::open_source(const std::string& name, FileId& id) {
+    std::string found = name;
     int fd = ::open(path(name).c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0 && errno == ENOENT) {
-        const std::string other = find_ignoring_case(name);
-        if (!other.empty())
-            fd = ::open(path(other).c_str(), O_RDONLY | O_CLOEXEC);
+        found = find_ignoring_case(name);
+        if (!found.empty())
+            fd = ::open(path(found).c_str(), O_RDONLY | O_CLOEXEC);
     }
     if (fd < 0)
         return nullptr;
@@ -164,6 +165,7 @@ std::unique_ptr<InputFile> PosixFileSystem::open_source(const std::string& name,
     }
     id.device = static_cast<std::uint64_t>(st.st_dev);
     id.inode = static_cast<std::uint64_t>(st.st_ino);
+    id.found = found;
     return std::make_unique<PosixInputFile>(fd);
 }
 

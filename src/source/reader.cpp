@@ -122,6 +122,7 @@ void srcopen(Compilation& c, const std::string& name) {
     if (std::find(r.opened.begin(), r.opened.end(), id) != r.opened.end())
         pline2(c, 28, r.srcname.c_str());
     r.opened.push_back(id);
+    r.srcfound = id.found.empty() ? r.srcname : id.found;
     r.blkpos = r.blklen = 0;
     r.fileend = false;
     r.lineno = 0;
@@ -140,6 +141,7 @@ void rdline(Compilation& c) {
         if (r.hdrflag)
             return;
         ++r.lineno;
+        scanfrom(c, nullptr, nullptr);  // nothing of the new line is scanned yet
         if (!read_piece(c)) {
             r.srceof = 1;
             r.hdrflag = 1;

@@ -23,6 +23,7 @@ struct Reader {
     int hdrflag = 0;                  // a section header line waits in linebuf
     int srceof = 0;                   // the source has ended
     std::string srcname;              // name of the source file now open
+    std::string srcfound;             // the name it was found under
     unsigned nitems = 0;              // item counter of the current section
 
     std::unique_ptr<InputFile> stream;

@@ -36,6 +36,8 @@ void open_text(Compilation& c) {
 void put_text_line(Compilation& c, const char* line, std::size_t length) {
     for (std::size_t i = 0; i < length; ++i) {
         const unsigned char ch = static_cast<unsigned char>(line[i]);
+        if (ch < 32 || ch > 127)
+            scanfrom(c, line + i, line + length);  // the column of the report
         if (ch < 32) {
             warn_control(c, ch);
         } else if (ch > 127) {

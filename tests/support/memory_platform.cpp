@@ -66,6 +66,7 @@ std::unique_ptr<InputFile> MemoryFileSystem::open_source(const std::string& name
     id.device = 1;
     auto known = ids.try_emplace(name, ids.size() + 1).first;
     id.inode = known->second;
+    id.found = name;
     return std::make_unique<MemoryInput>(it->second, faults);
 }
 
