@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <map>
+#include <sstream>
 
 #include "support/adventure.h"
 #include "support/dbview.h"
@@ -21,8 +22,6 @@ Sections adventure() {
     return s;
 }
 
-const std::vector<std::string> with_c = {"GAME", "C"};
-
 void expect_in_order(const std::string& out, const std::vector<std::string>& fragments) {
     std::size_t at = 0;
     for (const std::string& f : fragments) {
@@ -32,31 +31,19 @@ void expect_in_order(const std::string& out, const std::vector<std::string>& fra
     }
 }
 
-// Every row of the opcode table by name; reserved rows have none.
-struct Row {
-    const char* name;
-    int kind1, kind2;
-};
-const Row rows[108] = {
-    {"AT", 2, 0}, {"NOTAT", 2, 0}, {"ATGT", 2, 0}, {"ATLT", 2, 0}, {"PRESENT", 1, 0}, {"ABSENT", 1, 0},
-    {"WORN", 1, 0}, {"NOTWORN", 1, 0}, {"CARRIED", 1, 0}, {"NOTCARR", 1, 0}, {"CHANCE", 6, 0}, {"ZERO", 7, 0},
-    {"NOTZERO", 7, 0}, {"EQ", 7, 8}, {"GT", 7, 8}, {"LT", 7, 8}, {"ADJECT1", 13, 0}, {"ADVERB", 11, 0},
-    {"INVEN", 0, 0}, {"DESC", 0, 0}, {"QUIT", 0, 0}, {"END", 0, 0}, {"DONE", 0, 0}, {"OK", 0, 0},
-    {"ANYKEY", 0, 0}, {"SAVE", 0, 0}, {"LOAD", 0, 0}, {"TURNS", 0, 0}, {"SCORE", 0, 0}, {"CLS", 0, 0},
-    {"DROPALL", 0, 0}, {"AUTOG", 0, 0}, {"AUTOD", 0, 0}, {"AUTOW", 0, 0}, {"AUTOR", 0, 0}, {"PAUSE", 8, 0},
-    {"TIMEOUT", 0, 0}, {"GOTO", 2, 0}, {"MESSAGE", 3, 0}, {"REMOVE", 1, 0}, {"GET", 1, 0}, {"DROP", 1, 0},
-    {"WEAR", 1, 0}, {"DESTROY", 1, 0}, {"CREATE", 1, 0}, {"SWAP", 1, 1}, {"PLACE", 1, 10}, {"SET", 7, 0},
-    {"CLEAR", 7, 0}, {"PLUS", 7, 8}, {"MINUS", 7, 8}, {"LET", 7, 8}, {"NEWLINE", 0, 0}, {"PRINT", 7, 0},
-    {"SYSMESS", 4, 0}, {"ISAT", 1, 10}, {"COPYOF", 1, 7}, {"COPYOO", 1, 1}, {"COPYFO", 7, 1}, {"COPYFF", 7, 7},
-    {"LISTOBJ", 0, 0}, {"EXTERN", 8, 0}, {"RAMSAVE", 0, 0}, {"RAMLOAD", 7, 0}, {"BELL", 0, 0}, {},
-    {}, {}, {"PREP", 14, 0}, {"NOUN2", 12, 0}, {"ADJECT2", 13, 0}, {"ADD", 7, 7},
-    {"SUB", 7, 7}, {"PARSE", 0, 0}, {"LISTAT", 10, 0}, {"PROCESS", 5, 0}, {"SAME", 7, 7}, {"MES", 3, 0},
-    {}, {"NOTEQ", 7, 8}, {"NOTSAME", 7, 7}, {"MODE", 8, 0}, {}, {"TIME", 8, 8},
-    {}, {"DOALL", 10, 0}, {"PROMPT", 4, 0}, {}, {"ISNOTAT", 1, 10}, {"WEIGH", 1, 7},
-    {"PUTIN", 1, 2}, {"TAKEOUT", 1, 2}, {"NEWTEXT", 0, 0}, {"ABILITY", 8, 8}, {"WEIGHT", 7, 0}, {"RANDOM", 7, 0},
-    {}, {}, {}, {}, {"WHATO", 0, 0}, {"RESET", 2, 0},
-    {"PUTO", 10, 0}, {"NOTDONE", 0, 0}, {"AUTOP", 2, 0}, {"AUTOT", 2, 0}, {"MOVE", 7, 0}, {},
-};
+// Every row of the opcode table in opcode order: name and the two parameter
+// kinds (10 to 14 written a to e); "-" for a reserved row.
+const char* const rows =
+    "AT:20 NOTAT:20 ATGT:20 ATLT:20 PRESENT:10 ABSENT:10 WORN:10 NOTWORN:10 CARRIED:10 NOTCARR:10 "
+    "CHANCE:60 ZERO:70 NOTZERO:70 EQ:78 GT:78 LT:78 ADJECT1:d0 ADVERB:b0 INVEN:00 DESC:00 QUIT:00 END:00 "
+    "DONE:00 OK:00 ANYKEY:00 SAVE:00 LOAD:00 TURNS:00 SCORE:00 CLS:00 DROPALL:00 AUTOG:00 AUTOD:00 "
+    "AUTOW:00 AUTOR:00 PAUSE:80 TIMEOUT:00 GOTO:20 MESSAGE:30 REMOVE:10 GET:10 DROP:10 WEAR:10 "
+    "DESTROY:10 CREATE:10 SWAP:11 PLACE:1a SET:70 CLEAR:70 PLUS:78 MINUS:78 LET:78 NEWLINE:00 PRINT:70 "
+    "SYSMESS:40 ISAT:1a COPYOF:17 COPYOO:11 COPYFO:71 COPYFF:77 LISTOBJ:00 EXTERN:80 RAMSAVE:00 "
+    "RAMLOAD:70 BELL:00 - - - PREP:e0 NOUN2:c0 ADJECT2:d0 ADD:77 SUB:77 PARSE:00 LISTAT:a0 PROCESS:50 "
+    "SAME:77 MES:30 - NOTEQ:78 NOTSAME:77 MODE:80 - TIME:88 - DOALL:a0 PROMPT:40 - ISNOTAT:1a WEIGH:17 "
+    "PUTIN:12 TAKEOUT:12 NEWTEXT:00 ABILITY:88 WEIGHT:70 RANDOM:70 - - - - WHATO:00 RESET:20 PUTO:a0 "
+    "NOTDONE:00 AUTOP:20 AUTOT:20 MOVE:70 - ";
 
 TEST(Opcodes, EveryNameCompilesToItsOpcodeAndParameters) {
     struct Param {
@@ -75,19 +62,22 @@ TEST(Opcodes, EveryNameCompilesToItsOpcodeAndParameters) {
         {"MES 0 ;note", {77, 0}}, {"PUTIN 0 1 ; a container", {90, 0, 1}}, {"PROCESS 254", {75, 254}},
     };
     int named = 0;
-    for (unsigned op = 0; op < 108; ++op) {
-        if (!rows[op].name)
+    std::istringstream table(rows);
+    std::string row;
+    for (unsigned op = 0; table >> row; ++op) {
+        if (row == "-")
             continue;
         ++named;
-        std::string line = rows[op].name;
+        std::string line = row.substr(0, row.size() - 3);
         if (op % 2)
             for (char& ch : line)
                 ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
         std::vector<unsigned> bytes = {op};
-        for (int kind : {rows[op].kind1, rows[op].kind2})
-            if (kind != 0) {
-                line += std::string(" ") + valid.at(kind).text;
-                bytes.push_back(valid.at(kind).byte);
+        for (char kind : row.substr(row.size() - 2))
+            if (kind != '0') {
+                const Param& p = valid.at(kind < 'a' ? kind - '0' : kind - 'a' + 10);
+                line += std::string(" ") + p.text;
+                bytes.push_back(p.byte);
             }
         entries.emplace_back(line, bytes);
     }
@@ -230,36 +220,6 @@ TEST(Process, RecordsIndexesAndOffsetTable) {
     EXPECT_NE(r.out.find("Processing /PRO   2\n0 entries processed successfully\n"), std::string::npos);
 }
 
-TEST(Process, TablesRequiredByProcess) {
-    struct Case {
-        std::vector<std::string> pro;
-        unsigned tables;  // 0: the compilation fails
-        std::vector<std::string> out;
-    } cases[] = {
-        {{"", "_ _ PROCESS 5\n", "", "", "", ""}, 6, {"Processing /PRO   5\n"}},
-        {{"", "_ _ PROCESS 3\n", "", "_ _ PROCESS 4\n", ""}, 5, {"Processing /PRO   4\n"}},  // extends while compiling
-        {{"", "", "_ _ PROCESS 2\n"}, 3, {}},
-        {{"", "_ _ PROCESS 5\n", ""}, 0, {"\n*** ERROR 46 - /PRO   3 expected\n*** Compilation ends with 1 ERROR\n"}},
-        {{"", "_ _ PROCESS 254\n", ""}, 0, {"*** ERROR 46 - /PRO   3 expected\n"}},
-        {{"", "_ _ PROCESS 4\n DONE 5\n", "", "", ""}, 0,  // dropped, still counts
-         {"ERROR 3 - Too many parameters\n", "Processing /PRO   4\n0 entries", "with 1 ERROR\n"}},
-        {{"", "", "", "_ _ DESC\n"}, 0,
-         {"Processing /PRO   2\n0 entries processed successfully\n", "/PRO 3\n*** ERROR 3 - Too many parameters\n"}},
-    };
-    for (const Case& k : cases) {
-        Sections s = adventure();
-        s.pro = k.pro;
-        const auto r = testing::run(s.source());
-        expect_in_order(r.out, k.out);
-        EXPECT_EQ(r.fs.has("GAME.ZDB"), k.tables != 0) << r.out;
-        if (k.tables != 0) {
-            const std::string& db = r.database();
-            EXPECT_EQ(testing::byte_at(db, testing::f_tables), k.tables);
-            EXPECT_EQ(testing::word_at(db, testing::f_protable) + 2 * k.tables, db.size());
-        }
-    }
-}
-
 // The entry index fills the output buffer behind the vocabulary: at most
 // ceil(room / 4) records, and error 22 before the next entry.
 TEST(Process, TableLimitAtTheIndexRoom) {
@@ -284,69 +244,6 @@ TEST(Process, TableLimitAtTheIndexRoom) {
             }
         }
     }
-}
-
-// The default adventure across three linked files, with every header field
-// and block position worked out by hand.
-TEST(Adventure, CompleteAcrossLinkedFiles) {
-    const std::string source = Sections().source();
-    const std::size_t stx = source.find("/STX\n"), obj = source.find("/OBJ\n");
-    const std::map<std::string, std::string> files = {{"GAME.SCE", source.substr(0, stx) + "/LNK part2\n"},
-                                                      {"PART2.SCE", source.substr(stx, obj - stx) + "/lnk PART3 x\n"},
-                                                      {"PART3.SCE", source.substr(obj)}};
-    const auto r = testing::run(files);
-    ASSERT_TRUE(r.ok()) << r.out;
-    expect_in_order(r.out, {"/LNK part2\nProcessing PART2.SCE\n", "/LNK PART3 x\nProcessing PART3.SCE\n",
-                            "Database is 1481 bytes long\n*** Compilation ends OK\n"});
-    const std::string& db = r.database();
-    EXPECT_EQ(db, testing::run(source).database());
-    const unsigned header[] = {512, 95 | 2 << 8, 2 | 1 << 8, 61 | 3 << 8, 0, 1475, 1390, 1432,
-                               1367, 1238, 1442, 32, 1452, 1446, 1450, 1481};
-    for (unsigned i = 0; i < 16; ++i)
-        EXPECT_EQ(testing::word_at(db, 2 * i), header[i]) << "header word at " << 2 * i;
-    EXPECT_EQ(db.size(), 1481u);
-    EXPECT_EQ(db.substr(32, 7), std::string("\xbd\xb0\xa7\xdf\xdf\x1f\x02", 7));  // BOX 31 NOUN, first in order
-    EXPECT_EQ(testing::byte_at(db, 88), 0u);
-    EXPECT_EQ(testing::text_of(db, testing::f_stx, 60), "System message 60.");
-    EXPECT_EQ(testing::text_of(db, testing::f_ltx, 1), "You are outside.");
-    EXPECT_EQ(db.substr(1436, 6), std::string("\x02\x01\xff\x03\x00\xff", 6));
-    EXPECT_EQ(db.substr(1446, 9), std::string("\x1e\xff\x1f\x28\x05\x4a\x00\xfe\xff", 9));
-    EXPECT_EQ(db.substr(1455, 8), std::string("\x13\xff\xff\xff\xaf\x05\x00\x00", 8));
-    EXPECT_EQ(db.substr(1463, 10), std::string("\x28\x00\x17\xff\x14\x1e\xb7\x05\x00\x00", 10));
-    EXPECT_EQ(db.substr(1473, 8), std::string("\x00\x00\xb1\x05\xbb\x05\xc1\x05", 8));
-
-    // Compressed: the token table after the vocabulary, every compressed text
-    // expanding to its source text, the blocks after the texts unchanged.
-    const auto c = testing::run(files, with_c);
-    ASSERT_TRUE(c.ok()) << c.out;
-    const std::string& cdb = c.database();
-    EXPECT_EQ(testing::word_at(cdb, testing::f_tokens), 89u);
-    EXPECT_EQ(testing::table_entry(cdb, testing::f_stx, 0), 89u + 309);
-    std::vector<std::string> tokens(1);
-    for (unsigned at = 90; at < 89 + 309; ++at) {
-        tokens.back() += static_cast<char>(testing::byte_at(cdb, at) & 127);
-        if (testing::byte_at(cdb, at) >= 128)
-            tokens.emplace_back();
-    }
-    const std::pair<testing::Field, int> sections[] = {
-        {testing::f_stx, 61}, {testing::f_mtx, 1}, {testing::f_otx, 2}, {testing::f_ltx, 2}};
-    for (const auto& [field, count] : sections)
-        for (int n = 0; n < count; ++n) {
-            std::string expanded;
-            for (char ch : testing::text_of(cdb, field, n)) {
-                const unsigned b = static_cast<unsigned char>(ch);
-                expanded += b >= 128 ? tokens[b - 128] : std::string(1, ch);
-            }
-            EXPECT_EQ(expanded, testing::text_of(db, field, n));
-        }
-    EXPECT_EQ(testing::text_of(cdb, testing::f_otx, 0), "A lamp.");
-    const unsigned shift = testing::word_at(cdb, testing::f_contable) - 1442;
-    for (std::size_t f : {testing::f_contable, testing::f_objloc, testing::f_objword, testing::f_objattr,
-                          testing::f_protable, testing::f_length})
-        EXPECT_EQ(testing::word_at(cdb, f), testing::word_at(db, f) + shift);
-    EXPECT_EQ(cdb.substr(1436 + shift, 6), db.substr(1436, 6));
-    EXPECT_EQ(cdb.substr(1446 + shift, 9), db.substr(1446, 9));
-    EXPECT_EQ(cdb.substr(0, 8), db.substr(0, 8));
 }
 
 }  // namespace

@@ -18,16 +18,6 @@ Sections world() {
     return s;
 }
 
-// Fragments that must appear in the output in this order.
-void expect_in_order(const std::string& out, const std::vector<std::string>& fragments) {
-    std::size_t at = 0;
-    for (const std::string& f : fragments) {
-        const std::size_t found = out.find(f, at);
-        ASSERT_NE(found, std::string::npos) << "missing: " << f << "\nin:\n" << out;
-        at = found + f.size();
-    }
-}
-
 TEST(Connections, ExitListsAndOffsetTable) {
     for (const char* con : {"/0\nN 1\n/1\nS 0\n/2\n", "/0 first\nN 1\n/ 1\nS 0 ;back\n/2 x\n"}) {
         Sections s = world();
@@ -79,32 +69,6 @@ TEST(Connections, ExitLineChecksInOrder) {
         EXPECT_NE(r.out.find(std::string(k.line) + "\n*** ERROR " + k.error + "\n"), std::string::npos) << r.out;
         EXPECT_NE(r.out.find("with 1 ERROR\n"), std::string::npos) << r.out;  // the first fault only
         EXPECT_NE(r.out.find("Connections for 3 locations processed\n"), std::string::npos);
-    }
-}
-
-TEST(Connections, LocationLinesAndTheirEnd) {
-    struct Case {
-        const char* con;
-        std::vector<std::string> out;
-        const char* absent;
-    } cases[] = {
-        {"/0\nN 1\n/1X\nS 0\n/2\n",
-         {"/1X\n*** ERROR 23 - /1 expected\n", "Connections for 1 locations processed\n",
-          "*** ERROR 32 - Connections for remaining locations missing\n", "ERROR 41 - /OBJ expected"},
-         "ERROR 6"},
-        {"/0\n/2\n", {"ERROR 23 - /1 expected\n", "Connections for 1 locations processed\n", "ERROR 32 -"}, "ERROR 6"},
-        {"/0\n/1\n/2\n/3\n", {"/3\n*** ERROR 6 - Connections for all locations already processed\n", "ERROR 41"},
-         "\nConnections for"},
-        {"/0\n/1\n", {"Connections for 2 locations processed\n*** ERROR 32 -"}, "ERROR 23"},
-        {"", {"Connections for 0 locations processed\n*** ERROR 32 -"}, "ERROR 23"},
-    };
-    for (const Case& k : cases) {
-        Sections s = world();
-        s.con = k.con;
-        const auto r = testing::run(s.source());
-        expect_in_order(r.out, k.out);
-        EXPECT_EQ(r.out.find(k.absent), std::string::npos) << k.absent << "\n" << r.out;
-        EXPECT_NE(r.out.find("Entries for 2 objects processed\n"), std::string::npos);  // objects still compile
     }
 }
 
@@ -184,32 +148,6 @@ TEST(Objects, ObjectLineChecksInOrder) {
     }
 }
 
-TEST(Objects, ObjectLinesAndTheirEnd) {
-    struct Case {
-        const char* obj;
-        std::vector<std::string> out;
-        const char* absent;
-    } cases[] = {
-        {"/1 0 5 _ _ LAMP _\n",
-         {"/1 0 5 _ _ LAMP _\n*** ERROR 23 - /0 expected\n", "Entries for 0 objects processed\n",
-          "*** ERROR 33 - Entries for remaining objects missing\n"},
-         "ERROR 9"},
-        {"/0 0 5 _ _ LAMP _\n/2 0 5 _ _ LAMP _\n",
-         {"ERROR 23 - /1 expected\n", "Entries for 1 objects processed\n", "ERROR 33"}, "ERROR 9"},
-        {"/0 0 5 _ _ LAMP _\n/1 0 1 _ _ _ _\n/2 0 1 _ _ _ _\n",
-         {"/2 0 1 _ _ _ _\n*** ERROR 9 - Entries for all objects already processed\n"}, "\nEntries for"},
-        {"/0 0 5 _ _ LAMP _\n", {"Entries for 1 objects processed\n*** ERROR 33 -"}, "ERROR 23"},
-        {"", {"Entries for 0 objects processed\n*** ERROR 33 -"}, "ERROR 23"},
-    };
-    for (const Case& k : cases) {
-        Sections s;
-        s.obj = k.obj;
-        const auto r = testing::run(s.source());
-        expect_in_order(r.out, k.out);
-        EXPECT_EQ(r.out.find(k.absent), std::string::npos) << k.absent << "\n" << r.out;
-    }
-}
-
 // Sections without items: reachable only with no locations or no objects,
 // which a whole source cannot declare without other errors.
 TEST(World, EmptySectionsWithoutItems) {
@@ -227,7 +165,8 @@ TEST(World, EmptySectionsWithoutItems) {
     EXPECT_EQ(c.writer.dbpos, 101u);  // the initial location table is its 255 alone
     EXPECT_EQ(c.work()[0], 255);
     EXPECT_EQ(c.diag.errors, 0u);
-    expect_in_order(console.stdout_text, {"Connections for 0 locations processed\n", "Entries for 0 objects processed\n"});
+    EXPECT_NE(console.stdout_text.find("Connections for 0 locations processed\nProcessing /OBJ\nEntries for 0 objects processed\n"),
+              std::string::npos);
 }
 
 }  // namespace
