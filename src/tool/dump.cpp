@@ -1,0 +1,10 @@
+#include "tool/commands.h"
+
+namespace zel::tool {
+
+int run_dump(const std::vector<std::string>&, std::ostream&, std::ostream& err) {
+    err << "zeltool: dump is not available yet\n";
+    return 2;
+}
+
+}  // namespace zel::tool
