@@ -180,8 +180,7 @@ void pline1(Compilation& c, int n) {
         // The heading is on standard output; make sure it is seen before the
         // message on standard error.
         c.diag.console->flush();
-        c.diag.console->err(e.message);
-        c.diag.console->err("\n");
+        c.diag.console->err(std::string(e.message) + "\n");
         notify(c, n, true, e.message);
         stop(c);
     }
