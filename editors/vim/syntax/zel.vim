@@ -7,12 +7,14 @@ if exists('b:current_syntax')
 endif
 
 syn case ignore
+" What a line means depends on the section header above it, however far up.
+syn sync fromstart
 
 " Lines that count everywhere: comments in column 1 and links to the next file.
 syn match zelComment /^;.*$/
 syn match zelTrailingComment /\s\zs;.*$/ contained
-syn match zelLink /^\/lnk\>\s*\S*/ contains=zelLinkName
-syn match zelLinkName /\s\zs[^ \t;]\+/ contained
+syn match zelLink /^\/lnk\>/ nextgroup=zelLinkName skipwhite
+syn match zelLinkName /[^ \t;]\+/ contained
 syn match zelNumber /\%(^\|\s\)\zs\d\+\ze\%(\s\|$\)/ contained
 syn match zelLocation /\%(^\|\s\)\zs\%(here\|worn\|carried\S*\)\ze\%(\s\|$\)/ contained
 syn match zelItemNumber /^\/\s*\d\+/ contained
@@ -25,7 +27,7 @@ exe 'syn region zelControl matchgroup=zelHeader start=/^\/ctl\S*/ ' . s:end . ' 
 syn match zelNullWord /^\S/ contained
 
 exe 'syn region zelVocabulary matchgroup=zelHeader start=/^\/voc\S*/ ' . s:end . ' contains=zelComment,zelLink,zelWord,zelNumber,zelWordType,zelTrailingComment'
-syn match zelWord /^\s*[^ \t;]\+/ contained
+syn match zelWord /^\s*[^ \t;\/][^ \t;]*/ contained
 syn match zelWordType /\%(^\|\s\)\zs\%(verb\|noun\|\%(adver\|adjec\|prepo\|conju\|prono\)\S*\)\ze\%(\s\|$\)/ contained
 
 exe 'syn region zelTexts matchgroup=zelHeader start=/^\/\%(stx\|mtx\|otx\|ltx\)\S*/ ' . s:end . ' contains=zelComment,zelLink,zelItemNumber,zelText'
@@ -38,7 +40,7 @@ exe 'syn region zelObjects matchgroup=zelHeader start=/^\/obj\S*/ ' . s:end . ' 
 exe 'syn region zelProcess matchgroup=zelHeader start=/^\/pro\S*\s*\d*/ ' . s:end . ' contains=zelComment,zelLink,zelEntryWords,zelCondact,zelLocation,zelNumber,zelTrailingComment'
 " The verb and noun of an entry's header line, then the names of conditions
 " and actions: the third word of a header line, the first of a continuation line.
-syn match zelEntryWords /^[^ \t;]\+\%(\s\+[^ \t;]\+\)\=/ contained
+syn match zelEntryWords /^[^ \t;\/][^ \t;]*\%(\s\+[^ \t;]\+\)\=/ contained
 syn match zelCondact /\%(^[^ \t;]\+\s\+[^ \t;]\+\s\+\|^\s\+\)\@<=\%(ABILITY\S*\|ADJECT1\S*\|ADJECT2\S*\|CARRIED\S*\|DESTROY\S*\|DROPALL\S*\|ISNOTAT\S*\|LISTOBJ\S*\|MESSAGE\S*\|NEWLINE\S*\|NEWTEXT\S*\|NOTCARR\S*\|NOTDONE\S*\|NOTSAME\S*\|NOTWORN\S*\|NOTZERO\S*\|PRESENT\S*\|PROCESS\S*\|RAMLOAD\S*\|RAMSAVE\S*\|SYSMESS\S*\|TAKEOUT\S*\|TIMEOUT\S*\|ABSENT\|ADVERB\|ANYKEY\|CHANCE\|COPYFF\|COPYFO\|COPYOF\|COPYOO\|CREATE\|EXTERN\|LISTAT\|PROMPT\|RANDOM\|REMOVE\|WEIGHT\|AUTOD\|AUTOG\|AUTOP\|AUTOR\|AUTOT\|AUTOW\|CLEAR\|DOALL\|INVEN\|MINUS\|NOTAT\|NOTEQ\|NOUN2\|PARSE\|PAUSE\|PLACE\|PRINT\|PUTIN\|RESET\|SCORE\|TURNS\|WEIGH\|WHATO\|ATGT\|ATLT\|BELL\|DESC\|DONE\|DROP\|GOTO\|ISAT\|LOAD\|MODE\|MOVE\|PLUS\|PREP\|PUTO\|QUIT\|SAME\|SAVE\|SWAP\|TIME\|WEAR\|WORN\|ZERO\|ADD\|CLS\|END\|GET\|LET\|MES\|SET\|SUB\|AT\|EQ\|GT\|LT\|OK\)\ze\%(\s\|$\)/ contained
 
 hi def link zelComment Comment
