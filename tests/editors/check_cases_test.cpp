@@ -135,7 +135,9 @@ TEST_P(CheckAgainstCompiler, ReportsWhatTheCompilerReports) {
     std::vector<std::string> args = lines_of(slurp(dir / "args"));
     if (fs::exists(dir / "status") && std::stoi(slurp(dir / "status")) != 0)
         GTEST_SKIP() << "ends in an internal error, which check reports as such";
-    if (!args.empty() && args[0].find('/') != std::string::npos)
+    if (args.empty())
+        GTEST_SKIP() << "check needs a name";
+    if (args[0].find('/') != std::string::npos)
         GTEST_SKIP() << "check reads a directory before the name";
     std::vector<Report> expected = console_reports(expected_stdout);
     // Faults of the database file cannot happen in a check, which writes none;
@@ -161,7 +163,9 @@ TEST_P(CheckAgainstCompiler, ReportsWhatTheCompilerReports) {
         SCOPED_TRACE("report " + std::to_string(i + 1) + ": " + e.message);
         EXPECT_EQ(a.warning, e.warning);
         EXPECT_EQ(a.number, e.number);
-        EXPECT_EQ(a.file, e.file);
+        if (!e.file.empty()) {  // else no source was opened: check names the one it formed
+            EXPECT_EQ(a.file, e.file);
+        }
         EXPECT_EQ(a.message, e.message);
         if (e.line != any_line) {
             EXPECT_EQ(a.line, e.line);
