@@ -183,14 +183,13 @@ def check_source(grammar, path):
             expect(table.get((number, 0)) == "comment.line.semicolon.zel", f"{path}:{number}: comment not scoped")
         elif section in ("STX", "MTX", "OTX", "LTX") and line and not line.startswith("/"):
             expect(table.get((number, 0)) == "string.unquoted.text.zel", f"{path}:{number}: text not scoped")
-        elif section == "PRO" and line.strip() and not line.lstrip().startswith(";"):
-            words = line.split()
-            name = words[0] if line[0] in " \t" else (words[2] if len(words) > 2 else None)
-            if name:
-                got = scope_of(table, lines, number, name if line[0] in " \t" else " " + name)
-                if line[0] not in " \t":  # the blank before the name was found
-                    got = table.get((number, lines[number - 1].find(" " + name) + 1), "")
-                expect(got == "support.function.condact.zel", f"{path}:{number}: {name!r} has scope {got!r}")
+        elif section == "PRO":
+            # the name of a condition or action: first word of a continuation
+            # line, third of an entry header line
+            m = re.match(r"[ \t]+([^ \t;])", line) or re.match(r"[^ \t;]+[ \t]+[^ \t;]+[ \t]+([^ \t;])", line)
+            if m:
+                got = table.get((number, m.start(1)), "")
+                expect(got == "support.function.condact.zel", f"{path}:{number}: {line.strip()!r} name has scope {got!r}")
     illegal = [key for key, scope in table.items() if scope.startswith("invalid")]
     expect(not illegal, f"{path}: invalid scopes at {sorted(illegal)[:5]}")
 
