@@ -1,0 +1,2 @@
+" Adventure sources of the ZEL compiler.
+autocmd BufRead,BufNewFile *.SCE,*.sce set filetype=zel

@@ -1,0 +1,123 @@
+#!/usr/bin/env python3
+"""Validates the JSON output of `zeltool check` against editors/check.schema.json,
+over every end-to-end case and the example adventure.
+
+The validator knows the part of JSON Schema that the schema uses: type (one
+or a list), enum, required, properties, additionalProperties false, items,
+minimum, maximum, minLength and pattern.
+"""
+import argparse
+import json
+import os
+import re
+import subprocess
+import sys
+
+JSON_TYPES = {
+    "object": lambda v: isinstance(v, dict),
+    "array": lambda v: isinstance(v, list),
+    "string": lambda v: isinstance(v, str),
+    "integer": lambda v: isinstance(v, int) and not isinstance(v, bool),
+    "null": lambda v: v is None,
+}
+KNOWN = {"$schema", "$id", "title", "description", "type", "enum", "required", "properties",
+         "additionalProperties", "items", "minimum", "maximum", "minLength", "pattern"}
+
+
+def validate(value, schema, where="$"):
+    """Returns the list of faults of value against schema."""
+    unknown = set(schema) - KNOWN
+    assert not unknown, f"the validator does not know {unknown}"
+    faults = []
+    types = schema.get("type")
+    if types is not None:
+        types = [types] if isinstance(types, str) else types
+        if not any(JSON_TYPES[t](value) for t in types):
+            return [f"{where}: {value!r} is not of type {types}"]
+    if "enum" in schema and value not in schema["enum"]:
+        faults.append(f"{where}: {value!r} not in {schema['enum']}")
+    if isinstance(value, dict):
+        for key in schema.get("required", []):
+            if key not in value:
+                faults.append(f"{where}: {key} missing")
+        props = schema.get("properties", {})
+        for key, item in value.items():
+            if key in props:
+                faults += validate(item, props[key], f"{where}.{key}")
+            elif schema.get("additionalProperties") is False:
+                faults.append(f"{where}: unexpected {key}")
+    if isinstance(value, list) and "items" in schema:
+        for i, item in enumerate(value):
+            faults += validate(item, schema["items"], f"{where}[{i}]")
+    if JSON_TYPES["integer"](value):
+        if "minimum" in schema and value < schema["minimum"]:
+            faults.append(f"{where}: {value} below {schema['minimum']}")
+        if "maximum" in schema and value > schema["maximum"]:
+            faults.append(f"{where}: {value} above {schema['maximum']}")
+    if isinstance(value, str):
+        if len(value) < schema.get("minLength", 0):
+            faults.append(f"{where}: shorter than {schema['minLength']}")
+        if "pattern" in schema and not re.search(schema["pattern"], value):
+            faults.append(f"{where}: {value!r} does not match {schema['pattern']}")
+    return faults
+
+
+def check(zeltool, schema, directory, args):
+    """Runs check in directory; returns its faults."""
+    json_run = subprocess.run([zeltool, "check", *args, "--format=json"], cwd=directory, capture_output=True)
+    text_run = subprocess.run([zeltool, "check", *args], cwd=directory, capture_output=True)
+    try:
+        document = json.loads(json_run.stdout.decode("utf-8"))
+    except (UnicodeDecodeError, json.JSONDecodeError) as e:
+        return [f"not JSON: {e}"]
+    faults = validate(document, schema)
+    if faults:
+        return faults
+    diagnostics = document["diagnostics"]
+    errors = sum(d["severity"] == "error" for d in diagnostics)
+    warnings = len(diagnostics) - errors
+    if (errors, warnings) != (document["errors"], document["warnings"]):
+        faults.append(f"counts {document['errors']}, {document['warnings']} for {errors}, {warnings} diagnostics")
+    for d in diagnostics:
+        if (d["number"] is None) != (d["severity"] == "warning"):
+            faults.append(f"number {d['number']} with severity {d['severity']}")
+        if (d["line"] is None) != (d["source"] is None) or (d["line"] is None and d["column"] is not None):
+            faults.append(f"line, column and source disagree: {d}")
+    expected_status = 1 if errors else 0
+    if json_run.returncode != expected_status or text_run.returncode != expected_status:
+        faults.append(f"exit status {json_run.returncode} and {text_run.returncode}, expected {expected_status}")
+    text_lines = text_run.stdout.decode("latin-1").splitlines()
+    if len(text_lines) != len(diagnostics) + 1 or text_lines[-1] != document["summary"]:
+        faults.append("the text output does not hold the same diagnostics and summary")
+    return faults
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--zeltool", required=True)
+    parser.add_argument("--schema", required=True)
+    parser.add_argument("--cases", required=True)
+    parser.add_argument("--example", required=True, help="path of the example adventure without .SCE")
+    args = parser.parse_args()
+    zeltool = os.path.abspath(args.zeltool)
+    with open(args.schema, encoding="utf-8") as f:
+        schema = json.load(f)
+
+    runs = [(os.path.dirname(args.example) or ".", [os.path.basename(args.example)])]
+    for name in sorted(os.listdir(args.cases)):
+        case = os.path.join(args.cases, name)
+        with open(os.path.join(case, "args"), encoding="latin-1") as f:
+            case_args = f.read().splitlines()
+        if case_args:  # check needs a name, where the compiler reports its absence
+            runs.append((os.path.join(case, "in"), case_args))
+    failed = 0
+    for directory, run_args in runs:
+        for fault in check(zeltool, schema, directory, run_args):
+            print(f"FAIL {directory}: {fault}")
+            failed += 1
+    print(f"{len(runs)} runs, {failed} faults")
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
