@@ -71,7 +71,8 @@ bool read_piece(Compilation& c) {
         if (stopper == '\n') {
             newline = true;
         } else if (stopper == end_of_file_byte) {
-            r.fileend = true;
+            r.fileend = true;  // nothing after it is ever read, in this block or later
+            r.blklen = r.blkpos;
             ended = true;
             break;
         } else {  // carriage return: dropped only before a line feed
