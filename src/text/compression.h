@@ -14,7 +14,8 @@ constexpr int token_block_size = 309;    // 255, then the 308 token characters
 
 extern const char* const token_table[token_count];
 
-constexpr std::size_t longest_text = 16007;   // no text is longer than the work area
+constexpr std::size_t longest_text = 16007;  // no text is longer than the work area
+
 struct Tokens {
     std::uint32_t toklen[token_count] = {};
     std::uint32_t tokuse[token_count] = {};
