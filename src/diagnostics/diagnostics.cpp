@@ -2,6 +2,7 @@
 
 #include <cstdarg>
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 
 #include "driver/compilation.h"
@@ -78,8 +79,18 @@ bool reported_by(int n, Reporter reporter) {
     return n >= 0 && n <= highest_error && error_table[n].reporter == reporter;
 }
 
+// A number in decimal, as "%u" or "%d" prints it; every per-line report
+// prints two, so they are converted without a format.
+template <typename Number>
+void say_number(Compilation& c, Number value) {
+    char digits[24];
+    const char* end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    sayraw(c, std::string_view(digits, static_cast<std::size_t>(end - digits)));
+}
+
 void print_line_and_text(Compilation& c) {
-    say(c, "%u ", c.reader.lineno);
+    say_number(c, c.reader.lineno);
+    sayraw(c, " ");
     sayraw(c, std::string_view(c.reader.linebuf, c.reader.linelen));
 }
 
@@ -166,7 +177,9 @@ std::string with_word(const Compilation& c, int n, const char* message) {
 
 void errline(Compilation& c, int n) {
     print_line_and_text(c);
-    say(c, "\n*** ERROR %d - ", n);
+    sayraw(c, "\n*** ERROR ");
+    say_number(c, n);
+    sayraw(c, " - ");
     ++c.diag.errors;
     c.diag.lineerr = 1;
 }

@@ -17,6 +17,19 @@ unsigned char upper(unsigned char ch) {
     return (ch >= 'a' && ch <= 'z') ? static_cast<unsigned char>(ch - 'a' + 'A') : ch;
 }
 
+// Position of the next carriage return or end-of-file byte in the block at
+// or after from, or the block's length when there is none. Both are rare, so
+// a line is normally split by one search for its line feed alone.
+std::size_t next_special(const Reader& r, std::size_t from) {
+    const char* p = r.block.get() + from;
+    std::size_t n = r.blklen - from;
+    if (const void* sub = std::memchr(p, end_of_file_byte, n))
+        n = static_cast<std::size_t>(static_cast<const char*>(sub) - p);
+    if (const void* cr = std::memchr(p, '\r', n))
+        n = static_cast<std::size_t>(static_cast<const char*>(cr) - p);
+    return from + n;
+}
+
 // Reads the next block of the open file; false at its end. A failing read
 // would otherwise look like the end of the source, so it is fatal.
 bool refill(Compilation& c) {
@@ -28,21 +41,10 @@ bool refill(Compilation& c) {
         perr2(c, 55, r.srcname);
     r.blkpos = 0;
     r.blklen = n > 0 ? static_cast<std::size_t>(n) : 0;
+    r.special = next_special(r, 0);
     if (r.blklen == 0)
         r.fileend = true;
     return r.blklen != 0;
-}
-
-// Position of the first line feed, carriage return or end-of-file byte in
-// the run, or the run's length when it holds none.
-std::size_t plain_run(const char* p, std::size_t n) {
-    if (const void* lf = std::memchr(p, '\n', n))
-        n = static_cast<std::size_t>(static_cast<const char*>(lf) - p);
-    if (const void* sub = std::memchr(p, end_of_file_byte, n))
-        n = static_cast<std::size_t>(static_cast<const char*>(sub) - p);
-    if (const void* cr = std::memchr(p, '\r', n))
-        n = static_cast<std::size_t>(static_cast<const char*>(cr) - p);
-    return n;
 }
 
 // Reads one line piece into linebuf, as a text-mode stream delivers it: a
@@ -60,7 +62,10 @@ bool read_piece(Compilation& c) {
         }
         const char* p = r.block.get() + r.blkpos;
         const std::size_t avail = std::min(r.blklen - r.blkpos, Reader::line_room - len);
-        const std::size_t n = plain_run(p, avail);
+        const std::size_t plain = std::min(avail, r.special - r.blkpos);
+        std::size_t n = plain;
+        if (const void* lf = std::memchr(p, '\n', plain))
+            n = static_cast<std::size_t>(static_cast<const char*>(lf) - p);
         std::memcpy(r.linebuf + len, p, n);
         len += n;
         r.blkpos += n;
@@ -70,25 +75,44 @@ bool read_piece(Compilation& c) {
         ++r.blkpos;
         if (stopper == '\n') {
             newline = true;
-        } else if (stopper == end_of_file_byte) {
+            continue;
+        }
+        r.special = next_special(r, r.blkpos);
+        if (stopper == end_of_file_byte) {
             r.fileend = true;  // nothing after it is ever read, in this block or later
             r.blklen = r.blkpos;
+            r.special = r.blklen;
             ended = true;
             break;
-        } else {  // carriage return: dropped only before a line feed
-            if (r.blkpos == r.blklen)
-                refill(c);
-            if (r.blkpos < r.blklen && r.block[r.blkpos] == '\n') {
-                ++r.blkpos;
-                newline = true;
-            } else {
-                r.linebuf[len++] = '\r';
-            }
+        }
+        // A carriage return is dropped only before a line feed.
+        if (r.blkpos == r.blklen)
+            refill(c);
+        if (r.blkpos < r.blklen && r.block[r.blkpos] == '\n') {
+            ++r.blkpos;
+            newline = true;
+        } else {
+            r.linebuf[len++] = '\r';
         }
     }
     r.linebuf[len] = '\0';
     r.linelen = len;
     return !(ended && len == 0);
+}
+
+// Passes a comment line that lies whole in the block before the next
+// special byte, without copying it: nothing ever looks at a comment line.
+// A line of 258 characters or more is left to read_piece, which cuts it.
+bool skip_comment_in_block(Reader& r) {
+    if (r.blkpos >= r.special || r.block[r.blkpos] != ';')
+        return false;
+    const char* p = r.block.get() + r.blkpos;
+    const std::size_t n = std::min(r.special - r.blkpos, Reader::line_room);
+    const void* lf = std::memchr(p, '\n', n);
+    if (!lf)
+        return false;
+    r.blkpos += static_cast<std::size_t>(static_cast<const char*>(lf) - p) + 1;
+    return true;
 }
 
 bool is_header_line(const Reader& r) {
@@ -124,7 +148,7 @@ void srcopen(Compilation& c, const std::string& name) {
         pline2(c, 28, r.srcname.c_str());
     r.opened.push_back(id);
     r.srcfound = id.found.empty() ? r.srcname : id.found;
-    r.blkpos = r.blklen = 0;
+    r.blkpos = r.blklen = r.special = 0;
     r.fileend = false;
     r.lineno = 0;
     say(c, "Processing %s\n", r.srcname.c_str());
@@ -143,6 +167,8 @@ void rdline(Compilation& c) {
             return;
         ++r.lineno;
         scanfrom(c, nullptr, nullptr);  // nothing of the new line is scanned yet
+        if (skip_comment_in_block(r))
+            continue;
         if (!read_piece(c)) {
             r.srceof = 1;
             r.hdrflag = 1;

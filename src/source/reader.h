@@ -15,7 +15,7 @@ struct Compilation;
 
 struct Reader {
     static constexpr std::size_t line_room = 258;    // characters per line piece
-    static constexpr std::size_t block_size = 1 << 16;  // bytes per file read
+    static constexpr std::size_t block_size = 1 << 17;  // bytes per file read
 
     char linebuf[line_room + 2] = {};  // the current line, NUL-terminated
     std::size_t linelen = 0;          // its length; a NUL inside is an ordinary character
@@ -31,6 +31,7 @@ struct Reader {
     std::unique_ptr<char[]> block = std::make_unique<char[]>(block_size);
     std::size_t blkpos = 0;
     std::size_t blklen = 0;
+    std::size_t special = 0;          // next carriage return or byte 26 in the block, from blkpos on
     bool fileend = false;             // the open file has no more characters
 };
 

@@ -127,12 +127,21 @@ int lookup(Compilation& c) {
     const std::uint32_t count = c.vocab.nwords;
     if (count == 0)
         return 0;
+    // The table is sorted on its bytes, so the entry that the first-character
+    // skip and the compare from there would find, the first equal one in
+    // table order, is the first entry whose five word bytes are not below the
+    // word: found by halving instead of walking.
     const unsigned char* table = c.work();
-    std::uint32_t i = 0;
-    while (i + 1 < count && first > table[i * entry_size])
-        ++i;
-    for (; i < count; ++i) {
-        const unsigned char* e = table + i * entry_size;
+    std::uint32_t low = 0, high = count;
+    while (low < high) {
+        const std::uint32_t mid = low + (high - low) / 2;
+        if (std::memcmp(table + mid * entry_size, s.wordbuf, 5) < 0)
+            low = mid + 1;
+        else
+            high = mid;
+    }
+    if (low < count) {
+        const unsigned char* e = table + low * entry_size;
         if (std::memcmp(s.wordbuf, e, 5) == 0) {
             s.wordtype = e[6];
             return e[5];

@@ -1,5 +1,8 @@
 #include "text/texts.h"
 
+#include <algorithm>
+#include <cstring>
+
 #include "driver/compilation.h"
 
 namespace zel {
@@ -33,22 +36,60 @@ void open_text(Compilation& c) {
 
 }  // namespace
 
-void put_text_line(Compilation& c, const char* line, std::size_t length) {
-    for (std::size_t i = 0; i < length; ++i) {
-        const unsigned char ch = static_cast<unsigned char>(line[i]);
-        if (ch < 32 || ch > 127)
-            scanfrom(c, line + i, line + length);  // the column of the report
-        if (ch < 32) {
-            warn_control(c, ch);
-        } else if (ch > 127) {
-            if (c.driver.compress)
-                pline3(c, 53, ch);
-            else
-                warn_high(c, ch);
+namespace {
+
+bool needs_report(unsigned char ch) { return ch < 32 || ch > 127; }
+
+// Stores a run of characters that need no report, in as few copies as the
+// text's room and the flush threshold allow; the same bytes are stored, and
+// the same flushes made, as one store_text_byte per character would make.
+void put_plain_run(Compilation& c, const char* run, std::size_t length) {
+    Writer& w = c.writer;
+    while (length > 0) {
+        const std::size_t used = w.bufptr - w.txtstart;
+        const std::size_t room = buffer_room(c) - 1;
+        if (used >= room) {
+            store_text_byte(c, static_cast<unsigned char>(*run));  // refused: error 25, once
+            return;
         }
-        store_text_byte(c, ch);
-        if (c.writer.bufptr >= c.writer.bufend)
+        const std::size_t n = std::min({length, room - used, w.bufend - w.bufptr});
+        std::memcpy(c.work() + w.bufptr, run, n);
+        w.bufptr += n;
+        run += n;
+        length -= n;
+        if (w.bufptr >= w.bufend)
             flushbuf(c);
+    }
+}
+
+// One character that is reported (a control character, or one above 127)
+// and then stored like any other.
+void put_reported_char(Compilation& c, const char* line, std::size_t length, std::size_t i) {
+    const unsigned char ch = static_cast<unsigned char>(line[i]);
+    scanfrom(c, line + i, line + length);  // the column of the report
+    if (ch < 32)
+        warn_control(c, ch);
+    else if (c.driver.compress)
+        pline3(c, 53, ch);
+    else
+        warn_high(c, ch);
+    store_text_byte(c, ch);
+    if (c.writer.bufptr >= c.writer.bufend)
+        flushbuf(c);
+}
+
+}  // namespace
+
+void put_text_line(Compilation& c, const char* line, std::size_t length) {
+    std::size_t i = 0;
+    while (i < length) {
+        std::size_t j = i;
+        while (j < length && !needs_report(static_cast<unsigned char>(line[j])))
+            ++j;
+        put_plain_run(c, line + i, j - i);
+        if (j < length)
+            put_reported_char(c, line, length, j++);
+        i = j;
     }
 }
 
@@ -63,13 +104,13 @@ void put_text_byte(Compilation& c, unsigned char byte) {
 void encode_text(Compilation& c) {
     if (c.driver.cmpnow)
         substitute_tokens(c);
+    // The terminator is the text's last byte: no source line holds a line
+    // feed, and token codes are 128 or more.
     unsigned char* work = c.work();
-    for (std::size_t i = c.writer.txtstart;; ++i) {
+    const std::size_t start = c.writer.txtstart, end = c.writer.bufptr;
+    for (std::size_t i = start; i < end; ++i)
         work[i] = static_cast<unsigned char>(255 - work[i]);
-        ++c.writer.dbpos;
-        if (work[i] == 255 - text_end)
-            break;
-    }
+    c.writer.dbpos += static_cast<std::uint32_t>(end - start);
 }
 
 std::uint32_t compile_texts(Compilation& c, const char* name, std::int32_t limit) {

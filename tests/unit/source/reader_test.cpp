@@ -71,6 +71,12 @@ TEST_F(ReaderFixture, LinesArriveTheSameWhateverTheReadSize) {
         {"exactly 258 then an empty line", exact258 + "\n", {{1, exact258, 0}, {2, "", 0}}},
         {"NUL is an ordinary character", std::string("a\0b\n", 4), {{1, std::string("a\0b", 3), 0}}},
         {"empty lines are ordinary", "\n\n", {{1, "", 0}, {2, "", 0}}},
+        {"a comment of 300 leaves an ordinary piece of 42", ";" + long300.substr(1) + "\nz\n",
+         {{2, std::string(42, 'x'), 0}, {3, "z", 0}}},
+        {"comments of 257 and 258, then the empty piece", ";" + exact258.substr(2) + "\n;" + exact258.substr(1) + "\nq\n",
+         {{3, "", 0}, {4, "q", 0}}},
+        {"carriage returns in and after comments", ";a\rb\n;c\r\nd\r\n;e", {{3, "d", 0}}},
+        {"byte 26 inside a comment", "a\n;b\x1a\nc\n", {{1, "a", 0}}},
     };
     for (const Case& k : cases)
         for (std::size_t chunk : {std::size_t{1}, std::size_t{2}, std::size_t{257}, std::size_t{1} << 16}) {

@@ -65,6 +65,48 @@ TEST_F(EncodeFixture, WorkedExamplesInPlace) {
                                              {197, 1}, {199, 1}}));
 }
 
+// The substitution as a sequence of moves: each token in table order, each
+// match replaced by the code and the rest of the text moved down at once.
+std::vector<unsigned> substituted_by_moves(const std::string& source, int& saving) {
+    std::vector<unsigned char> text(source.begin(), source.end());
+    saving = 0;
+    for (int i = 0; i < token_count; ++i) {
+        const std::string token = token_table[i];
+        for (std::size_t k = 0; k + token.size() <= text.size(); ++k)
+            if (std::equal(token.begin(), token.end(), text.begin() + static_cast<long>(k))) {
+                text[k] = static_cast<unsigned char>(token_code_base + i);
+                text.erase(text.begin() + static_cast<long>(k + 1), text.begin() + static_cast<long>(k + token.size()));
+                saving += static_cast<int>(token.size()) - 1;
+            }
+    }
+    std::vector<unsigned> stored;
+    for (unsigned char ch : text)
+        stored.push_back(255u - ch);
+    stored.push_back(255u - text_end);
+    return stored;
+}
+
+// Texts of every length up to a long one, made of letters and blanks that
+// form tokens and overlapping candidates, and of bytes that no token holds.
+TEST_F(EncodeFixture, SubstitutionEqualsMovingAfterEveryMatch) {
+    const std::string pieces[] = {" the ", "the", " you", "ing ", "and", " a", "  ", "e.", "d", "x", "\r", "\xa3", "ou", "t"};
+    std::uint32_t seed = 9;
+    for (std::size_t length : {0, 1, 2, 3, 5, 17, 64, 300, 2000, 15000}) {
+        std::string text;
+        while (text.size() < length) {
+            seed = seed * 1103515245u + 12345u;
+            text += pieces[(seed >> 16) % std::size(pieces)];
+        }
+        text.resize(length);
+        int expected_saving = 0;
+        const std::vector<unsigned> expected = substituted_by_moves(text, expected_saving);
+        const std::int32_t before = c.tokens.saving;
+        c.writer.bufptr = c.writer.bufbase;
+        EXPECT_EQ(encode(text, true), expected) << length;
+        EXPECT_EQ(c.tokens.saving - before, expected_saving) << length;
+    }
+}
+
 TEST(TokenTable, HoldsTheTokensOfTheirSizes) {
     std::map<std::size_t, int> sizes;
     for (const char* token : token_table)
@@ -209,7 +251,7 @@ TEST(Texts, CompressionSavingAndSwitches) {
     Sections s;
     s.stx.clear();
     for (int i = 0; i < 61; ++i)
-        s.stx += "/" + std::to_string(i) + "\n" + std::to_string(i) + "\n";  // no token matches digits
+        s.stx.append("/").append(std::to_string(i)).append("\n").append(std::to_string(i)).append("\n");  // no token matches digits
     s.mtx = "/0\nYou are in the hall.\n";
     s.ltx = "/0\nHi\n/1\nHi\n";
     const auto ct = testing::run(s.source(), {"GAME", "C", "T"});

@@ -1,0 +1,165 @@
+// Micro-benchmarks of the compiler's hot paths, each on an in-memory source
+// or a text held in the work area.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "driver/compilation.h"
+
+namespace {
+
+using zel::Compilation;
+
+class NullConsole : public zel::Console {
+public:
+    void out(std::string_view) override {}
+    void err(std::string_view) override {}
+    void flush() override {}
+};
+
+class StringInput : public zel::InputFile {
+public:
+    explicit StringInput(const std::string& text) : text_(text) {}
+    long read(char* buffer, std::size_t size) override {
+        const std::size_t n = std::min(size, text_.size() - at_);
+        std::memcpy(buffer, text_.data() + at_, n);
+        at_ += n;
+        return static_cast<long>(n);
+    }
+
+private:
+    const std::string& text_;
+    std::size_t at_ = 0;
+};
+
+// One source file, GAME.SCE; nothing can be written.
+class OneFile : public zel::FileSystem {
+public:
+    std::string source;
+    std::unique_ptr<zel::InputFile> open_source(const std::string&, zel::FileId& id) override {
+        id.inode = ++opened_;
+        return std::make_unique<StringInput>(source);
+    }
+    std::unique_ptr<zel::OutputFile> create(const std::string&) override { return nullptr; }
+    bool remove(const std::string&) override { return true; }
+    bool rename(const std::string&, const std::string&) override { return false; }
+
+private:
+    std::uint64_t opened_ = 0;
+};
+
+struct Bench {
+    NullConsole console;
+    OneFile files;
+    Compilation c{console, files};
+    Bench() {
+        c.workarea = std::make_unique<std::array<unsigned char, zel::workarea_size>>();
+        c.writer.bufend = zel::workarea_threshold;
+        c.driver.nullchr = '_';
+    }
+};
+
+const std::string sentence = "You are in a dark cave with walls of old stone and a narrow passage north.";
+
+// Lines of the kinds the argument mixes: comment lines, or text lines.
+void BM_rdline(benchmark::State& state) {
+    const bool comments = state.range(0) == 1;
+    std::string source;
+    while (source.size() < (8u << 20))
+        source += (comments ? "; " : "") + sentence + "\n";
+    for (auto _ : state) {
+        Bench b;
+        b.files.source = source;
+        zel::srcopen(b.c, "GAME");
+        while (!b.c.reader.srceof)
+            zel::rdline(b.c);
+        benchmark::DoNotOptimize(b.c.reader.lineno);
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * source.size()));
+}
+BENCHMARK(BM_rdline)->Arg(0)->Arg(1)->ArgNames({"comments"});
+
+// readword at width 5 and lookup in a full vocabulary of 2211 words.
+void BM_readword_lookup(benchmark::State& state) {
+    Bench b;
+    std::vector<std::string> words;
+    const std::uint32_t capacity = (zel::workarea_threshold - 517) / zel::entry_size;  // 2211
+    for (std::uint32_t i = 0; i < capacity; ++i) {
+        std::string w;
+        for (std::uint32_t k = i * 7919 % 11881376, d = 0; d < 5; ++d, k /= 26)
+            w += static_cast<char>('A' + k % 26);
+        words.push_back(w);
+    }
+    std::sort(words.begin(), words.end());
+    words.erase(std::unique(words.begin(), words.end()), words.end());
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        unsigned char* e = b.c.work() + i * zel::entry_size;
+        std::memcpy(e, words[i].data(), 5);
+        e[5] = static_cast<unsigned char>(i % 254 + 1);
+        e[6] = zel::noun;
+    }
+    b.c.vocab.nwords = static_cast<std::uint32_t>(words.size());
+    std::string line;
+    for (std::size_t i = 0; i < 64; ++i)
+        line += words[i * 97 % words.size()] + (i % 8 == 7 ? "X " : " ");  // every eighth word is unknown
+    std::int64_t found = 0;
+    for (auto _ : state) {
+        zel::scanfrom(b.c, line.data(), line.data() + line.size());
+        for (int i = 0; i < 64; ++i) {
+            zel::readword(b.c, 5);
+            found += zel::lookup(b.c) != 0;
+        }
+    }
+    benchmark::DoNotOptimize(found);
+    state.SetItemsProcessed(state.iterations() * 64);
+}
+BENCHMARK(BM_readword_lookup);
+
+// A text of the argument's number of lines stored, joined and complemented.
+void BM_text_encoding(benchmark::State& state) {
+    Bench b;
+    const auto lines = static_cast<std::size_t>(state.range(0));
+    zel::Writer& w = b.c.writer;
+    w.bufbase = 64;
+    w.txtkeep = 1;
+    for (auto _ : state) {
+        w.bufptr = w.txtstart = w.bufbase;
+        for (std::size_t i = 0; i < lines; ++i) {
+            if (i)
+                zel::put_text_byte(b.c, zel::join_space);
+            zel::put_text_line(b.c, sentence.data(), sentence.size());
+        }
+        zel::put_text_byte(b.c, zel::text_end);
+    }
+    benchmark::DoNotOptimize(w.dbpos);
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * lines * (sentence.size() + 1)));
+}
+BENCHMARK(BM_text_encoding)->Arg(1)->Arg(8)->Arg(200);
+
+// Token substitution over a text of the argument's length: the time per
+// byte stays the same as the text grows.
+void BM_compression(benchmark::State& state) {
+    Bench b;
+    zel::write_token_table(b.c);
+    const auto length = static_cast<std::size_t>(state.range(0));
+    std::string text;
+    while (text.size() < length)
+        text += sentence + " ";
+    text.resize(length);
+    text.push_back(static_cast<char>(zel::text_end));
+    zel::Writer& w = b.c.writer;
+    w.txtstart = 64;
+    for (auto _ : state) {
+        std::memcpy(b.c.work() + w.txtstart, text.data(), text.size());
+        w.bufptr = w.txtstart + text.size();
+        zel::substitute_tokens(b.c);
+    }
+    benchmark::DoNotOptimize(b.c.tokens.saving);
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+}
+BENCHMARK(BM_compression)->Arg(64)->Arg(512)->Arg(15000);
+
+}  // namespace
