@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -154,9 +155,9 @@ protected:
     }
     void TearDown() override { std::filesystem::remove_all(dir_); }
 
-    std::string compile_here() {
+    std::string compile_here(const std::string& directory = "") {
         testing::CaptureConsole console;
-        PosixFileSystem files(dir_.string());
+        PosixFileSystem files(directory.empty() ? dir_.string() : directory);
         EXPECT_EQ(compile({"GAME"}, console, files), 0);
         return console.stdout_text;
     }
@@ -187,6 +188,51 @@ TEST_F(PosixFaults, NamesTakenByDirectories) {
     EXPECT_TRUE(ends_with(out, rename_failed + one_error)) << out;
     EXPECT_TRUE(std::filesystem::is_regular_file(dir_ / "GAME.$$$"));
     EXPECT_TRUE(std::filesystem::is_directory(dir_ / "GAME.ZDB"));
+}
+
+TEST_F(PosixFaults, SourcesThatCannotBeRead) {
+    std::filesystem::remove(dir_ / "GAME.SCE");
+    std::filesystem::create_symlink("/proc/self/mem", dir_ / "GAME.SCE");  // reading offset 0 fails
+    std::string out = compile_here();
+    EXPECT_TRUE(ends_with(out, "*** ERROR 55 - Failure to read GAME.SCE\n" + one_error)) << out;
+    EXPECT_FALSE(std::filesystem::exists(dir_ / "GAME.$$$"));
+
+    std::filesystem::remove(dir_ / "GAME.SCE");
+    std::filesystem::create_directory(dir_ / "game.sce");
+    out = compile_here();
+    EXPECT_TRUE(ends_with(out, "*** ERROR 37 - GAME.SCE not found\n" + one_error)) << out;
+    out = compile_here((dir_ / "missing").string());
+    EXPECT_TRUE(ends_with(out, "*** ERROR 37 - GAME.SCE not found\n" + one_error)) << out;
+}
+
+// The console of the command: standard output is buffered, and pushed out
+// before anything is written to standard error.
+TEST(StdConsole, StandardOutputComesFirst) {
+    char pattern[] = "/tmp/zelconsole.XXXXXX";
+    const int file = ::mkstemp(pattern);
+    ASSERT_GE(file, 0);
+    std::fflush(stdout);
+    const int saved_out = ::dup(1), saved_err = ::dup(2);
+    ::dup2(file, 1);
+    ::dup2(file, 2);
+    {
+        StdConsole console;
+        console.out("heading ");
+        console.flush();
+        console.err("message\n");
+        console.out(std::string(70000, 'x'));  // more than the console keeps
+        console.out("\n");
+    }
+    ::dup2(saved_out, 1);
+    ::dup2(saved_err, 2);
+    ::close(saved_out);
+    ::close(saved_err);
+    ::close(file);
+    std::ifstream in(pattern, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    std::filesystem::remove(pattern);
+    EXPECT_EQ(text.str(), "heading message\n" + std::string(70000, 'x') + "\n");
 }
 
 }  // namespace
