@@ -8,12 +8,14 @@ namespace {
 
 class MemoryInput : public InputFile {
 public:
-    MemoryInput(const std::string& text, const Faults& faults) : text_(text), faults_(faults) {}
+    MemoryInput(const std::string& text, const Faults& faults, bool faulty)
+        : text_(text), faults_(faults), faulty_(faulty) {}
     long read(char* buffer, std::size_t size) override {
-        if (faults_.read_fails_after >= 0 && static_cast<long>(at_) >= faults_.read_fails_after)
+        const bool fails = faulty_ && faults_.read_fails_after >= 0;
+        if (fails && static_cast<long>(at_) >= faults_.read_fails_after)
             return -1;
         std::size_t n = std::min({size, text_.size() - at_, faults_.read_chunk});
-        if (faults_.read_fails_after >= 0)
+        if (fails)
             n = std::min(n, static_cast<std::size_t>(faults_.read_fails_after) - at_);
         std::copy_n(text_.data() + at_, n, buffer);
         at_ += n;
@@ -23,6 +25,7 @@ public:
 private:
     std::string text_;
     const Faults& faults_;
+    bool faulty_;
     std::size_t at_ = 0;
 };
 
@@ -31,29 +34,40 @@ public:
     MemoryOutput(std::string& target, const Faults& faults) : target_(target), faults_(faults) {}
     bool write(const unsigned char* bytes, std::size_t size) override {
         for (std::size_t i = 0; i < size; ++i) {
-            if (failed_ || (faults_.write_fails_at >= 0 && static_cast<long>(pos_) == faults_.write_fails_at)) {
+            if (failed_ || (faults_.write_fails_after >= 0 && static_cast<long>(accepted_) >= faults_.write_fails_after))
                 failed_ = true;
-                return false;
-            }
-            if (pos_ < target_.size())
-                target_[pos_] = static_cast<char>(bytes[i]);
+            if (!failed_)
+                put(bytes[i]);
+            else if (faults_.silent_write_failure)
+                ++pos_;  // lost in a buffer: neither the call nor the position tells
             else
-                target_.push_back(static_cast<char>(bytes[i]));
-            ++pos_;
+                return false;
         }
         return true;
     }
-    long position() override { return static_cast<long>(pos_); }
+    long position() override { return faults_.position ? -1 : static_cast<long>(pos_); }
     bool rewind() override {
+        if (faults_.rewind)
+            return false;
         pos_ = 0;
         return true;
     }
     bool close() override { return !faults_.close && !failed_; }
 
 private:
+    void put(unsigned char byte) {
+        if (pos_ < target_.size())
+            target_[pos_] = static_cast<char>(byte);
+        else
+            target_.push_back(static_cast<char>(byte));
+        ++pos_;
+        ++accepted_;
+    }
+
     std::string& target_;
     const Faults& faults_;
     std::size_t pos_ = 0;
+    std::size_t accepted_ = 0;  // bytes taken over the stream's whole life
     bool failed_ = false;
 };
 
@@ -67,7 +81,8 @@ std::unique_ptr<InputFile> MemoryFileSystem::open_source(const std::string& name
     auto known = ids.try_emplace(name, ids.size() + 1).first;
     id.inode = known->second;
     id.found = name;
-    return std::make_unique<MemoryInput>(it->second, faults);
+    const bool faulty = faults.read_fails_in.empty() || faults.read_fails_in == name;
+    return std::make_unique<MemoryInput>(it->second, faults, faulty);
 }
 
 std::unique_ptr<OutputFile> MemoryFileSystem::create(const std::string& name) {

@@ -29,10 +29,14 @@ private:
 
 struct Faults {
     bool open_source = false;          // every source file is missing
-    long read_fails_after = -1;        // a read fails once this many bytes were delivered
+    long read_fails_after = -1;        // a read fails once this many bytes of a file were delivered
+    std::string read_fails_in;         // ... only in this file (empty: in every file)
     bool create = false;               // the temporary file cannot be created
-    long write_fails_at = -1;          // writing the byte at this offset fails
-    bool close = false;                // closing the database fails
+    long write_fails_after = -1;       // the stream accepts this many bytes in all, then every write fails
+    bool silent_write_failure = false; // ... but the write and the position hide it; only close tells
+    bool position = false;             // the stream cannot tell its write position
+    bool rewind = false;               // the stream cannot seek back to the header
+    bool close = false;                // closing (and so flushing) the database fails
     bool rename = false;               // the rename fails
     bool remove = false;               // deleting the old database fails
     std::size_t read_chunk = 1 << 16;  // most bytes delivered by one read
