@@ -54,15 +54,6 @@ enum Opcode : int {
 
 constexpr int no_flag38 = 38;  // the flag that some actions may not name
 
-bool names_container(int opcode) {
-    return opcode == op_putin || opcode == op_takeout || opcode == op_autop || opcode == op_autot;
-}
-
-bool refuses_flag38(int opcode) {
-    return opcode == op_set || opcode == op_let || opcode == op_weigh || opcode == op_weight ||
-           opcode == op_random;
-}
-
 // A kind read as a number: its errors and the values it accepts.
 struct NumberKind {
     int notfound;
@@ -128,6 +119,15 @@ bool word_param(Compilation& c, const char* kind) {
 }
 
 }  // namespace
+
+bool names_container(int opcode) {
+    return opcode == op_putin || opcode == op_takeout || opcode == op_autop || opcode == op_autot;
+}
+
+bool refuses_flag38(int opcode) {
+    return opcode == op_set || opcode == op_let || opcode == op_weigh || opcode == op_weight ||
+           opcode == op_random;
+}
 
 int find_opcode(const char* word) {
     char name[8];

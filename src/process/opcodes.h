@@ -34,6 +34,11 @@ struct OpcodeRow {
 constexpr int opcode_count = 108;
 extern const OpcodeRow opcode_table[opcode_count];
 
+// Opcodes whose location parameter must name a container (PUTIN, TAKEOUT,
+// AUTOP, AUTOT), and those whose flag parameter may not be flag 38.
+bool names_container(int opcode);
+bool refuses_flag38(int opcode);
+
 // Opcode named by a word read seven wide, or -1 when no row has that name.
 int find_opcode(const char* word);
 // Reads, checks and emits one parameter; false after reporting its error.
