@@ -9,7 +9,7 @@ namespace {
 
 void usage(std::ostream& err) {
     err << "usage: zeltool dump GAME.ZDB\n"
-           "       zeltool decompile GAME.ZDB [-o DIR]\n"
+           "       zeltool decompile GAME.ZDB [-o DIR] [-n NAME]\n"
            "       zeltool map GAME.ZDB [-T FORMAT]\n"
            "       zeltool check NAME [N] [C] [T] [--format=json]\n";
 }
