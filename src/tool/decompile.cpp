@@ -12,7 +12,7 @@
 #include "text/compression.h"
 #include "text/texts.h"
 #include "tool/commands.h"
-#include "tool/inspect.h"
+#include "tool/database_tools.h"
 #include "tool/memory_files.h"
 #include "tool/text_lines.h"
 #include "vocabulary/vocabulary.h"

@@ -7,7 +7,7 @@
 #include "text/compression.h"
 #include "text/texts.h"
 #include "tool/commands.h"
-#include "tool/inspect.h"
+#include "tool/database_tools.h"
 #include "vocabulary/vocabulary.h"
 
 namespace zel::tool {

@@ -15,7 +15,7 @@
 #include <sstream>
 
 #include "tool/commands.h"
-#include "tool/inspect.h"
+#include "tool/database_tools.h"
 #include "tool/text_lines.h"
 
 extern char** environ;

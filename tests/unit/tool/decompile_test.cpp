@@ -5,7 +5,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "tool/inspect.h"
+#include "tool/database_tools.h"
 #include "tool/text_lines.h"
 #include "tool_support.h"
 

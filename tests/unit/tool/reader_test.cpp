@@ -4,7 +4,7 @@
 #include <sstream>
 
 #include "tool/commands.h"
-#include "tool/inspect.h"
+#include "tool/database_tools.h"
 #include "tool_support.h"
 
 namespace zel::tool {

@@ -150,4 +150,4 @@ NORTH 2   ; a trapdoor
 /2
 S 9
 UP 1
-/lnk part3
+/lnk cave
