@@ -16,6 +16,10 @@ constexpr int status_ok = 0;
 constexpr int status_failed = 1;  // a database that is malformed or cannot be decompiled
 constexpr int status_usage = 2;
 
+// Reads and checks the database file at path; on failure says why on err
+// (prefixed "zeltool: ") and gives nothing.
+std::optional<Database> load_database(const std::string& path, std::ostream& err);
+
 // The readable listing of a database.
 void dump_database(const Database& db, std::ostream& out);
 

@@ -466,16 +466,9 @@ int run_decompile(const std::vector<std::string>& args, std::ostream& out, std::
         err << "zeltool: " << error << "\n";
         return status_usage;
     }
-    Bytes bytes;
-    if (!read_file(path, bytes, error)) {
-        err << "zeltool: " << error << "\n";
+    const std::optional<Database> db = load_database(path, err);
+    if (!db)
         return status_failed;
-    }
-    const std::optional<Database> db = read_database(std::move(bytes), error);
-    if (!db) {
-        err << "zeltool: " << path << ": " << error << "\n";
-        return status_failed;
-    }
     std::ostringstream source;
     const int status = decompile_to(*db, name, source, err);
     const std::string target = (std::filesystem::path(dir) / (name + ".SCE")).string();

@@ -227,19 +227,24 @@ int run_dump(const std::vector<std::string>& args, std::ostream& out, std::ostre
         err << "usage: zeltool dump GAME.ZDB\n";
         return status_usage;
     }
-    Bytes bytes;
-    std::string error;
-    if (!read_file(args[0], bytes, error)) {
-        err << "zeltool: " << error << "\n";
+    const std::optional<Database> db = load_database(args[0], err);
+    if (!db)
         return status_failed;
-    }
-    const std::optional<Database> db = read_database(std::move(bytes), error);
-    if (!db) {
-        err << "zeltool: " << args[0] << ": " << error << "\n";
-        return status_failed;
-    }
     dump_database(*db, out);
     return status_ok;
+}
+
+std::optional<Database> load_database(const std::string& path, std::ostream& err) {
+    Bytes bytes;
+    std::string error;
+    if (!read_file(path, bytes, error)) {
+        err << "zeltool: " << error << "\n";
+        return std::nullopt;
+    }
+    std::optional<Database> db = read_database(std::move(bytes), error);
+    if (!db)
+        err << "zeltool: " << path << ": " << error << "\n";
+    return db;
 }
 
 }  // namespace zel::tool

@@ -169,17 +169,9 @@ int run_map(const std::vector<std::string>& args, std::ostream& out, std::ostrea
         err << "usage: zeltool map GAME.ZDB [-T FORMAT]\n";
         return status_usage;
     }
-    Bytes bytes;
-    std::string error;
-    if (!read_file(path, bytes, error)) {
-        err << "zeltool: " << error << "\n";
+    const std::optional<Database> db = load_database(path, err);
+    if (!db)
         return status_failed;
-    }
-    const std::optional<Database> db = read_database(std::move(bytes), error);
-    if (!db) {
-        err << "zeltool: " << path << ": " << error << "\n";
-        return status_failed;
-    }
     std::ostringstream graph;
     std::string name = std::filesystem::path(path).filename().string();
     write_map(*db, name.substr(0, name.find('.')), graph);
