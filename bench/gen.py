@@ -21,6 +21,7 @@ files byte for byte.
 import argparse
 import os
 import random
+import re
 import sys
 
 WORK_AREA = 16000
@@ -28,24 +29,17 @@ VOCAB_CAPACITY = (WORK_AREA - 517) // 7  # 2211
 DB_LIMIT = 65535
 NULL = "_"
 
-TOKENS = [
-    " the ", " you ", " are ", "ing ", " to ", " and", " is ", "You ",
-    "and ", "The ", "n't ", " of ", " you", "ing", "ed ", " a ",
-    " op", "ith", "out", "ent", " to", " in", "all", " th",
-    " it", "ter", "ave", " be", "ver", "her", "and", "ear",
-    "You", " on", "en ", "ose", "no", "ic", "ap", " b",
-    "gh", "  ", "ad", "is", " c", "ir", "ay", "ur",
-    "un", "oo", " d", "lo", "ro", "ac", "se", "ri",
-    "li", "ti", "om", "bl", "ck", "I ", "ed", "ee",
-    " f", "ha", "pe", "e ", "t ", "in", "s ", "th",
-    ", ", "er", "d ", "on", "to", "an", "ar", "en",
-    "ou", "or", "st", ". ", "ow", "le", "at", "al",
-    "re", "y ", "ch", "am", "el", " w", "as", "es",
-    "it", " s", "ll", "do", "op", "sh", "me", "he",
-    "bo", "hi", "ca", "pl", "il", "cl", " a", "of",
-    " h", "tt", "mo", "ke", "ve", "so", "e.", "d.",
-    "t.", "vi", "ly", "id", "sc", " p", "em", "r ",
-]
+def read_tokens():
+    """The compression tokens, read from their one definition in the compiler."""
+    here = os.path.dirname(os.path.abspath(__file__))
+    text = open(os.path.join(here, "..", "src", "format", "tables.cpp"), encoding="latin-1").read()
+    table = text[text.index("token_table[token_count] = {"):]
+    table = table[:table.index("};")]
+    return [bytes(m, "latin-1").decode("unicode_escape") for m in re.findall(r'"((?:[^"\\]|\\.)*)"', table)]
+
+
+TOKENS = read_tokens()
+assert len(TOKENS) == 128
 
 PROSE = ("you are in the a dark cave with walls of old stone and there is a "
          "narrow passage to the north while water drips from above you can see "

@@ -7,7 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "driver/compilation.h"
+#include "core/compilation.h"
+#include "source/reader.h"
+#include "source/scanner.h"
+#include "text/compression.h"
+#include "text/texts.h"
 
 namespace {
 

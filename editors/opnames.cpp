@@ -2,7 +2,7 @@
 // per line in opcode order, for the editor grammars generated from them.
 #include <cstdio>
 
-#include "process/opcodes.h"
+#include "format/opcodes.h"
 
 int main() {
     for (const zel::OpcodeRow& row : zel::opcode_table)

@@ -2,8 +2,8 @@
 #include <string>
 #include <vector>
 
+#include "core/posix_platform.h"
 #include "driver/compile.h"
-#include "driver/posix_platform.h"
 
 int main(int argc, char** argv) {
     std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);

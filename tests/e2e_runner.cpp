@@ -24,8 +24,8 @@
 #include <string>
 #include <vector>
 
+#include "core/posix_platform.h"
 #include "driver/compile.h"
-#include "driver/posix_platform.h"
 #include "support/memory_platform.h"
 
 namespace fs = std::filesystem;

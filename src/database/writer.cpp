@@ -2,7 +2,8 @@
 
 #include <cstring>
 
-#include "driver/compilation.h"
+#include "core/compilation.h"
+#include "diagnostics/diagnostics.h"
 
 namespace zel {
 

@@ -6,22 +6,11 @@
 #include <cstdint>
 #include <memory>
 
-#include "driver/platform.h"
+#include "core/platform.h"
 
 namespace zel {
 
 struct Compilation;
-
-struct Writer {
-    std::uint32_t dbpos = 0;     // position of the next database byte
-    std::size_t bufbase = 0;     // start of the output buffer in the work area
-    std::size_t bufptr = 0;      // next free byte of the output buffer
-    std::size_t bufend = 0;      // flush threshold
-    int txtkeep = 0;             // a text is being assembled: keep it on flush
-    std::size_t txtstart = 0;    // where the text being assembled begins
-    std::unique_ptr<OutputFile> stream;
-    bool streamfail = false;     // a write to the stream has failed
-};
 
 void putb(Compilation& c, unsigned byte);
 void putw(Compilation& c, std::uint32_t value);

@@ -5,7 +5,7 @@
 #include <charconv>
 #include <cstdio>
 
-#include "driver/compilation.h"
+#include "core/compilation.h"
 
 namespace zel {
 

@@ -2,7 +2,17 @@
 
 #include <new>
 
-#include "driver/compilation.h"
+#include "core/compilation.h"
+#include "database/writer.h"
+#include "diagnostics/diagnostics.h"
+#include "format/format.h"
+#include "process/tables.h"
+#include "source/reader.h"
+#include "source/scanner.h"
+#include "text/compression.h"
+#include "text/texts.h"
+#include "vocabulary/vocabulary.h"
+#include "world/world.h"
 
 namespace zel {
 
@@ -59,7 +69,7 @@ void open_database(Compilation& c) {
 void compile_vocabulary_and_texts(Compilation& c) {
     Driver& d = c.driver;
     Writer& w = c.writer;
-    for (int i = 0; i < 32; ++i)
+    for (std::size_t i = 0; i < header_size; ++i)
         wrb(c, 0);
     d.vocabpos = compile_vocab(c);
     w.bufbase = w.bufptr = (c.vocab.nwords + 1) * entry_size;
@@ -68,17 +78,17 @@ void compile_vocabulary_and_texts(Compilation& c) {
         write_token_table(c);
         c.tokens.saving = static_cast<std::int32_t>(d.tokenpos) - static_cast<std::int32_t>(w.dbpos);
     }
-    d.stxpos = compile_texts(c, "/STX", 255);
-    if (c.reader.nitems < 61)
+    d.stxpos = compile_texts(c, "/STX", most_sysmess);
+    if (c.reader.nitems < fewest_sysmess)
         perr1(c, 31);
     d.nsysmess = c.reader.nitems;
-    d.mtxpos = compile_texts(c, "/MTX", 255);
+    d.mtxpos = compile_texts(c, "/MTX", most_messages);
     d.nmess = c.reader.nitems;
     d.cmpnow = 0;
-    d.otxpos = compile_texts(c, "/OTX", 255);
+    d.otxpos = compile_texts(c, "/OTX", most_objects);
     d.nobjects = c.reader.nitems;
     d.cmpnow = d.compress;
-    d.ltxpos = compile_texts(c, "/LTX", 252);
+    d.ltxpos = compile_texts(c, "/LTX", most_locations);
     d.nlocations = c.reader.nitems;
     w.txtkeep = 0;
 }
@@ -101,7 +111,7 @@ void end_routines(Compilation& c) {
     const Driver& d = c.driver;
     sayraw(c, "Processing end routines\n");
     const std::int32_t end = static_cast<std::int32_t>(d.endpos);
-    bool toobig = end > 65535;
+    bool toobig = end > static_cast<std::int32_t>(largest_database);
     for (std::uint32_t pos : {d.vocabpos, d.stxpos, d.mtxpos, d.otxpos, d.ltxpos, d.conpos, d.objwordpos,
                               d.objlocpos, d.objattrpos, d.propos})
         if (end < static_cast<std::int32_t>(pos))
@@ -135,7 +145,7 @@ void run(Compilation& c, const std::vector<std::string>& arguments) {
     c.workarea = std::make_unique<std::array<unsigned char, workarea_size>>();
     c.writer.bufend = workarea_threshold;
     c.writer.bufbase = c.writer.bufptr = 0;
-    c.vocab.capacity = static_cast<std::uint32_t>((workarea_threshold - 517) / entry_size);
+    c.vocab.capacity = vocab_capacity;
 
     read_command_line(c, arguments);
     srcopen(c, c.driver.advname);

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "diagnostics/diagnostics.h"
-#include "driver/platform.h"
+#include "core/observer.h"
+#include "core/platform.h"
 
 namespace zel {
 

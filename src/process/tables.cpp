@@ -1,7 +1,14 @@
 #include "process/tables.h"
 
-#include "driver/compilation.h"
-#include "process/opcodes.h"
+#include "core/compilation.h"
+#include "database/writer.h"
+#include "diagnostics/diagnostics.h"
+#include "format/format.h"
+#include "format/opcodes.h"
+#include "process/params.h"
+#include "source/reader.h"
+#include "source/scanner.h"
+#include "vocabulary/vocabulary.h"
 
 namespace zel {
 

@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
-#include "driver/compilation.h"
+#include "core/compilation.h"
+#include "diagnostics/diagnostics.h"
+#include "format/format.h"
+#include "source/scanner.h"
 
 namespace zel {
 
@@ -55,13 +58,13 @@ bool read_piece(Compilation& c) {
     std::size_t len = 0;
     bool ended = false;  // met the end of the file
     bool newline = false;
-    while (len < Reader::line_room && !newline) {
+    while (len < line_room && !newline) {
         if (r.blkpos == r.blklen && !refill(c)) {
             ended = true;
             break;
         }
         const char* p = r.block.get() + r.blkpos;
-        const std::size_t avail = std::min(r.blklen - r.blkpos, Reader::line_room - len);
+        const std::size_t avail = std::min(r.blklen - r.blkpos, line_room - len);
         const std::size_t plain = std::min(avail, r.special - r.blkpos);
         std::size_t n = plain;
         if (const void* lf = std::memchr(p, '\n', plain))
@@ -107,7 +110,7 @@ bool skip_comment_in_block(Reader& r) {
     if (r.blkpos >= r.special || r.block[r.blkpos] != ';')
         return false;
     const char* p = r.block.get() + r.blkpos;
-    const std::size_t n = std::min(r.special - r.blkpos, Reader::line_room);
+    const std::size_t n = std::min(r.special - r.blkpos, line_room);
     const void* lf = std::memchr(p, '\n', n);
     if (!lf)
         return false;

@@ -9,23 +9,6 @@ namespace zel {
 
 struct Compilation;
 
-struct Scanner {
-    const char* scanptr = nullptr;  // next character to examine
-    const char* scanend = nullptr;  // end of the text being scanned
-    char wordbuf[9] = {};           // last word read, blank-filled to its width
-    int wordwidth = 0;              // the width it was read with
-    std::int32_t numval = 0;        // last number or location code read
-    std::int32_t wordtype = 0;      // type of the last word found by lookup
-};
-
-// Location codes delivered by readloc besides plain numbers.
-enum LocationCode : int {
-    loc_notcreated = 252,
-    loc_worn = 253,
-    loc_carried = 254,
-    loc_here = 255,
-};
-
 int blank(int ch);
 void scanfrom(Compilation& c, const char* begin, const char* end);
 void scanline(Compilation& c, std::size_t offset);  // scan linebuf from offset

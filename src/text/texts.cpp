@@ -3,7 +3,13 @@
 #include <algorithm>
 #include <cstring>
 
-#include "driver/compilation.h"
+#include "core/compilation.h"
+#include "database/writer.h"
+#include "diagnostics/diagnostics.h"
+#include "format/format.h"
+#include "source/reader.h"
+#include "source/scanner.h"
+#include "text/compression.h"
 
 namespace zel {
 

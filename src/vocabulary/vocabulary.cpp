@@ -4,12 +4,14 @@
 #include <cstring>
 #include <string>
 
-#include "driver/compilation.h"
+#include "core/compilation.h"
+#include "database/writer.h"
+#include "diagnostics/diagnostics.h"
+#include "format/format.h"
+#include "source/reader.h"
+#include "source/scanner.h"
 
 namespace zel {
-
-const char* const word_type_keywords[7] = {"VERB ", "ADVER", "NOUN ", "ADJEC", "PREPO", "CONJU", "PRONO"};
-const char* const word_type_names[7] = {"VERB", "ADVERB", "NOUN", "ADJECTIVE", "PREPOSITION", "CONJUNCTION", "PRONOUN"};
 
 namespace {
 

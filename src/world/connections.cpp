@@ -1,4 +1,9 @@
-#include "driver/compilation.h"
+#include "core/compilation.h"
+#include "database/writer.h"
+#include "diagnostics/diagnostics.h"
+#include "format/format.h"
+#include "source/reader.h"
+#include "source/scanner.h"
 #include "world/world.h"
 
 namespace zel {

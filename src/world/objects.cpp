@@ -1,4 +1,10 @@
-#include "driver/compilation.h"
+#include "core/compilation.h"
+#include "database/writer.h"
+#include "diagnostics/diagnostics.h"
+#include "format/format.h"
+#include "source/reader.h"
+#include "source/scanner.h"
+#include "vocabulary/vocabulary.h"
 #include "world/world.h"
 
 namespace zel {

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "cli/check_format.h"
+#include "cli/commands.h"
 #include "diagnostics/diagnostics.h"
-#include "tool/check_format.h"
-#include "tool/commands.h"
 
 namespace fs = std::filesystem;
 

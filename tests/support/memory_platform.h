@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/platform.h"
+#include "core/platform.h"
 
 namespace zel::testing {
 

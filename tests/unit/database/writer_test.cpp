@@ -2,8 +2,8 @@
 
 #include <string>
 
+#include "core/compilation.h"
 #include "database/writer.h"
-#include "driver/compilation.h"
 #include "support/adventure.h"
 #include "support/dbview.h"
 #include "support/memory_platform.h"

@@ -3,8 +3,8 @@
 #include <cstring>
 #include <string>
 
+#include "core/compilation.h"
 #include "diagnostics/diagnostics.h"
-#include "driver/compilation.h"
 #include "support/memory_platform.h"
 
 namespace zel {

@@ -9,8 +9,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "core/posix_platform.h"
 #include "driver/compile.h"
-#include "driver/posix_platform.h"
 #include "support/adventure.h"
 #include "support/dbview.h"
 

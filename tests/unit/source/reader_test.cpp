@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "core/compilation.h"
 #include "diagnostics/diagnostics.h"
-#include "driver/compilation.h"
 #include "source/reader.h"
 #include "support/memory_platform.h"
 

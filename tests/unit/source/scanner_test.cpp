@@ -2,7 +2,8 @@
 
 #include <cstring>
 
-#include "driver/compilation.h"
+#include "core/compilation.h"
+#include "source/scanner.h"
 #include "support/memory_platform.h"
 
 namespace zel {

@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <map>
 
-#include "driver/compilation.h"
+#include "core/compilation.h"
 #include "support/adventure.h"
 #include "support/dbview.h"
+#include "text/compression.h"
+#include "text/texts.h"
 
 namespace zel {
 namespace {

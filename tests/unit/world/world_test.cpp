@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
-#include "driver/compilation.h"
+#include "core/compilation.h"
+#include "source/reader.h"
 #include "support/adventure.h"
 #include "support/dbview.h"
+#include "world/world.h"
 
 namespace zel {
 namespace {

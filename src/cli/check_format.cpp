@@ -1,0 +1,149 @@
+#include "cli/check_format.h"
+#include "diagnostics/diagnostics.h"
+
+#include <cstdio>
+
+namespace zel::tool {
+
+namespace {
+
+constexpr int source_not_found = 37;  // "%s not found"
+constexpr int read_failure = 55;      // "Failure to read %s"
+
+// Length of the valid UTF-8 sequence at p, or 0 when there is none.
+std::size_t utf8_length(std::string_view s, std::size_t p) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };
+    const unsigned char lead = byte(p);
+    std::size_t n = 0;
+    unsigned char low = 0x80, high = 0xBF;  // range of the second byte
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        n = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        n = 3;
+        if (lead == 0xE0) low = 0xA0;   // no overlong forms
+        if (lead == 0xED) high = 0x9F;  // no surrogates
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        n = 4;
+        if (lead == 0xF0) low = 0x90;
+        if (lead == 0xF4) high = 0x8F;  // nothing above U+10FFFF
+    } else {
+        return 0;
+    }
+    if (p + n > s.size() || byte(p + 1) < low || byte(p + 1) > high)
+        return 0;
+    for (std::size_t i = 2; i < n; ++i)
+        if (byte(p + i) < 0x80 || byte(p + i) > 0xBF)
+            return 0;
+    return n;
+}
+
+void put_escape(std::string& out, unsigned value) {
+    char hex[8];
+    std::snprintf(hex, sizeof hex, "\\u%04X", value);
+    out += hex;
+}
+
+const char* severity_name(const Diagnostic& d) {
+    return d.severity == Diagnostic::Severity::error ? "error" : "warning";
+}
+
+}  // namespace
+
+Place place_of(const Diagnostic& d, const Naming& naming) {
+    Place place;
+    const std::string own = d.file.empty() ? naming.main_source : d.file;
+    if (d.has_line) {
+        place.file = naming.directory + own;
+        place.line = d.line;
+        place.column = d.column;
+    } else if (d.number == source_not_found && !d.file.empty()) {
+        // A linked file that cannot be opened: the fault is the link line,
+        // which is still the current line of the file that holds it.
+        place.file = naming.directory + d.file;
+        place.line = d.line;
+    } else if (d.number == read_failure) {
+        place.file = naming.directory + own;  // the file that could not be read
+    } else {
+        place.file = naming.directory + naming.main_source;
+    }
+    return place;
+}
+
+void write_text(const CheckResult& result, const Naming& naming, std::ostream& out) {
+    for (const Diagnostic& d : result.diagnostics) {
+        const Place place = place_of(d, naming);
+        out << place.file;
+        if (place.line != 0)
+            out << ':' << place.line;
+        if (place.line != 0 && place.column != 0)
+            out << ':' << place.column;
+        out << ": " << severity_name(d);
+        if (d.severity == Diagnostic::Severity::error)
+            out << ' ' << d.number;
+        out << ": " << d.message << '\n';
+    }
+    if (!result.summary.empty())
+        out << result.summary << '\n';
+}
+
+std::string json_string(std::string_view s) {
+    std::string out = "\"";
+    for (std::size_t i = 0; i < s.size();) {
+        const unsigned char ch = static_cast<unsigned char>(s[i]);
+        if (ch == '"' || ch == '\\') {
+            out += '\\';
+            out += static_cast<char>(ch);
+        } else if (ch == '\n') {
+            out += "\\n";
+        } else if (ch == '\t') {
+            out += "\\t";
+        } else if (ch < 0x20) {
+            put_escape(out, ch);
+        } else if (ch < 0x80) {
+            out += static_cast<char>(ch);
+        } else if (const std::size_t n = utf8_length(s, i)) {
+            out.append(s.substr(i, n));
+            i += n;
+            continue;
+        } else {
+            put_escape(out, ch);
+        }
+        ++i;
+    }
+    return out + "\"";
+}
+
+void write_json(const CheckResult& result, const Naming& naming, std::ostream& out) {
+    out << "{\n  \"diagnostics\": [";
+    const char* separator = "\n";
+    for (const Diagnostic& d : result.diagnostics) {
+        const Place place = place_of(d, naming);
+        out << separator << "    {\"file\": " << json_string(place.file) << ", \"line\": ";
+        if (place.line != 0)
+            out << place.line;
+        else
+            out << "null";
+        out << ", \"column\": ";
+        if (place.line != 0 && place.column != 0)
+            out << place.column;
+        else
+            out << "null";
+        out << ", \"severity\": \"" << severity_name(d) << "\", \"number\": ";
+        if (d.severity == Diagnostic::Severity::error)
+            out << d.number;
+        else
+            out << "null";
+        out << ", \"message\": " << json_string(d.message) << ", \"source\": ";
+        if (place.line != 0)
+            out << json_string(d.text);
+        else
+            out << "null";
+        out << '}';
+        separator = ",\n";
+    }
+    out << (result.diagnostics.empty() ? "],\n" : "\n  ],\n");
+    out << "  \"errors\": " << result.errors << ",\n  \"warnings\": " << result.warnings << ",\n";
+    out << "  \"summary\": " << json_string(result.summary) << "\n}\n";
+}
+
+}  // namespace zel::tool

@@ -1,0 +1,88 @@
+#include "cli/check_run.h"
+
+#include "diagnostics/diagnostics.h"
+#include "driver/compile.h"
+
+namespace zel::tool {
+
+namespace {
+
+// Keeps the compiler's console output; the summary line is taken from it.
+class KeptConsole : public Console {
+public:
+    void out(std::string_view text) override { text_.append(text); }
+    void err(std::string_view) override {}
+    void flush() override {}
+    const std::string& text() const { return text_; }
+
+private:
+    std::string text_;
+};
+
+class Collector : public DiagnosticListener {
+public:
+    explicit Collector(CheckResult& result) : result_(result) {}
+    void report(const Diagnostic& diagnostic) override {
+        result_.diagnostics.push_back(diagnostic);
+        if (diagnostic.severity == Diagnostic::Severity::error)
+            ++result_.errors;
+        else
+            ++result_.warnings;
+    }
+
+private:
+    CheckResult& result_;
+};
+
+// Reads source files through the real file system and refuses everything
+// else: a check must never touch a database, whatever the switches say.
+class ReadOnlyFiles : public FileSystem {
+public:
+    ReadOnlyFiles(FileSystem& files, std::vector<std::string>& opened) : files_(files), opened_(opened) {}
+    std::unique_ptr<InputFile> open_source(const std::string& name, FileId& id) override {
+        std::unique_ptr<InputFile> file = files_.open_source(name, id);
+        if (file)
+            opened_.push_back(id.found.empty() ? name : id.found);
+        return file;
+    }
+    std::unique_ptr<OutputFile> create(const std::string&) override { return nullptr; }
+    bool remove(const std::string&) override { return false; }
+    bool rename(const std::string&, const std::string&) override { return false; }
+
+private:
+    FileSystem& files_;
+    std::vector<std::string>& opened_;
+};
+
+// The rest of the line from the last occurrence of `start`. The summary may
+// share its line with the heading of error 24, whose message went to
+// standard error.
+std::string last_line_from(const std::string& text, const std::string& start) {
+    const std::size_t at = text.rfind(start);
+    if (at == std::string::npos)
+        return {};
+    const std::size_t end = text.find('\n', at);
+    return text.substr(at, end == std::string::npos ? std::string::npos : end - at);
+}
+
+}  // namespace
+
+CheckResult check_compilation(const std::vector<std::string>& arguments, FileSystem& files) {
+    CheckResult result;
+    // The name first, then N, then the user's switches. Without a name the
+    // compiler reports error 24 itself.
+    std::vector<std::string> with_n = arguments;
+    if (!with_n.empty())
+        with_n.insert(with_n.begin() + 1, "N");
+
+    KeptConsole console;
+    Collector collector(result);
+    ReadOnlyFiles readonly(files, result.sources);
+    result.status = compile(with_n, console, readonly, &collector);
+    result.summary = last_line_from(console.text(), "*** Compilation ends ");
+    if (result.status != 0)
+        result.internal_error = last_line_from(console.text(), "*** Compiler error in ");
+    return result;
+}
+
+}  // namespace zel::tool

@@ -1,0 +1,28 @@
+// The compilation behind `zeltool check`: the library's compiler, run as with
+// switch N, its console kept to itself and its diagnostics collected.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "core/observer.h"
+#include "core/platform.h"
+
+namespace zel::tool {
+
+struct CheckResult {
+    std::vector<Diagnostic> diagnostics;  // in the order the compiler reported them
+    unsigned errors = 0;
+    unsigned warnings = 0;
+    std::string summary;          // the compiler's summary line, without line break; empty when none
+    std::string internal_error;   // the compiler's internal-error line, when it ended with one
+    std::vector<std::string> sources;  // every source file opened, as found, in order
+    int status = 0;               // the compiler's exit status
+};
+
+// Compiles the adventure named by arguments[0] with the switches that follow,
+// switch N among them, over the source files of `files`. Nothing is written,
+// created or deleted through `files`.
+CheckResult check_compilation(const std::vector<std::string>& arguments, FileSystem& files);
+
+}  // namespace zel::tool

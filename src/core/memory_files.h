@@ -1,0 +1,30 @@
+// A console and a file system held in memory, so that the tool can run the
+// compiler in-process on a source it has just written and compare the result.
+#pragma once
+
+#include <map>
+#include <string>
+
+#include "core/platform.h"
+
+namespace zel {
+
+class StringConsole : public Console {
+public:
+    void out(std::string_view text) override { output.append(text); }
+    void err(std::string_view text) override { output.append(text); }
+    void flush() override {}
+    std::string output;
+};
+
+class MemoryFiles : public FileSystem {
+public:
+    std::map<std::string, std::string> files;  // name -> contents
+
+    std::unique_ptr<InputFile> open_source(const std::string& name, FileId& id) override;
+    std::unique_ptr<OutputFile> create(const std::string& name) override;
+    bool remove(const std::string& name) override;
+    bool rename(const std::string& from, const std::string& to) override;
+};
+
+}  // namespace zel

@@ -1,0 +1,187 @@
+#include "core/posix_platform.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+namespace zel {
+
+namespace {
+
+constexpr std::size_t console_flush_size = 1 << 16;
+constexpr std::size_t output_buffer_size = 1 << 16;
+
+bool write_all(int fd, const char* bytes, std::size_t size) {
+    while (size > 0) {
+        const ssize_t n = ::write(fd, bytes, size);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        bytes += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+bool same_ignoring_case(const std::string& a, const char* b) {
+    const std::size_t n = a.size();
+    if (std::strlen(b) != n)
+        return false;
+    for (std::size_t i = 0; i < n; ++i) {
+        unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
+        if (x >= 'a' && x <= 'z') x = static_cast<unsigned char>(x - 32);
+        if (y >= 'a' && y <= 'z') y = static_cast<unsigned char>(y - 32);
+        if (x != y)
+            return false;
+    }
+    return true;
+}
+
+class PosixInputFile : public InputFile {
+public:
+    explicit PosixInputFile(int fd) : fd_(fd) {}
+    ~PosixInputFile() override { ::close(fd_); }
+    long read(char* buffer, std::size_t size) override {
+        for (;;) {
+            const ssize_t n = ::read(fd_, buffer, size);
+            if (n < 0 && errno == EINTR)
+                continue;
+            return static_cast<long>(n);
+        }
+    }
+
+private:
+    int fd_;
+};
+
+class PosixOutputFile : public OutputFile {
+public:
+    explicit PosixOutputFile(int fd) : fd_(fd) { buffer_.reserve(output_buffer_size); }
+    ~PosixOutputFile() override { close(); }
+
+    bool write(const unsigned char* bytes, std::size_t size) override {
+        if (fd_ < 0 || failed_)
+            return false;
+        buffer_.insert(buffer_.end(), bytes, bytes + size);
+        offset_ += static_cast<long>(size);
+        if (buffer_.size() >= output_buffer_size)
+            return drain();
+        return true;
+    }
+    long position() override { return failed_ ? -1 : offset_; }
+    bool rewind() override {
+        if (!drain() || ::lseek(fd_, 0, SEEK_SET) != 0)
+            return fail();
+        offset_ = 0;
+        return true;
+    }
+    bool close() override {
+        if (fd_ < 0)
+            return !failed_;
+        drain();
+        if (::close(fd_) != 0)
+            failed_ = true;
+        fd_ = -1;
+        return !failed_;
+    }
+
+private:
+    bool fail() {
+        failed_ = true;
+        return false;
+    }
+    bool drain() {
+        if (failed_)
+            return false;
+        const bool ok = write_all(fd_, reinterpret_cast<const char*>(buffer_.data()), buffer_.size());
+        buffer_.clear();
+        return ok || fail();
+    }
+
+    int fd_;
+    bool failed_ = false;
+    long offset_ = 0;
+    std::vector<unsigned char> buffer_;
+};
+
+}  // namespace
+
+StdConsole::~StdConsole() { flush(); }
+
+void StdConsole::out(std::string_view text) {
+    pending_.append(text);
+    if (pending_.size() >= console_flush_size)
+        flush();
+}
+
+void StdConsole::err(std::string_view text) { write_all(2, text.data(), text.size()); }
+
+void StdConsole::flush() {
+    write_all(1, pending_.data(), pending_.size());
+    pending_.clear();
+}
+
+PosixFileSystem::PosixFileSystem(std::string directory) : directory_(std::move(directory)) {}
+
+std::string PosixFileSystem::path(const std::string& name) const { return directory_ + "/" + name; }
+
+// The first directory entry, in byte order, whose name equals name when
+// ASCII case is ignored; empty when there is none.
+std::string PosixFileSystem::find_ignoring_case(const std::string& name) const {
+    std::string best;
+    DIR* dir = ::opendir(directory_.c_str());
+    if (!dir)
+        return best;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (same_ignoring_case(name, entry->d_name) && (best.empty() || best > entry->d_name))
+            best = entry->d_name;
+    }
+    ::closedir(dir);
+    return best;
+}
+
+std::unique_ptr<InputFile> PosixFileSystem::open_source(const std::string& name, FileId& id) {
+    std::string found = name;
+    int fd = ::open(path(name).c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0 && errno == ENOENT) {
+        found = find_ignoring_case(name);
+        if (!found.empty())
+            fd = ::open(path(found).c_str(), O_RDONLY | O_CLOEXEC);
+    }
+    if (fd < 0)
+        return nullptr;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+        ::close(fd);
+        return nullptr;
+    }
+    id.device = static_cast<std::uint64_t>(st.st_dev);
+    id.inode = static_cast<std::uint64_t>(st.st_ino);
+    id.found = found;
+    return std::make_unique<PosixInputFile>(fd);
+}
+
+std::unique_ptr<OutputFile> PosixFileSystem::create(const std::string& name) {
+    const int fd = ::open(path(name).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return nullptr;
+    return std::make_unique<PosixOutputFile>(fd);
+}
+
+bool PosixFileSystem::remove(const std::string& name) {
+    return ::unlink(path(name).c_str()) == 0 || errno == ENOENT;
+}
+
+bool PosixFileSystem::rename(const std::string& from, const std::string& to) {
+    return std::rename(path(from).c_str(), path(to).c_str()) == 0;
+}
+
+}  // namespace zel

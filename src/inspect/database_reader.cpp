@@ -1,0 +1,391 @@
+#include "inspect/database_reader.h"
+
+#include <algorithm>
+#include <fstream>
+#include <map>
+#include <tuple>
+
+#include "format/format.h"
+#include "format/opcodes.h"
+
+namespace zel::tool {
+
+namespace {
+
+constexpr unsigned format_word = 512;
+
+std::string at(unsigned pos) { return " (offset " + std::to_string(pos) + ")"; }
+
+// Bounds-checked access to the bytes of the file. Every failure keeps the
+// first message only, so that the reason given is the first fault found.
+class Parser {
+public:
+    Parser(const Bytes& bytes, std::string& error) : bytes_(bytes), error_(error) {}
+
+    bool fail(const std::string& message) {
+        if (error_.empty())
+            error_ = message;
+        return false;
+    }
+    unsigned size() const { return static_cast<unsigned>(bytes_.size()); }
+    bool inside(unsigned pos, unsigned count) const { return pos <= size() && count <= size() - pos; }
+    unsigned byte(unsigned pos) const { return bytes_[pos]; }
+    unsigned word(unsigned pos) const { return bytes_[pos] | (bytes_[pos + 1] << 8); }
+
+    // Checks that count bytes from pos lie in the file.
+    bool need(unsigned pos, unsigned count, const std::string& what) {
+        if (inside(pos, count))
+            return true;
+        return fail(what + " at offset " + std::to_string(pos) + " lies outside the file (" +
+                    std::to_string(size()) + " bytes)");
+    }
+
+    // Reads count positions of an offset table.
+    bool offset_table(unsigned pos, unsigned count, const std::string& what, std::vector<unsigned>& out) {
+        if (!need(pos, 2 * count, what))
+            return false;
+        for (unsigned i = 0; i < count; ++i)
+            out.push_back(word(pos + 2 * i));
+        return true;
+    }
+
+private:
+    const Bytes& bytes_;
+    std::string& error_;
+};
+
+bool read_header(Parser& p, Header& h) {
+    if (p.size() < header_size)
+        return p.fail("truncated: the file has " + std::to_string(p.size()) +
+                      " bytes, but the header alone takes 32");
+    h.format = p.word(0);
+    if (h.format != format_word)
+        return p.fail("not an adventure database: the format word is " + std::to_string(h.format) +
+                      " instead of 512");
+    h.nullchr = static_cast<unsigned char>(p.byte(2));
+    h.nobjects = p.byte(3);
+    h.nlocations = p.byte(4);
+    h.nmess = p.byte(5);
+    h.nsysmess = p.byte(6);
+    h.nprocess = p.byte(7);
+    unsigned* const fields[] = {&h.tokenpos, &h.propos, &h.otxpos, &h.ltxpos, &h.mtxpos, &h.stxpos,
+                                &h.conpos, &h.vocabpos, &h.objlocpos, &h.objwordpos, &h.objattrpos, &h.length};
+    for (unsigned i = 0; i < std::size(fields); ++i)
+        *fields[i] = p.word(8 + 2 * i);
+    if (h.length != p.size())
+        return p.fail(h.length > p.size() ? "truncated: the header gives the length " + std::to_string(h.length) +
+                                                " but the file has " + std::to_string(p.size()) + " bytes"
+                                          : "the header gives the length " + std::to_string(h.length) +
+                                                " but the file has " + std::to_string(p.size()) + " bytes");
+    return true;
+}
+
+bool read_vocabulary(Parser& p, Database& db) {
+    unsigned pos = db.header.vocabpos;
+    for (;;) {
+        if (!p.need(pos, 1, "the vocabulary"))
+            return false;
+        if (p.byte(pos) == 0)
+            return true;
+        if (!p.inside(pos, entry_size))
+            return p.fail("the vocabulary has no end byte: its last entry" + at(pos) + " runs past the end of the file");
+        VocabWord w;
+        for (unsigned i = 0; i < 5; ++i)
+            w.word.push_back(static_cast<char>(255 - p.byte(pos + i)));
+        w.number = p.byte(pos + 5);
+        w.type = p.byte(pos + 6);
+        if (w.type > pronoun)
+            return p.fail("vocabulary word '" + w.word + "'" + at(pos) + " has the unknown word type " +
+                          std::to_string(w.type));
+        db.vocabulary.push_back(w);
+        pos += entry_size;
+    }
+}
+
+bool read_tokens(Parser& p, Database& db) {
+    unsigned pos = db.header.tokenpos;
+    if (pos == 0)
+        return true;
+    if (!p.need(pos, 1, "the token table"))
+        return false;
+    if (p.byte(pos) != 255)
+        return p.fail("the token table" + at(pos) + " does not begin with the byte 255");
+    std::vector<std::string> tokens;
+    ++pos;
+    for (int i = 0; i < token_count; ++i) {
+        std::string token;
+        for (;;) {
+            if (!p.inside(pos, 1))
+                return p.fail("the token table ends before token " + std::to_string(i) + " is complete");
+            const unsigned ch = p.byte(pos++);
+            token.push_back(static_cast<char>(ch & 127));
+            if (ch >= 128)
+                break;
+        }
+        tokens.push_back(token);
+    }
+    db.tokens = tokens;
+    return true;
+}
+
+unsigned section_count_of(const Header& h, Section s) {
+    switch (s) {
+    case Section::stx: return h.nsysmess;
+    case Section::mtx: return h.nmess;
+    case Section::otx: return h.nobjects;
+    case Section::ltx: break;
+    }
+    return h.nlocations;
+}
+
+bool read_texts(Parser& p, Database& db, Section s) {
+    std::vector<unsigned> offsets;
+    const std::string title = section_title(s);
+    if (!p.offset_table(section_field(db.header, s), section_count_of(db.header, s),
+                        std::string("the text offset table of the ") + title, offsets))
+        return false;
+    for (unsigned n = 0; n < offsets.size(); ++n) {
+        Text text;
+        text.pos = offsets[n];
+        const std::string name = "text " + std::to_string(n) + " of the " + title;
+        if (!p.need(text.pos, 1, name))
+            return false;
+        unsigned pos = text.pos;
+        while (pos < p.size() && p.byte(pos) != stored_text_end)
+            text.bytes.push_back(static_cast<unsigned char>(255 - p.byte(pos++)));
+        if (pos == p.size())
+            return p.fail(name + at(text.pos) + " has no end byte");
+        db.texts[static_cast<int>(s)].push_back(std::move(text));
+    }
+    return true;
+}
+
+bool read_connections(Parser& p, Database& db) {
+    std::vector<unsigned> offsets;
+    if (!p.offset_table(db.header.conpos, db.header.nlocations, "the connection offset table", offsets))
+        return false;
+    for (unsigned n = 0; n < offsets.size(); ++n) {
+        Location loc;
+        loc.pos = offsets[n];
+        const std::string name = "the exit list of location " + std::to_string(n);
+        if (!p.need(loc.pos, 1, name))
+            return false;
+        unsigned pos = loc.pos;
+        for (;;) {
+            if (!p.inside(pos, 1))
+                return p.fail(name + at(loc.pos) + " has no end byte");
+            if (p.byte(pos) == end_of_list)
+                break;
+            if (!p.inside(pos, 2))
+                return p.fail(name + at(loc.pos) + " has no end byte");
+            loc.exits.push_back({p.byte(pos), p.byte(pos + 1)});
+            pos += 2;
+        }
+        db.locations.push_back(std::move(loc));
+    }
+    return true;
+}
+
+bool read_objects(Parser& p, Database& db) {
+    const Header& h = db.header;
+    const unsigned n = h.nobjects;
+    if (!p.need(h.objwordpos, 2 * n, "the object word table") ||
+        !p.need(h.objattrpos, n, "the object attribute table") ||
+        !p.need(h.objlocpos, n, "the initial location table"))
+        return false;
+    if (!p.inside(h.objlocpos + n, 1) || p.byte(h.objlocpos + n) != end_of_list)
+        return p.fail("the initial location table" + at(h.objlocpos) + " has no end byte 255 after its " +
+                      std::to_string(n) + " objects");
+    for (unsigned i = 0; i < n; ++i)
+        db.objects.push_back({p.byte(h.objwordpos + 2 * i), p.byte(h.objwordpos + 2 * i + 1),
+                              p.byte(h.objattrpos + i), p.byte(h.objlocpos + i)});
+    return true;
+}
+
+int parameter_count(const OpcodeRow& row) {
+    if (row.kind1 == kind_none)
+        return 0;
+    return row.kind2 == kind_none ? 1 : 2;
+}
+
+bool known_opcode(unsigned opcode) {
+    return opcode < opcode_count && opcode_table[opcode].kind1 != kind_reserved;
+}
+
+// Reads the conditions and actions of one entry up to its end byte.
+bool read_entry(Parser& p, Entry& e, const std::string& name) {
+    unsigned pos = e.pos;
+    if (!p.need(pos, 1, name))
+        return false;
+    for (;;) {
+        if (!p.inside(pos, 1))
+            return p.fail(name + at(e.pos) + " has no end byte");
+        const unsigned opcode = p.byte(pos);
+        if (opcode == end_of_list)
+            break;
+        if (!known_opcode(opcode))
+            return p.fail(name + at(e.pos) + " holds the unknown opcode " + std::to_string(opcode) + at(pos));
+        const int count = parameter_count(opcode_table[opcode]);
+        if (!p.inside(pos + 1, static_cast<unsigned>(count)))
+            return p.fail(name + at(e.pos) + " has no end byte");
+        Action a{opcode, {}};
+        for (int k = 0; k < count; ++k)
+            a.params.push_back(p.byte(pos + 1 + static_cast<unsigned>(k)));
+        e.actions.push_back(std::move(a));
+        pos += 1 + static_cast<unsigned>(count);
+    }
+    e.end = pos + 1;
+    return true;
+}
+
+bool read_index(Parser& p, ProcessTable& table, const std::string& name) {
+    unsigned pos = table.pos;
+    for (;;) {
+        if (!p.inside(pos, 2))
+            return p.fail("the entry index of " + name + at(table.pos) + " has no end word");
+        if (p.word(pos) == 0)
+            return true;
+        if (!p.inside(pos, 4))
+            return p.fail("the entry index of " + name + at(table.pos) + " has no end word");
+        Entry e;
+        e.verb = p.byte(pos);
+        e.noun = p.byte(pos + 1);
+        e.pos = p.word(pos + 2);
+        table.entries.push_back(e);
+        pos += 4;
+    }
+}
+
+// Reads the entries of one table in the order of their positions, each
+// once; entries may not run into one another, which also bounds the work
+// by the size of the file.
+bool read_entries(Parser& p, ProcessTable& table, const std::string& name) {
+    std::map<unsigned, std::size_t> first_at;  // position -> number of the first entry there
+    for (std::size_t n = 0; n < table.entries.size(); ++n)
+        first_at.emplace(table.entries[n].pos, n);
+    std::map<unsigned, Entry> parsed;
+    unsigned previous_end = 0;
+    std::size_t previous_number = 0;
+    for (const auto& [pos, number] : first_at) {
+        if (pos < previous_end)
+            return p.fail("entry " + std::to_string(previous_number) + " of " + name +
+                          " runs into the entry" + at(pos));
+        Entry entry = table.entries[number];
+        if (!read_entry(p, entry, "entry " + std::to_string(number) + " of " + name))
+            return false;
+        previous_end = entry.end;
+        previous_number = number;
+        parsed.emplace(pos, std::move(entry));
+    }
+    for (Entry& e : table.entries) {
+        const Entry& found = parsed.at(e.pos);
+        e.actions = found.actions;
+        e.end = found.end;
+    }
+    return true;
+}
+
+bool read_process_tables(Parser& p, Database& db) {
+    std::vector<unsigned> offsets;
+    if (!p.offset_table(db.header.propos, db.header.nprocess, "the process table offset table", offsets))
+        return false;
+    for (unsigned t = 0; t < offsets.size(); ++t) {
+        ProcessTable table;
+        table.pos = offsets[t];
+        const std::string name = "process table " + std::to_string(t);
+        if (!read_index(p, table, name) || !read_entries(p, table, name))
+            return false;
+        db.tables.push_back(std::move(table));
+    }
+    return true;
+}
+
+}  // namespace
+
+unsigned& section_field(Header& h, Section s) {
+    switch (s) {
+    case Section::stx: return h.stxpos;
+    case Section::mtx: return h.mtxpos;
+    case Section::otx: return h.otxpos;
+    case Section::ltx: break;
+    }
+    return h.ltxpos;
+}
+
+const char* section_header(Section s) {
+    static const char* const headers[section_count] = {"/STX", "/MTX", "/OTX", "/LTX"};
+    return headers[static_cast<int>(s)];
+}
+
+const char* section_title(Section s) {
+    static const char* const titles[section_count] = {"system messages", "messages", "object texts",
+                                                      "location texts"};
+    return titles[static_cast<int>(s)];
+}
+
+std::string Database::expand(const Text& text) const {
+    std::string out;
+    for (unsigned char b : text.bytes) {
+        if (tokens && b >= token_code_base)
+            out += (*tokens)[b - token_code_base];
+        else
+            out.push_back(static_cast<char>(b));
+    }
+    return out;
+}
+
+std::string Database::word_for(unsigned number, bool (*accepts)(unsigned type, unsigned number)) const {
+    // Of several synonyms the longest reads best (NORTH rather than N).
+    std::string best;
+    for (const VocabWord& w : vocabulary)
+        if (w.number == number && accepts(w.type, w.number)) {
+            std::string word = w.word;
+            word.erase(word.find_last_not_of(' ') + 1);
+            if (word.size() > best.size())
+                best = word;
+        }
+    return best;
+}
+
+bool is_movement_word(unsigned type, unsigned number) {
+    return type == verb || (type == noun && number < 20);
+}
+
+std::optional<Database> read_database(Bytes bytes, std::string& error) {
+    error.clear();
+    Database db;
+    db.bytes = std::move(bytes);
+    Parser p(db.bytes, error);
+    if (!read_header(p, db.header) || !read_vocabulary(p, db) || !read_tokens(p, db))
+        return std::nullopt;
+    for (Section s : {Section::stx, Section::mtx, Section::otx, Section::ltx})
+        if (!read_texts(p, db, s))
+            return std::nullopt;
+    if (!read_connections(p, db) || !read_objects(p, db) || !read_process_tables(p, db))
+        return std::nullopt;
+    return db;
+}
+
+bool read_file(const std::string& path, Bytes& bytes, std::string& error) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        error = "cannot open " + path;
+        return false;
+    }
+    // Anything much larger than a database can be is refused unread.
+    constexpr std::size_t limit = largest_database + 1;
+    bytes.assign(limit + 1, 0);
+    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (in.bad()) {
+        error = "cannot read " + path;
+        return false;
+    }
+    bytes.resize(static_cast<std::size_t>(in.gcount()));
+    if (bytes.size() > limit) {
+        error = path + " is larger than any database can be (65535 bytes)";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace zel::tool

@@ -1,0 +1,196 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "inspect/database_tools.h"
+#include "inspect/text_lines.h"
+#include "tool_support.h"
+
+namespace zel::tool {
+namespace {
+
+using testing::compiled;
+using zel::testing::Sections;
+
+Database read(const Bytes& bytes) {
+    std::string error;
+    auto db = read_database(bytes, error);
+    EXPECT_TRUE(db) << error;
+    return db ? *db : Database{};
+}
+
+// Decompiles, recompiles in memory and compares; returns the source.
+Decompiled expect_round_trip(const Bytes& bytes, const std::string& what) {
+    const Database db = read(bytes);
+    const Decompiled d = decompile_database(db, "GAME");
+    EXPECT_TRUE(d.problems.empty()) << what << ": " << (d.problems.empty() ? "" : d.problems[0]);
+    EXPECT_EQ(d.compressed, db.tokens.has_value()) << what;
+    EXPECT_EQ(recompile_difference(d, db), std::nullopt) << what;
+    return d;
+}
+
+// The same adventure compiled the other way round (with switch C when it
+// was compiled without, and the other way) must round-trip as well.
+void expect_round_trips_both_ways(const Bytes& bytes, const std::string& what) {
+    const Decompiled d = expect_round_trip(bytes, what);
+    const Bytes other = compiled(d.source, !d.compressed);
+    if (other.empty()) {  // only characters above 127 keep switch C away
+        EXPECT_FALSE(d.compressed) << what;
+        EXPECT_TRUE(std::any_of(d.source.begin(), d.source.end(), [](char ch) { return ch & 0x80; })) << what;
+        return;
+    }
+    expect_round_trip(other, what + (d.compressed ? " without compression" : " with compression"));
+}
+
+Bytes file_bytes(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+TEST(RoundTrip, EveryDatabaseOfTheEndToEndCases) {
+    int count = 0;
+    for (const auto& dir : std::filesystem::directory_iterator(ZEL_SOURCE_DIR "/tests/cases")) {
+        const auto out = dir.path() / "out";
+        if (!std::filesystem::is_directory(out))
+            continue;
+        for (const auto& file : std::filesystem::directory_iterator(out))
+            if (file.path().extension() == ".ZDB") {
+                expect_round_trips_both_ways(file_bytes(file.path()), file.path().string());
+                ++count;
+            }
+    }
+    EXPECT_GE(count, 3);
+}
+
+// The example's databases, as the regression test keeps them, plain and
+// compressed.
+TEST(RoundTrip, TheExampleAdventure) {
+    for (const char* name : {"BEACON.ZDB", "BEACON-C.ZDB"}) {
+        const Bytes db = file_bytes(std::filesystem::path(ZEL_SOURCE_DIR "/tests/regression") / name);
+        ASSERT_FALSE(db.empty()) << name;
+        expect_round_trips_both_ways(db, name);
+    }
+}
+
+// Texts and operands that test the edges of what a source can say.
+TEST(RoundTrip, AwkwardTextsAndOperands) {
+    Sections s;
+    s.ctl = "*\n";
+    s.voc += "WEAR 21 VERB\nQUICK 50 ADVERB\nIN 60 PREPOSITION\nHAT 32 NOUN\n";
+    s.mtx = "/0\n\n/1\n/2\n  leading blanks and a ;semicolon\n\n\n/3\nends with a break\n\n"
+            "/4\n" + std::string(100, 'x') + " then a line of more than seventy-eight characters that has to be "
+            "split somewhere sensible\n/5\ntwo  spaces, a tab\there and a " + std::string(1, '\xc8') + "\n";
+    s.otx = "/0\nA lamp.\n/1\nA small box.\n/2\nA hat.\n";
+    s.ltx = "/0\nYou are in the hall.\n/1\nYou are outside.\n/2\nA store.\n";
+    s.con = "/0\nN 1\nNORTH 1\n/1\nS 0\n/2\n";
+    s.obj = "/0 0 5 * * LAMP *\n/1 CARRIED 10 Y * BOX SMALL\n/2 WORN 1 * Y HAT *\n";
+    s.pro = {"* * DESC\n", "GET LAMP GET 0\n OK\n\nWEAR HAT PLACE 2 HERE\n PLACE 0 *\n ISAT 1 WORN\n ADVERB QUICK\n"
+                           " PREP IN\n NOUN2 *\n ADJECT2 SMALL\n PUTIN 0 1\n PROCESS 4\n",
+             "", "", "* * MES 5\n CLEAR 38\n"};
+    const Bytes plain = compiled(s.source(), false);
+    ASSERT_FALSE(plain.empty()) << zel::testing::run(s.source()).out;
+    expect_round_trip(plain, "awkward, plain");
+    s.mtx.back() = '\n';
+    s.mtx.replace(s.mtx.find('\xc8'), 1, "e");  // with switch C no character above 127
+    const Bytes packed = compiled(s.source(), true);
+    ASSERT_FALSE(packed.empty());
+    expect_round_trip(packed, "awkward, compressed");
+}
+
+// The compiler's join rules: non-empty lines of one paragraph are joined
+// with one space, every empty line is a paragraph break.
+std::string joined(const std::vector<std::string>& lines) {
+    std::string text;
+    bool join = false;
+    for (const std::string& line : lines) {
+        if (line.empty()) {
+            text += '\r';
+            join = false;
+        } else {
+            text += (join ? " " : "") + line;
+            join = true;
+        }
+    }
+    return text;
+}
+
+TEST(SplitText, LinesJoinBackIntoTheText) {
+    struct Case {
+        std::string text;
+        std::size_t width;
+        std::vector<std::string> lines;
+    };
+    const std::vector<Case> cases = {
+        {"You are in a dark cave.", 10, {"You are in", "a dark", "cave."}},
+        {"First.\rSecond.", 78, {"First.", "", "Second."}},
+        {"\r\rx\r", 78, {"", "", "x", ""}},
+        {"", 78, {}},
+        {"a ;b /c d", 3, {"a ;b /c", "d"}},
+        {"a  b", 1, {"a", " b"}},
+        {std::string(100, 'w') + " b", 78, {std::string(100, 'w'), "b"}},
+        {" x ", 1, {" x "}},
+    };
+    for (const Case& c : cases) {
+        const TextLines t = split_text(c.text, c.width);
+        EXPECT_TRUE(t.problem.empty()) << c.text << ": " << t.problem;
+        EXPECT_EQ(t.lines, c.lines) << c.text;
+        EXPECT_EQ(joined(t.lines), c.text);
+    }
+}
+
+TEST(SplitText, TextsNoSourceCanExpress) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {";comment", "begin with ';'"},
+        {"fine\r/next", "begin with '/'"},
+        {std::string(259, 'a'), "more than 258 characters"},
+        {"x\x1ay", "byte 26"},
+    };
+    for (const auto& [text, problem] : cases)
+        EXPECT_NE(split_text(text).problem.find(problem), std::string::npos) << text;
+}
+
+// Databases patched into what no source gives: each is named in a problem.
+TEST(Decompile, ReportsWhatNoSourceCanExpress) {
+    const Bytes good = compiled(Sections().source(), false);
+    const Database db = read(good);
+    struct Patch {
+        unsigned offset;
+        unsigned char value;
+        const char* problem;
+    };
+    const std::vector<Patch> patches = {
+        {db.section(Section::mtx)[0].pos, 255 - ';', "text 0 of the messages cannot be written as source: a line of it "
+                                                     "would have to begin with ';'"},
+        {db.locations[0].pos, 40, "an exit of location 0 names word number 40, but the vocabulary has no verb or noun below 20"},
+        {db.locations[0].pos + 1, 9, "leads to location 9, which does not exist"},
+        {db.tables[1].entries[0].pos + 1, 7, "entry 0 of process table 1, GET names object 7, which does not exist"},
+        {db.header.objlocpos, 253, "object 0 starts worn but is not wearable"},
+        {2, 'A', "the null word character (value 65)"},
+        {32, 255 - 'n', "is not made of upper-case letters and digits"},
+    };
+    for (const Patch& p : patches) {
+        Bytes b = good;
+        b[p.offset] = p.value;
+        const Decompiled d = decompile_database(read(b), "GAME");
+        std::string all;
+        for (const std::string& problem : d.problems)
+            all += problem + "\n";
+        EXPECT_NE(all.find(p.problem), std::string::npos) << p.problem << "\ngot: " << all;
+    }
+}
+
+TEST(Decompile, ARecompiledDifferenceNamesThePlace) {
+    Bytes b = compiled(Sections().source(), false);
+    const Database db = read(b);
+    Decompiled d = decompile_database(db, "GAME");
+    d.source.replace(d.source.find("Hello."), 6, "Hallo.");
+    const auto difference = recompile_difference(d, db);
+    ASSERT_TRUE(difference);
+    EXPECT_NE(difference->find("in text 0 of the messages"), std::string::npos) << *difference;
+}
+
+}  // namespace
+}  // namespace zel::tool

@@ -1,0 +1,105 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <sstream>
+
+#include "cli/commands.h"
+#include "inspect/database_tools.h"
+#include "tool_support.h"
+
+namespace zel::tool {
+namespace {
+
+using testing::compiled;
+using testing::set_word;
+using testing::word_at;
+
+// Header fields, by offset.
+constexpr unsigned f_tokens = 8, f_process = 10, f_mtx = 16, f_stx = 18, f_con = 20, f_vocab = 22,
+                   f_objloc = 24;
+
+const Bytes& base() {
+    static const Bytes db = compiled(zel::testing::Sections().source(), false);
+    return db;
+}
+
+struct Malformed {
+    const char* name;
+    std::function<void(Bytes&)> damage;
+    const char* message;  // part of the error
+};
+
+TEST(Reader, MalformedDatabasesAreRefusedWithTheirReason) {
+    ASSERT_FALSE(base().empty());
+    const unsigned end = static_cast<unsigned>(base().size());
+    const std::vector<Malformed> cases = {
+        {"shorter than a header", [](Bytes& b) { b.resize(20); }, "truncated: the file has 20 bytes"},
+        {"one byte short", [](Bytes& b) { b.pop_back(); }, "truncated: the header gives the length"},
+        {"a byte too many", [](Bytes& b) { b.push_back(0); }, "the file has"},
+        {"wrong format word", [](Bytes& b) { b[1] = 3; }, "the format word is 768 instead of 512"},
+        {"vocabulary outside", [](Bytes& b) { set_word(b, f_vocab, 0xfff0); }, "the vocabulary at offset 65520 lies outside"},
+        {"text outside", [](Bytes& b) { set_word(b, word_at(b, f_stx), 0xffff); },
+         "text 0 of the system messages at offset 65535 lies outside"},
+        {"text offset table outside", [](Bytes& b) { set_word(b, f_mtx, 0xfffe); }, "text offset table of the messages"},
+        {"text without end byte", [end](Bytes& b) { set_word(b, word_at(b, f_mtx), end - 1); },
+         "text 0 of the messages (offset"},
+        {"exit list without end byte", [end](Bytes& b) { set_word(b, word_at(b, f_con), end - 1); },
+         "the exit list of location 0"},
+        {"initial locations without end byte", [](Bytes& b) { b[word_at(b, f_objloc) + 2] = 7; },
+         "has no end byte 255 after its 2 objects"},
+        {"entry index without end word", [end](Bytes& b) { set_word(b, word_at(b, f_process), end - 2); },
+         "the entry index of process table 0"},
+        {"unknown opcode", [](Bytes& b) { b[word_at(b, word_at(b, word_at(b, f_process)) + 2)] = 65; },
+         "unknown opcode 65"},
+        {"entry without end byte", [end](Bytes& b) { set_word(b, word_at(b, word_at(b, f_process)) + 2, end - 1); },
+         "entry 0 of process table 0"},
+        {"token table not at its block", [](Bytes& b) { set_word(b, f_tokens, 33); }, "does not begin with the byte 255"},
+        {"unknown word type", [](Bytes& b) { b[32 + 6] = 9; }, "unknown word type 9"},
+    };
+    for (const Malformed& m : cases) {
+        Bytes b = base();
+        m.damage(b);
+        std::string error;
+        EXPECT_FALSE(read_database(b, error)) << m.name;
+        EXPECT_NE(error.find(m.message), std::string::npos) << m.name << ": " << error;
+    }
+}
+
+// Every damaged copy of a database is either refused or can be listed and
+// decompiled; nothing crashes or hangs.
+TEST(Reader, EveryDamagedCopyIsHandled) {
+    const Bytes good = compiled(zel::testing::Sections().source(), true);
+    ASSERT_FALSE(good.empty());
+    int read = 0;
+    for (std::size_t pos = 0; pos < good.size(); ++pos) {
+        for (unsigned value : {0u, 1u, 2u, 127u, 128u, 200u, 254u, 255u}) {
+            Bytes b = good;
+            b[pos] = static_cast<unsigned char>(value);
+            std::string error;
+            const auto db = read_database(b, error);
+            if (!db) {
+                EXPECT_FALSE(error.empty());
+                continue;
+            }
+            ++read;
+            std::ostringstream out;
+            dump_database(*db, out);
+            decompile_database(*db, "GAME");
+        }
+    }
+    EXPECT_GT(read, 0);
+}
+
+TEST(Commands, UsageAndMissingFiles) {
+    std::ostringstream out, err;
+    EXPECT_EQ(run_dump({}, out, err), status_usage);
+    EXPECT_EQ(run_decompile({"-o"}, out, err), status_usage);
+    EXPECT_EQ(run_map({"GAME.ZDB", "-T", "svg;rm"}, out, err), status_usage);
+    EXPECT_EQ(run_dump({"/nonexistent/GAME.ZDB"}, out, err), status_failed);
+    EXPECT_NE(err.str().find("cannot open /nonexistent/GAME.ZDB"), std::string::npos);
+    EXPECT_EQ(run_decompile({"/nonexistent/my_game.zdb"}, out, err), status_usage);
+    EXPECT_NE(err.str().find("cannot form an adventure name"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace zel::tool
