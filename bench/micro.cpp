@@ -3,11 +3,16 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "core/compilation.h"
+#include "core/memory_files.h"
+#include "driver/compile.h"
 #include "source/reader.h"
 #include "source/scanner.h"
 #include "text/compression.h"
@@ -165,5 +170,35 @@ void BM_compression(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
 }
 BENCHMARK(BM_compression)->Arg(64)->Arg(512)->Arg(15000);
+
+// The whole compilation of bench workload a, the largest valid adventure,
+// from a source held in memory: with switch N (no database), without a
+// switch, and with C. The
+// workload is read from ZELC_BENCH_WORK (bench/run and bench/gen.py write it
+// to build/bench-work).
+void BM_compile_largest(benchmark::State& state, const char* switches) {
+    const char* work = std::getenv("ZELC_BENCH_WORK");
+    std::ifstream in(std::string(work ? work : ZELC_BENCH_WORK) + "/a/MAXVALID.SCE", std::ios::binary);
+    if (!in) {
+        state.SkipWithError("no workload a: run bench/run or bench/gen.py first");
+        return;
+    }
+    std::ostringstream text;
+    text << in.rdbuf();
+    std::vector<std::string> args{"MAXVALID"};
+    if (*switches)
+        args.emplace_back(switches);
+    zel::MemoryFiles files;
+    files.files["MAXVALID.SCE"] = text.str();
+    zel::StringConsole console;
+    for (auto _ : state) {
+        console.output.clear();
+        benchmark::DoNotOptimize(zel::compile(args, console, files));
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.str().size()));
+}
+BENCHMARK_CAPTURE(BM_compile_largest, N, "N")->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_compile_largest, database, "")->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_compile_largest, C, "C")->Unit(benchmark::kMicrosecond);
 
 }  // namespace
