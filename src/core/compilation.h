@@ -30,7 +30,9 @@ struct Reader {
 
     std::unique_ptr<InputFile> stream;
     std::vector<FileId> opened;       // every source file opened in this run
-    std::unique_ptr<char[]> block = std::make_unique<char[]>(block_size);
+    // Not cleared: only what a read delivered is ever looked at, and pages
+    // never written are never touched.
+    std::unique_ptr<char[]> block = std::make_unique_for_overwrite<char[]>(block_size);
     std::size_t blkpos = 0;
     std::size_t blklen = 0;
     std::size_t special = 0;          // next carriage return or byte 26 in the block, from blkpos on
@@ -75,18 +77,23 @@ struct Texts {
     bool toolong = false;             // the current text passed its room
 };
 
-struct Tokens {
-    std::uint32_t toklen[token_count] = {};
-    std::uint32_t tokuse[token_count] = {};
-    std::int32_t saving = 0;  // bytes saved, less the token table block
-
-    // Working tables of the substitution, indexed by a position in the text
-    // being compressed; all clear between texts. Positions are kept plus 1,
-    // so that 0 means none.
+// Working tables of the substitution, indexed by a position in the text
+// being compressed; all clear between texts. Positions are kept plus 1, so
+// that 0 means none.
+struct TokenScratch {
     std::uint16_t pairfirst[128 * 128] = {};   // first position of each pair of characters
     std::uint16_t pairnext[longest_text] = {}; // next position holding the same pair
     std::uint8_t taken[longest_text] = {};    // the character went into a token
     std::uint8_t tokenat[longest_text] = {};  // token index + 1 of a token that starts here
+};
+
+struct Tokens {
+    std::uint32_t toklen[token_count] = {};
+    std::uint32_t tokuse[token_count] = {};
+    std::int32_t saving = 0;  // bytes saved, less the token table block
+    // Made by the first substitution: a run without compression neither
+    // allocates nor clears its 96 KB.
+    std::unique_ptr<TokenScratch> scratch;
 };
 
 struct World {

@@ -1,6 +1,7 @@
 #include "text/compression.h"
 
 #include <cstring>
+#include <memory>
 
 #include "core/compilation.h"
 #include "database/writer.h"
@@ -33,7 +34,7 @@ std::size_t pair_index(unsigned char a, unsigned char b) { return a * 128u + b; 
 
 // Links every position of the text (up to n, the terminator) to the next
 // position that holds the same two characters, in ascending order.
-void link_pairs(Tokens& t, const unsigned char* text, std::size_t n) {
+void link_pairs(TokenScratch& t, const unsigned char* text, std::size_t n) {
     for (std::size_t k = n >= 2 ? n - 1 : 0; k-- > 0;) {
         if (!pairable(text[k], text[k + 1]))
             continue;
@@ -43,13 +44,13 @@ void link_pairs(Tokens& t, const unsigned char* text, std::size_t n) {
     }
 }
 
-void unlink_pairs(Tokens& t, const unsigned char* text, std::size_t n) {
+void unlink_pairs(TokenScratch& t, const unsigned char* text, std::size_t n) {
     for (std::size_t k = 0; k + 1 < n; ++k)
         if (pairable(text[k], text[k + 1]))
             t.pairfirst[pair_index(text[k], text[k + 1])] = 0;
 }
 
-bool any_taken(const Tokens& t, std::size_t from, std::size_t length) {
+bool any_taken(const TokenScratch& t, std::size_t from, std::size_t length) {
     for (std::size_t k = from; k < from + length; ++k)
         if (t.taken[k])
             return true;
@@ -61,14 +62,15 @@ bool any_taken(const Tokens& t, std::size_t from, std::size_t length) {
 void take_token(Tokens& t, const unsigned char* text, std::size_t n, int i) {
     const unsigned char* token = reinterpret_cast<const unsigned char*>(token_table[i]);
     const std::size_t len = t.toklen[i];
-    for (std::size_t next = t.pairfirst[pair_index(token[0], token[1])]; next != 0; next = t.pairnext[next - 1]) {
+    TokenScratch& s = *t.scratch;
+    for (std::size_t next = s.pairfirst[pair_index(token[0], token[1])]; next != 0; next = s.pairnext[next - 1]) {
         const std::size_t k = next - 1;
         if (k + len > n)
             break;
-        if (std::memcmp(text + k + 2, token + 2, len - 2) != 0 || any_taken(t, k, len))
+        if (std::memcmp(text + k + 2, token + 2, len - 2) != 0 || any_taken(s, k, len))
             continue;
-        std::memset(t.taken + k, 1, len);
-        t.tokenat[k] = static_cast<std::uint8_t>(i + 1);
+        std::memset(s.taken + k, 1, len);
+        s.tokenat[k] = static_cast<std::uint8_t>(i + 1);
         ++t.tokuse[i];
         t.saving += static_cast<std::int32_t>(len - 1);
     }
@@ -77,13 +79,14 @@ void take_token(Tokens& t, const unsigned char* text, std::size_t n, int i) {
 // Puts each token's code in the place of its characters and closes the text
 // up behind it; returns the new length, terminator included.
 std::size_t close_up(Tokens& t, unsigned char* text, std::size_t n) {
+    TokenScratch& s = *t.scratch;
     std::size_t to = 0;
     for (std::size_t from = 0; from < n;) {
-        if (const int at = t.tokenat[from]) {
+        if (const int at = s.tokenat[from]) {
             const std::size_t len = t.toklen[at - 1];
             text[to++] = static_cast<unsigned char>(token_code_base + at - 1);
-            t.tokenat[from] = 0;
-            std::memset(t.taken + from, 0, len);
+            s.tokenat[from] = 0;
+            std::memset(s.taken + from, 0, len);
             from += len;
         } else {
             text[to++] = text[from++];
@@ -109,10 +112,12 @@ void substitute_tokens(Compilation& c) {
     unsigned char* text = c.work() + c.writer.txtstart;
     const std::size_t length = c.writer.bufptr - c.writer.txtstart;  // terminator included
     const std::size_t n = length - 1;
-    link_pairs(t, text, n);
+    if (!t.scratch)
+        t.scratch = std::make_unique<TokenScratch>();
+    link_pairs(*t.scratch, text, n);
     for (int i = 0; i < token_count; ++i)
         take_token(t, text, n, i);
-    unlink_pairs(t, text, n);  // before close_up changes the pairs
+    unlink_pairs(*t.scratch, text, n);  // before close_up changes the pairs
     c.writer.bufptr -= length - close_up(t, text, n);
 }
 
