@@ -79,15 +79,6 @@ bool reported_by(int n, Reporter reporter) {
     return n >= 0 && n <= highest_error && error_table[n].reporter == reporter;
 }
 
-// A number in decimal, as "%u" or "%d" prints it; every per-line report
-// prints two, so they are converted without a format.
-template <typename Number>
-void say_number(Compilation& c, Number value) {
-    char digits[24];
-    const char* end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-    sayraw(c, std::string_view(digits, static_cast<std::size_t>(end - digits)));
-}
-
 void print_line_and_text(Compilation& c) {
     say_number(c, c.reader.lineno);
     sayraw(c, " ");
@@ -113,6 +104,17 @@ void say(Compilation& c, const char* format, ...) {
 }
 
 void sayraw(Compilation& c, std::string_view text) { c.diag.console->out(text); }
+
+// Every per-line report and every process table prints numbers, so they are
+// converted without a format.
+void say_number(Compilation& c, long value, int width) {
+    char digits[24];
+    const char* end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    const std::size_t length = static_cast<std::size_t>(end - digits);
+    if (width > 0 && length < static_cast<std::size_t>(width))
+        sayraw(c, std::string(static_cast<std::size_t>(width) - length, ' '));
+    sayraw(c, std::string_view(digits, length));
+}
 
 namespace {
 

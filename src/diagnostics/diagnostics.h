@@ -29,6 +29,9 @@ struct FatalStop {
 
 void say(Compilation& c, const char* format, ...) __attribute__((format(printf, 2, 3)));
 void sayraw(Compilation& c, std::string_view text);
+// A number in decimal, as "%u" or "%d" prints it, right-aligned in width
+// characters as "%4d" prints it when width is 4.
+void say_number(Compilation& c, long value, int width = 0);
 
 void errline(Compilation& c, int n);
 void pline1(Compilation& c, int n);

@@ -1,12 +1,12 @@
 #include "format/opcodes.h"
 
-#include <cstring>
+#include <array>
 
 namespace zel {
 
 // Row number = opcode. Reserved rows have names with a blank, which no
 // source word can hold, and the kinds 99.
-const OpcodeRow opcode_table[opcode_count] = {
+constexpr OpcodeRow opcode_table[opcode_count] = {
     {"AT", 2, 0},       {"NOTAT", 2, 0},    {"ATGT", 2, 0},     {"ATLT", 2, 0},
     {"PRESENT", 1, 0},  {"ABSENT", 1, 0},   {"WORN", 1, 0},     {"NOTWORN", 1, 0},
     {"CARRIED", 1, 0},  {"NOTCARR", 1, 0},  {"CHANCE", 6, 0},   {"ZERO", 7, 0},
@@ -61,18 +61,58 @@ bool refuses_flag38(int opcode) {
            opcode == op_random;
 }
 
-int find_opcode(const char* word) {
-    char name[8];
-    std::size_t len = 0;
-    while (len < 7 && word[len] != ' ' && word[len] != '\0') {
-        name[len] = word[len];
-        ++len;
+namespace {
+
+// A name of up to seven characters, cut at its first blank or NUL, as one
+// number: two names are equal exactly when their numbers are.
+constexpr std::uint64_t name_key(const char* name) {
+    std::uint64_t key = 0;
+    for (int i = 0; i < 7 && name[i] != ' ' && name[i] != '\0'; ++i)
+        key |= static_cast<std::uint64_t>(static_cast<unsigned char>(name[i])) << (8 * i);
+    return key;
+}
+
+constexpr bool reserved(const OpcodeRow& row) { return row.kind1 == kind_reserved; }
+
+// The opcodes by name, in a table of open addressing made when the program
+// is compiled; a reserved row is left out, since no word can name it.
+constexpr int slot_count = 256;
+constexpr std::size_t slot_of(std::uint64_t key) { return (key * 0x9E3779B97F4A7C15u) >> 56; }
+
+struct Slot {
+    std::uint64_t key = 0;  // 0: empty
+    int opcode = -1;
+};
+
+constexpr std::array<Slot, slot_count> make_slots() {
+    std::array<Slot, slot_count> slots{};
+    for (int op = 0; op < opcode_count; ++op) {
+        if (reserved(opcode_table[op]))
+            continue;
+        const std::uint64_t key = name_key(opcode_table[op].name);
+        std::size_t at = slot_of(key);
+        while (slots[at].key != 0 && slots[at].key != key)
+            at = (at + 1) % slot_count;
+        if (slots[at].key == 0)  // the first row of a name wins, as a search in row order finds it
+            slots[at] = {key, op};
     }
-    name[len] = '\0';
-    for (int op = 0; op < opcode_count; ++op)
-        if (opcode_table[op].name[0] == name[0] && std::strcmp(opcode_table[op].name, name) == 0)
-            return op;
-    return -1;
+    return slots;
+}
+
+constexpr std::array<Slot, slot_count> opcode_slots = make_slots();
+
+}  // namespace
+
+int find_opcode(const char* word) {
+    const std::uint64_t key = name_key(word);
+    if (key == 0)
+        return -1;
+    for (std::size_t at = slot_of(key);; at = (at + 1) % slot_count) {
+        if (opcode_slots[at].key == key)
+            return opcode_slots[at].opcode;
+        if (opcode_slots[at].key == 0)
+            return -1;
+    }
 }
 
 }  // namespace zel

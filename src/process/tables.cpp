@@ -80,7 +80,8 @@ void compile_table(Compilation& c) {
     for (std::size_t i = 0; i < p.idxsize; ++i)
         wrb(c, c.work()[c.writer.bufbase + i]);
     wrw(c, 0);
-    say(c, "%u entries processed successfully\n", p.okcount);
+    say_number(c, p.okcount);  // as "%u entries ...", once for each of up to 255 tables
+    sayraw(c, " entries processed successfully\n");
     ++p.current;
 }
 

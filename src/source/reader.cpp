@@ -217,7 +217,9 @@ void findsec(Compilation& c, const char* name, int number) {
     if (r.linelen > 4) {
         scanline(c, 4);
         if (readnum(c) == 0 && std::memcmp(r.linebuf, "/PRO", 4) == 0 && c.scanner.numval == number) {
-            say(c, "Processing %s%4d\n", name, number);
+            sayraw(c, "Processing /PRO");  // as "Processing %s%4d": one for each of up to 255 tables
+            say_number(c, number, 4);
+            sayraw(c, "\n");
             return;
         }
     }

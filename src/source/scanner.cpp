@@ -1,5 +1,6 @@
 #include "source/scanner.h"
 
+#include <array>
 #include <cstring>
 
 #include "core/compilation.h"
@@ -9,15 +10,40 @@ namespace zel {
 
 namespace {
 
-bool letter_or_digit(unsigned char ch) {
+constexpr bool letter_or_digit(unsigned char ch) {
     return (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z') || (ch >= '0' && ch <= '9');
 }
 
 bool digit(unsigned char ch) { return ch >= '0' && ch <= '9'; }
 
-unsigned char upper(unsigned char ch) {
+constexpr unsigned char upper(unsigned char ch) {
     return (ch >= 'a' && ch <= 'z') ? static_cast<unsigned char>(ch - 'a' + 'A') : ch;
 }
+
+// The five word bytes of a word or an entry as one number.
+std::uint64_t word_key(const unsigned char* p) {
+    std::uint64_t key = 0;
+    for (int i = 0; i < 5; ++i)
+        key = key << 8 | p[i];
+    return key;
+}
+
+// Where the index of mask + 1 slots (a power of two) holds a word first.
+std::size_t slot_of(std::uint64_t word, std::size_t mask) {
+    return static_cast<std::size_t>((word * 0x9E3779B97F4A7C15u) >> 40) & mask;
+}
+
+// Each byte as a word holds it: a letter in upper case, a digit as it is;
+// 0 for every other byte.
+constexpr std::array<unsigned char, 256> make_word_chars() {
+    std::array<unsigned char, 256> chars{};
+    for (int ch = 0; ch < 256; ++ch)
+        if (letter_or_digit(static_cast<unsigned char>(ch)))
+            chars[static_cast<std::size_t>(ch)] = upper(static_cast<unsigned char>(ch));
+    return chars;
+}
+
+constexpr std::array<unsigned char, 256> word_chars = make_word_chars();
 
 bool at_end(const Scanner& s) { return s.scanptr >= s.scanend; }
 
@@ -52,25 +78,33 @@ int lineend(Compilation& c) {
 
 int readword(Compilation& c, int width) {
     Scanner& s = c.scanner;
-    std::memset(s.wordbuf, ' ', static_cast<std::size_t>(width));
+    std::memset(s.wordbuf, ' ', sizeof s.wordbuf - 1);
     s.wordbuf[width] = '\0';
     s.wordwidth = width;
-    skip_blanks(s);
-    if (at_end(s))
+    const char* p = s.scanptr;
+    const char* const end = s.scanend;
+    while (p < end && blank(static_cast<unsigned char>(*p)))
+        ++p;
+    s.scanptr = p;
+    if (p >= end)
         return 1;
-    for (int i = 0; i < width; ++i) {
-        if (at_end(s))
-            break;
-        const unsigned char ch = upper(static_cast<unsigned char>(*s.scanptr));
-        if (blank(ch))
-            break;
-        if (!letter_or_digit(ch) && static_cast<int>(ch) != c.driver.nullchr)
-            return 1;
+    for (int i = 0; i < width && p < end; ++i, ++p) {
+        const unsigned char byte = static_cast<unsigned char>(*p);
+        unsigned char ch = word_chars[byte];
+        if (ch == 0) {
+            if (blank(byte))
+                break;
+            if (static_cast<int>(byte) != c.driver.nullchr) {
+                s.scanptr = p;
+                return 1;
+            }
+            ch = byte;
+        }
         s.wordbuf[i] = static_cast<char>(ch);
-        ++s.scanptr;
     }
-    while (!at_end(s) && !blank(static_cast<unsigned char>(*s.scanptr)))
-        ++s.scanptr;
+    while (p < end && !blank(static_cast<unsigned char>(*p)))
+        ++p;
+    s.scanptr = p;
     return 0;
 }
 
@@ -125,30 +159,47 @@ int lookup(Compilation& c) {
         s.wordtype = 255;
         return 255;
     }
-    const std::uint32_t count = c.vocab.nwords;
-    if (count == 0)
+    Vocabulary& v = c.vocab;
+    if (v.nwords == 0)
         return 0;
+    if (v.indexed != v.nwords)
+        index_vocab(c);
     // The table is sorted on its bytes, so the entry that the first-character
-    // skip and the compare from there would find, the first equal one in
-    // table order, is the first entry whose five word bytes are not below the
-    // word: found by halving instead of walking.
+    // skip and the compare from there would find is the first one in table
+    // order whose word bytes equal the word: the one the index holds.
     const unsigned char* table = c.work();
-    std::uint32_t low = 0, high = count;
-    while (low < high) {
-        const std::uint32_t mid = low + (high - low) / 2;
-        if (std::memcmp(table + mid * entry_size, s.wordbuf, 5) < 0)
-            low = mid + 1;
-        else
-            high = mid;
-    }
-    if (low < count) {
-        const unsigned char* e = table + low * entry_size;
-        if (std::memcmp(s.wordbuf, e, 5) == 0) {
+    // The word was just stored byte by byte: read back the same way, it
+    // needs no wait for the stores to reach the cache.
+    const std::uint64_t word = word_key(reinterpret_cast<const unsigned char*>(s.wordbuf));
+    const std::size_t mask = v.slots.size() - 1;
+    for (std::size_t at = slot_of(word, mask);; at = (at + 1) & mask) {
+        const std::uint32_t entry = v.slots[at];
+        if (entry == 0)
+            return 0;
+        const unsigned char* e = table + (entry - 1) * entry_size;
+        if (word_key(e) == word) {
             s.wordtype = e[6];
             return e[5];
         }
     }
-    return 0;
+}
+
+void index_vocab(Compilation& c) {
+    Vocabulary& v = c.vocab;
+    std::size_t size = 16;
+    while (size < 2 * static_cast<std::size_t>(v.nwords))
+        size *= 2;
+    v.slots.assign(size, 0);
+    const unsigned char* table = c.work();
+    for (std::uint32_t i = 0; i < v.nwords; ++i) {
+        const std::uint64_t word = word_key(table + i * entry_size);
+        std::size_t at = slot_of(word, size - 1);
+        while (v.slots[at] != 0 && word_key(table + (v.slots[at] - 1) * entry_size) != word)
+            at = (at + 1) & (size - 1);
+        if (v.slots[at] == 0)  // a later entry with the same word is never found
+            v.slots[at] = static_cast<std::uint16_t>(i + 1);
+    }
+    v.indexed = v.nwords;
 }
 
 bool wordnull(const Compilation& c) {

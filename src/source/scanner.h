@@ -17,6 +17,8 @@ int readword(Compilation& c, int width);
 int readnum(Compilation& c);
 int readloc(Compilation& c);
 int lookup(Compilation& c);
+// Makes the index through which lookup finds the words of the sorted table.
+void index_vocab(Compilation& c);
 
 // True when the word last read holds the null word character anywhere.
 bool wordnull(const Compilation& c);

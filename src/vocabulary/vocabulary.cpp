@@ -1,8 +1,10 @@
 #include "vocabulary/vocabulary.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "core/compilation.h"
 #include "database/writer.h"
@@ -62,6 +64,30 @@ void vocab_line(Compilation& c) {
     }
     entry[6] = static_cast<unsigned char>(type);
     ++v.nwords;
+}
+
+// Sorts the table on the seven bytes of its entries, as qsort with
+// compare_vocab_entries does: entries that compare equal are the same bytes,
+// so their order cannot show. A radix sort: one stable pass for each byte,
+// from the last to the first, with no comparison to mispredict.
+void sort_entries(unsigned char* table, std::uint32_t count) {
+    std::vector<unsigned char> spare(static_cast<std::size_t>(count) * entry_size);
+    unsigned char* from = table;
+    unsigned char* to = spare.data();
+    for (int byte = entry_size - 1; byte >= 0; --byte) {
+        std::uint32_t next[257] = {};  // where the entries with each byte value go
+        for (std::uint32_t i = 0; i < count; ++i)
+            ++next[from[i * entry_size + byte] + 1];
+        if (next[from[byte] + 1] == count)
+            continue;  // every entry holds the same byte here
+        for (int value = 0; value < 256; ++value)
+            next[value + 1] += next[value];
+        for (std::uint32_t i = 0; i < count; ++i)
+            std::memcpy(to + next[from[i * entry_size + byte]]++ * entry_size, from + i * entry_size, entry_size);
+        std::swap(from, to);
+    }
+    if (from != table)
+        std::memcpy(table, from, static_cast<std::size_t>(count) * entry_size);
 }
 
 }  // namespace
@@ -127,7 +153,7 @@ std::uint32_t compile_vocab(Compilation& c) {
     say(c, "%u words processed\n", v.nwords);
     if (v.nwords >= 2) {
         sayraw(c, "VOCAB sort starts\n");
-        std::qsort(table, v.nwords, entry_size, compare_vocab_entries);
+        sort_entries(table, v.nwords);
         write_vocab_entry(c, 0);
         for (std::uint32_t i = 1; i < v.nwords; ++i) {
             const unsigned char* e = table + i * entry_size;
@@ -139,6 +165,7 @@ std::uint32_t compile_vocab(Compilation& c) {
     } else if (v.nwords == 1) {
         write_vocab_entry(c, 0);
     }
+    index_vocab(c);
     wrb(c, 0);
     return position;
 }
