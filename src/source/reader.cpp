@@ -170,8 +170,8 @@ void rdline(Compilation& c) {
             return;
         ++r.lineno;
         scanfrom(c, nullptr, nullptr);  // nothing of the new line is scanned yet
-        if (skip_comment_in_block(r))
-            continue;
+        while (skip_comment_in_block(r))
+            ++r.lineno;  // comment lines come in runs: pass them here
         if (!read_piece(c)) {
             r.srceof = 1;
             r.hdrflag = 1;

@@ -46,6 +46,17 @@ namespace {
 
 bool needs_report(unsigned char ch) { return ch < 32 || ch > 127; }
 
+// Whether any character of a line needs a report: a test of every byte
+// without an early exit, which the compiler does sixteen bytes at a time.
+// As a signed byte, a character above 127 is negative, so one comparison
+// finds both kinds.
+bool any_reported(const char* line, std::size_t length) {
+    unsigned char any = 0;
+    for (std::size_t i = 0; i < length; ++i)
+        any |= static_cast<unsigned char>(static_cast<signed char>(line[i]) < 32);
+    return any != 0;
+}
+
 // Stores a run of characters that need no report, in as few copies as the
 // text's room and the flush threshold allow; the same bytes are stored, and
 // the same flushes made, as one store_text_byte per character would make.
@@ -87,6 +98,10 @@ void put_reported_char(Compilation& c, const char* line, std::size_t length, std
 }  // namespace
 
 void put_text_line(Compilation& c, const char* line, std::size_t length) {
+    if (!any_reported(line, length)) {
+        put_plain_run(c, line, length);
+        return;
+    }
     std::size_t i = 0;
     while (i < length) {
         std::size_t j = i;
