@@ -76,6 +76,19 @@ bool refill(Compilation& c) {
 // ends the file. Returns false when the file ended before any character.
 bool read_piece(Compilation& c) {
     Reader& r = c.reader;
+    if (r.blkpos < r.special) {
+        // Most lines lie whole in the block before the next special byte.
+        const char* p = r.block.get() + r.blkpos;
+        const std::size_t room = std::min(r.special - r.blkpos, line_room);
+        const std::size_t n = find_line_feed(p, room);
+        if (n < room) {
+            std::memcpy(r.linebuf, p, n);
+            r.linebuf[n] = '\0';
+            r.linelen = n;
+            r.blkpos += n + 1;
+            return true;
+        }
+    }
     std::size_t len = 0;
     bool ended = false;  // met the end of the file
     bool newline = false;

@@ -47,10 +47,16 @@ constexpr std::array<unsigned char, 256> word_chars = make_word_chars();
 
 bool at_end(const Scanner& s) { return s.scanptr >= s.scanend; }
 
-void skip_blanks(Scanner& s) {
-    while (!at_end(s) && blank(static_cast<unsigned char>(*s.scanptr)))
-        ++s.scanptr;
+// The scanning functions work on a local copy of the scan position: a
+// character read through a char pointer could alias the position itself, so
+// the compiler would store and load it again for every character.
+const char* after_blanks(const char* p, const char* end) {
+    while (p < end && blank(static_cast<unsigned char>(*p)))
+        ++p;
+    return p;
 }
+
+void skip_blanks(Scanner& s) { s.scanptr = after_blanks(s.scanptr, s.scanend); }
 
 }  // namespace
 
@@ -81,10 +87,8 @@ int readword(Compilation& c, int width) {
     std::memset(s.wordbuf, ' ', sizeof s.wordbuf - 1);
     s.wordbuf[width] = '\0';
     s.wordwidth = width;
-    const char* p = s.scanptr;
+    const char* p = after_blanks(s.scanptr, s.scanend);
     const char* const end = s.scanend;
-    while (p < end && blank(static_cast<unsigned char>(*p)))
-        ++p;
     s.scanptr = p;
     if (p >= end)
         return 1;
@@ -110,21 +114,28 @@ int readword(Compilation& c, int width) {
 
 int readnum(Compilation& c) {
     Scanner& s = c.scanner;
-    s.numval = 0;
-    skip_blanks(s);
-    if (at_end(s))
-        return 1;
-    for (;;) {
-        if (at_end(s) || blank(static_cast<unsigned char>(*s.scanptr)))
-            return 0;
-        const unsigned char ch = static_cast<unsigned char>(*s.scanptr);
+    const char* p = after_blanks(s.scanptr, s.scanend);
+    const char* const end = s.scanend;
+    std::int32_t value = 0;
+    int result = 1;
+    while (p < end) {
+        const unsigned char ch = static_cast<unsigned char>(*p);
+        if (blank(ch)) {
+            result = 0;
+            break;
+        }
         if (!digit(ch))
-            return 1;
-        s.numval = s.numval * 10 + (ch - '0');
-        ++s.scanptr;
-        if (s.numval > 255)
-            return 1;
+            break;
+        value = value * 10 + (ch - '0');
+        ++p;
+        if (value > 255)
+            break;
+        if (p == end)
+            result = 0;
     }
+    s.scanptr = p;
+    s.numval = value;
+    return result;
 }
 
 int readloc(Compilation& c) {
@@ -167,19 +178,17 @@ int lookup(Compilation& c) {
     // The table is sorted on its bytes, so the entry that the first-character
     // skip and the compare from there would find is the first one in table
     // order whose word bytes equal the word: the one the index holds.
-    const unsigned char* table = c.work();
     // The word was just stored byte by byte: read back the same way, it
     // needs no wait for the stores to reach the cache.
     const std::uint64_t word = word_key(reinterpret_cast<const unsigned char*>(s.wordbuf));
     const std::size_t mask = v.slots.size() - 1;
     for (std::size_t at = slot_of(word, mask);; at = (at + 1) & mask) {
-        const std::uint32_t entry = v.slots[at];
-        if (entry == 0)
+        const std::uint64_t slot = v.slots[at];
+        if (slot == 0)
             return 0;
-        const unsigned char* e = table + (entry - 1) * entry_size;
-        if (word_key(e) == word) {
-            s.wordtype = e[6];
-            return e[5];
+        if (slot >> 16 == word) {
+            s.wordtype = static_cast<std::int32_t>(slot & 0xFF);
+            return static_cast<int>((slot >> 8) & 0xFF);
         }
     }
 }
@@ -187,17 +196,18 @@ int lookup(Compilation& c) {
 void index_vocab(Compilation& c) {
     Vocabulary& v = c.vocab;
     std::size_t size = 16;
-    while (size < 2 * static_cast<std::size_t>(v.nwords))
+    while (size < static_cast<std::size_t>(v.nwords) * 3 / 2)
         size *= 2;
     v.slots.assign(size, 0);
     const unsigned char* table = c.work();
     for (std::uint32_t i = 0; i < v.nwords; ++i) {
-        const std::uint64_t word = word_key(table + i * entry_size);
+        const unsigned char* e = table + i * entry_size;
+        const std::uint64_t word = word_key(e);
         std::size_t at = slot_of(word, size - 1);
-        while (v.slots[at] != 0 && word_key(table + (v.slots[at] - 1) * entry_size) != word)
+        while (v.slots[at] != 0 && v.slots[at] >> 16 != word)
             at = (at + 1) & (size - 1);
         if (v.slots[at] == 0)  // a later entry with the same word is never found
-            v.slots[at] = static_cast<std::uint16_t>(i + 1);
+            v.slots[at] = word << 16 | static_cast<std::uint64_t>(e[5]) << 8 | e[6];
     }
     v.indexed = v.nwords;
 }
