@@ -55,16 +55,22 @@ void flushbuf(Compilation& c) {
     }
 }
 
+// Without a stream (switch N) nothing is put: the test comes first, since a
+// process table puts each of its bytes this way.
 void wrb(Compilation& c, unsigned byte) {
-    const unsigned char b = static_cast<unsigned char>(byte);
-    put_stream(c, &b, 1);
+    if (c.writer.stream) {
+        const unsigned char b = static_cast<unsigned char>(byte);
+        put_stream(c, &b, 1);
+    }
     ++c.writer.dbpos;
 }
 
 void wrw(Compilation& c, std::uint32_t value) {
-    const unsigned char b[2] = {static_cast<unsigned char>(value & 0xFF),
-                                static_cast<unsigned char>((value >> 8) & 0xFF)};
-    put_stream(c, b, 2);
+    if (c.writer.stream) {
+        const unsigned char b[2] = {static_cast<unsigned char>(value & 0xFF),
+                                    static_cast<unsigned char>((value >> 8) & 0xFF)};
+        put_stream(c, b, 2);
+    }
     c.writer.dbpos += 2;
 }
 

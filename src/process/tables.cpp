@@ -77,8 +77,8 @@ void compile_table(Compilation& c) {
             skip_failed_entry(c);
     }
     p.tablepos[p.current] = c.writer.dbpos;
-    for (std::size_t i = 0; i < p.idxsize; ++i)
-        wrb(c, c.work()[c.writer.bufbase + i]);
+    put_stream(c, c.work() + c.writer.bufbase, p.idxsize);  // the entry index, as it stands
+    c.writer.dbpos += static_cast<std::uint32_t>(p.idxsize);
     wrw(c, 0);
     say_number(c, p.okcount);  // as "%u entries ...", once for each of up to 255 tables
     sayraw(c, " entries processed successfully\n");

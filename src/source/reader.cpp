@@ -74,21 +74,8 @@ bool refill(Compilation& c) {
 // Reads one line piece into linebuf, as a text-mode stream delivers it: a
 // carriage return directly before a line feed is dropped and the byte 26
 // ends the file. Returns false when the file ended before any character.
-bool read_piece(Compilation& c) {
+[[gnu::noinline]] bool read_piece_across(Compilation& c) {
     Reader& r = c.reader;
-    if (r.blkpos < r.special) {
-        // Most lines lie whole in the block before the next special byte.
-        const char* p = r.block.get() + r.blkpos;
-        const std::size_t room = std::min(r.special - r.blkpos, line_room);
-        const std::size_t n = find_line_feed(p, room);
-        if (n < room) {
-            std::memcpy(r.linebuf, p, n);
-            r.linebuf[n] = '\0';
-            r.linelen = n;
-            r.blkpos += n + 1;
-            return true;
-        }
-    }
     std::size_t len = 0;
     bool ended = false;  // met the end of the file
     bool newline = false;
@@ -133,6 +120,26 @@ bool read_piece(Compilation& c) {
     r.linebuf[len] = '\0';
     r.linelen = len;
     return !(ended && len == 0);
+}
+
+// The same, made quick for most lines, which lie whole in the block before
+// the next special byte and are shorter than a line piece; the rest are left
+// to read_piece_across, out of line.
+bool read_piece(Compilation& c) {
+    Reader& r = c.reader;
+    if (r.blkpos < r.special) {
+        const char* p = r.block.get() + r.blkpos;
+        const std::size_t room = std::min(r.special - r.blkpos, line_room);
+        const std::size_t n = find_line_feed(p, room);
+        if (n < room) {
+            std::memcpy(r.linebuf, p, n);
+            r.linebuf[n] = '\0';
+            r.linelen = n;
+            r.blkpos += n + 1;
+            return true;
+        }
+    }
+    return read_piece_across(c);
 }
 
 // Passes a comment line that lies whole in the block before the next
@@ -191,7 +198,7 @@ WindowBits window_bits(const char* p) {
 // feed and ';' of 64 bytes at once leaves one unforeseeable branch per run
 // of comments instead of one per line. What is left of a run, near the end
 // of what the block holds, is left to skip_comment_in_block.
-std::size_t pass_comment_run(Reader& r) {
+[[gnu::noinline]] std::size_t pass_comment_run(Reader& r) {
     std::size_t lines = 0;
 #if defined(__SSE2__)
     const char* block = r.block.get();
@@ -233,7 +240,7 @@ bool is_header_line(const Reader& r) {
     return r.linelen >= 2 && r.linebuf[0] == '/' && ascii_letter(static_cast<unsigned char>(r.linebuf[1]));
 }
 
-void follow_link(Compilation& c) {
+[[gnu::noinline]] void follow_link(Compilation& c) {
     Reader& r = c.reader;
     r.stream.reset();
     sayraw(c, std::string_view(r.linebuf, r.linelen));
@@ -281,9 +288,11 @@ void rdline(Compilation& c) {
             return;
         ++r.lineno;
         scanfrom(c, nullptr, nullptr);  // nothing of the new line is scanned yet
-        r.lineno += static_cast<unsigned>(pass_comment_run(r));
-        while (skip_comment_in_block(r))
-            ++r.lineno;  // comment lines come in runs: pass them here
+        if (r.blkpos < r.special && r.block[r.blkpos] == ';') {
+            r.lineno += static_cast<unsigned>(pass_comment_run(r));
+            while (skip_comment_in_block(r))
+                ++r.lineno;  // comment lines come in runs: pass them here
+        }
         if (!read_piece(c)) {
             r.srceof = 1;
             r.hdrflag = 1;

@@ -92,7 +92,8 @@ int readword(Compilation& c, int width) {
     s.scanptr = p;
     if (p >= end)
         return 1;
-    for (int i = 0; i < width && p < end; ++i, ++p) {
+    const char* const stop = end - p > width ? p + width : end;
+    for (int i = 0; p < stop; ++i, ++p) {
         const unsigned char byte = static_cast<unsigned char>(*p);
         unsigned char ch = word_chars[byte];
         if (ch == 0) {
