@@ -85,6 +85,32 @@ TEST_F(ReaderFixture, LinesArriveTheSameWhateverTheReadSize) {
         }
 }
 
+// Runs of comment lines are passed many bytes at a time only where whole
+// windows of the block hold them; reads of one byte never fill one, so they
+// give the line-by-line result to compare with. The lines are of every
+// length up to 100 and about a piece long, comments or not, some with a
+// carriage return.
+TEST_F(ReaderFixture, CommentRunsPassAsLineByLine) {
+    std::string source;
+    for (unsigned seed = 7, i = 0; i < 4000; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        const unsigned length = i % 50 == 0 ? 255 + i / 50 % 5 : (seed >> 8) % 100;  // 257 and 258 among the long
+        std::string line(length, 'c');
+        if (length > 0 && (seed >> 20) % 5 != 0)
+            line[0] = ';';
+        if (length > 2 && (seed >> 24) % 40 == 0)
+            line[length / 2] = '\r';
+        source += line + "\n";
+    }
+    open(source, 1);
+    const std::vector<Delivered> by_line = read_all();
+    ASSERT_GT(by_line.size(), 500u);
+    for (std::size_t chunk : {std::size_t{100}, std::size_t{1} << 16, std::size_t{1} << 20}) {
+        open(source, chunk);
+        EXPECT_EQ(read_all(), by_line) << "reads of " << chunk;
+    }
+}
+
 TEST_F(ReaderFixture, EndOfSourceKeepsSettingHdrflag) {
     open("a\n", 1 << 16);
     rdline(*c);

@@ -116,10 +116,11 @@ TEST_F(ScannerFixture, LineendAcceptsBlanksAndComments) {
 
 TEST_F(ScannerFixture, LookupSkipsByFirstCharacterAndComparesFiveBytes) {
     c.driver.nullchr = '_';
-    const char* entries[] = {"AAAAA\x01\x00", "B    \x02\x02", "BOX  \x03\x02", "N    \x04\x02"};
-    for (int i = 0; i < 4; ++i)
+    // BOX twice (error 36 in a compilation): the first entry is the one found.
+    const char* entries[] = {"AAAAA\x01\x00", "B    \x02\x02", "BOX  \x03\x02", "BOX  \x05\x03", "N    \x04\x02"};
+    for (int i = 0; i < 5; ++i)
         std::memcpy(c.work() + i * entry_size, entries[i], entry_size);
-    c.vocab.nwords = 4;
+    c.vocab.nwords = 5;
     struct Case {
         const char* word;
         int number;

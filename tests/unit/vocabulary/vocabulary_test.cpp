@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "format/format.h"
 #include "support/adventure.h"
 #include "support/dbview.h"
 
@@ -90,6 +93,36 @@ TEST(Vocabulary, SortOrderIsByUnsignedBytes) {
     }
     EXPECT_EQ(words, (std::vector<std::string>{"2ND", "A", "AB", "BOX", "GET", "LAMP", "N", "NORTH", "S", "SMALL",
                                                "SOUTH"}));
+}
+
+TEST(Vocabulary, ManyWordsAreSortedOnTheirBytes) {
+    std::set<std::string> words;
+    std::string lines;
+    std::vector<std::string> entries;  // word, number and type as stored
+    for (unsigned seed = 1; words.size() < 1500;) {
+        seed = seed * 1103515245u + 12345u;
+        std::string word(1 + (seed >> 4) % 5, ' ');
+        for (char& ch : word)
+            ch = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789"[(seed = seed * 69069u + 1u) >> 16 & 31];
+        if (!words.insert(word).second)
+            continue;
+        const int number = 1 + static_cast<int>(seed >> 8) % 254, type = static_cast<int>(seed >> 4) % 7;
+        lines += word + " " + std::to_string(number) + " " + word_type_keywords[type] + "\n";
+        entries.push_back((word + "     ").substr(0, 5) + char(number) + char(type));
+    }
+    Sections s;
+    s.voc = lines;
+    s.con = "/0\n/1\n";
+    s.obj = "/0 0 5 _ _ _ _\n/1 CARRIED 10 Y _ _ _\n";
+    s.pro = {"", "", ""};
+    const testing::RunResult r = run(s.source());
+    ASSERT_TRUE(r.ok()) << r.out.substr(0, 400);
+    std::sort(entries.begin(), entries.end());
+    std::string stored;
+    for (const std::string& e : entries)
+        for (std::size_t i = 0; i < 7; ++i)
+            stored += static_cast<char>(i < 5 ? 255 - static_cast<unsigned char>(e[i]) : e[i]);
+    EXPECT_EQ(r.database().substr(32, stored.size()), stored);
 }
 
 TEST(Vocabulary, LimitRestartsFillingOnce) {
