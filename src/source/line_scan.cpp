@@ -73,7 +73,7 @@ WindowBits window_bits(const char* p) {
 // feed and ';' of 64 bytes at once leaves one unforeseeable branch per run
 // of comments instead of one per line. Only whole windows before the next
 // special byte are looked at, so nothing past what the block holds is read.
-std::size_t pass_comment_run(Reader& r) {
+[[gnu::noinline]] std::size_t pass_comment_run(Reader& r) {
     std::size_t lines = 0;
 #if defined(__SSE2__)
     const char* block = r.block.get();
