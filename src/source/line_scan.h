@@ -17,4 +17,10 @@ std::size_t find_line_feed(const char* p, std::size_t n);
 // the rest of the run is left to the caller.
 std::size_t pass_comment_run(Reader& r);
 
+// The same 16 bytes at a time (narrow), or 32 where the processor can
+// (wide, what pass_comment_run does); without SSE2 it passes nothing.
+enum class ScanWidth { narrow, wide };
+std::size_t pass_comment_run(Reader& r, ScanWidth width);
+bool wide_scan_available();
+
 }  // namespace zel

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "core/compilation.h"
 #include "diagnostics/diagnostics.h"
+#include "source/line_scan.h"
 #include "source/reader.h"
 #include "support/memory_platform.h"
 
@@ -85,12 +87,9 @@ TEST_F(ReaderFixture, LinesArriveTheSameWhateverTheReadSize) {
         }
 }
 
-// Runs of comment lines are passed many bytes at a time only where whole
-// windows of the block hold them; reads of one byte never fill one, so they
-// give the line-by-line result to compare with. The lines are of every
-// length up to 100 and about a piece long, comments or not, some with a
-// carriage return.
-TEST_F(ReaderFixture, CommentRunsPassAsLineByLine) {
+// Lines of every length up to 100 and about a piece long, comments or not,
+// some with a carriage return.
+std::string mixed_source() {
     std::string source;
     for (unsigned seed = 7, i = 0; i < 4000; ++i) {
         seed = seed * 1103515245u + 12345u;
@@ -102,12 +101,39 @@ TEST_F(ReaderFixture, CommentRunsPassAsLineByLine) {
             line[length / 2] = '\r';
         source += line + "\n";
     }
+    return source;
+}
+
+// Runs of comment lines are passed many bytes at a time only where whole
+// windows of the block hold them; reads of one byte never fill one, so they
+// give the line-by-line result to compare with.
+TEST_F(ReaderFixture, CommentRunsPassAsLineByLine) {
+    const std::string source = mixed_source();
     open(source, 1);
     const std::vector<Delivered> by_line = read_all();
     ASSERT_GT(by_line.size(), 500u);
     for (std::size_t chunk : {std::size_t{100}, std::size_t{1} << 16, std::size_t{1} << 20}) {
         open(source, chunk);
         EXPECT_EQ(read_all(), by_line) << "reads of " << chunk;
+    }
+}
+
+// The processor decides which width the reader uses; both pass the same.
+TEST(LineScan, CommentRunsPassAlikeNarrowAndWide) {
+    if (!wide_scan_available())
+        GTEST_SKIP() << "the processor has no wide search";
+    std::string source = mixed_source().substr(0, Reader::block_size);
+    source.erase(source.rfind('\n') + 1);  // whole lines only
+    Reader r;
+    std::memcpy(r.block.get(), source.data(), source.size());
+    r.blklen = r.special = source.size();
+    for (std::size_t at = 0; at < source.size(); at = source.find('\n', at) + 1) {
+        r.blkpos = at;
+        const std::size_t narrow = pass_comment_run(r, ScanWidth::narrow);
+        const std::size_t stop = r.blkpos;
+        r.blkpos = at;
+        EXPECT_EQ(pass_comment_run(r, ScanWidth::wide), narrow) << at;
+        EXPECT_EQ(r.blkpos, stop) << at;
     }
 }
 
