@@ -112,7 +112,10 @@ bool read_piece(Compilation& c) {
         const std::size_t room = std::min(r.special - r.blkpos, line_room);
         const std::size_t n = find_line_feed(p, room);
         if (n < room) {
-            std::memcpy(r.linebuf, p, n);
+            if (n < 16 && room >= 16)
+                std::memcpy(r.linebuf, p, 16);  // one move; what passes the line is never looked at
+            else
+                std::memcpy(r.linebuf, p, n);
             r.linebuf[n] = '\0';
             r.linelen = n;
             r.blkpos += n + 1;

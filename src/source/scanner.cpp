@@ -197,7 +197,7 @@ int lookup(Compilation& c) {
 void index_vocab(Compilation& c) {
     Vocabulary& v = c.vocab;
     std::size_t size = 16;
-    while (size < static_cast<std::size_t>(v.nwords) * 3 / 2)
+    while (size < static_cast<std::size_t>(v.nwords) * 3)
         size *= 2;
     v.slots.assign(size, 0);
     const unsigned char* table = c.work();
