@@ -112,8 +112,12 @@ bool read_piece(Compilation& c) {
         const std::size_t room = std::min(r.special - r.blkpos, line_room);
         const std::size_t n = find_line_feed(p, room);
         if (n < room) {
+            // Short lines are copied in one or two fixed moves; what passes
+            // the line's end in linebuf is never looked at.
             if (n < 16 && room >= 16)
-                std::memcpy(r.linebuf, p, 16);  // one move; what passes the line is never looked at
+                std::memcpy(r.linebuf, p, 16);
+            else if (n < 32 && room >= 32)
+                std::memcpy(r.linebuf, p, 32);
             else
                 std::memcpy(r.linebuf, p, n);
             r.linebuf[n] = '\0';
