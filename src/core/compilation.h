@@ -70,11 +70,11 @@ struct Writer {
 struct Vocabulary {
     std::uint32_t nwords = 0;    // entries in the table
     std::uint32_t capacity = 0;  // most entries the work area can hold
-    // Hash index of the table for lookup: the word, number and type of the
-    // first entry with each word as one number (its seven bytes in order),
-    // 0 for an empty slot. It covers the first `indexed` entries;
-    // index_vocab makes it again after the table changes.
-    std::vector<std::uint64_t> slots;
+    // Hash index of the table for lookup: entry number + 1 of the first
+    // entry with each word, 0 for an empty slot; at most a third of the
+    // slots are taken. It covers the first `indexed` entries; index_vocab
+    // makes it again after the table changes.
+    std::vector<std::uint16_t> slots;
     std::uint32_t indexed = 0;
 };
 

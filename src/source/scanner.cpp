@@ -183,13 +183,15 @@ int lookup(Compilation& c) {
     // needs no wait for the stores to reach the cache.
     const std::uint64_t word = word_key(reinterpret_cast<const unsigned char*>(s.wordbuf));
     const std::size_t mask = v.slots.size() - 1;
+    const unsigned char* table = c.work();
     for (std::size_t at = slot_of(word, mask);; at = (at + 1) & mask) {
-        const std::uint64_t slot = v.slots[at];
-        if (slot == 0)
+        const std::uint32_t entry = v.slots[at];
+        if (entry == 0)
             return 0;
-        if (slot >> 16 == word) {
-            s.wordtype = static_cast<std::int32_t>(slot & 0xFF);
-            return static_cast<int>((slot >> 8) & 0xFF);
+        const unsigned char* e = table + (entry - 1) * entry_size;
+        if (word_key(e) == word) {
+            s.wordtype = e[6];
+            return e[5];
         }
     }
 }
@@ -202,13 +204,12 @@ void index_vocab(Compilation& c) {
     v.slots.assign(size, 0);
     const unsigned char* table = c.work();
     for (std::uint32_t i = 0; i < v.nwords; ++i) {
-        const unsigned char* e = table + i * entry_size;
-        const std::uint64_t word = word_key(e);
+        const std::uint64_t word = word_key(table + i * entry_size);
         std::size_t at = slot_of(word, size - 1);
-        while (v.slots[at] != 0 && v.slots[at] >> 16 != word)
+        while (v.slots[at] != 0 && word_key(table + (v.slots[at] - 1) * entry_size) != word)
             at = (at + 1) & (size - 1);
         if (v.slots[at] == 0)  // a later entry with the same word is never found
-            v.slots[at] = word << 16 | static_cast<std::uint64_t>(e[5]) << 8 | e[6];
+            v.slots[at] = static_cast<std::uint16_t>(i + 1);
     }
     v.indexed = v.nwords;
 }
