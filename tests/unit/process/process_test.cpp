@@ -12,16 +12,9 @@ namespace {
 
 using testing::Sections;
 
-// Three locations; object 0 (LAMP) is no container, object 1 (BOX) is one;
-// one message, 61 system messages; a word of every type a parameter needs.
-Sections adventure() {
-    Sections s;
-    s.voc += "QUICK 50 ADVERB\nINTO 60 PREPOSITION\nNINE 19 NOUN\nTWENTY 20 NOUN\n";
-    s.ltx += "/2\nA cellar.\n";
-    s.con = "/0\nN 1\n/1\nS 0\n/2\n";
-    return s;
-}
-
+// The adventure of these tests, Sections::three_locations(), has three
+// locations; object 0 (LAMP) is no container, object 1 (BOX) is one; one
+// message, 61 system messages; a word of every type a parameter needs.
 void expect_in_order(const std::string& out, const std::vector<std::string>& fragments) {
     std::size_t at = 0;
     for (const std::string& f : fragments) {
@@ -82,7 +75,7 @@ TEST(Opcodes, EveryNameCompilesToItsOpcodeAndParameters) {
         entries.emplace_back(line, bytes);
     }
     EXPECT_EQ(named, 96);
-    Sections s = adventure();
+    Sections s = Sections::three_locations();
     s.pro.resize(255);
     for (const auto& [line, bytes] : entries)
         s.pro[2] += "_ _ " + line + "\n";
@@ -144,7 +137,7 @@ TEST(Opcodes, ParameterErrorsInOrder) {
         {"66", ""}, {"67", ""}, {"78", ""}, {"82", ""}, {"84", ""}, {"87", ""}, {"96", ""}, {"97", ""},
         {"98", ""}, {"99", ""}, {"07", ""},
     };
-    Sections s = adventure();
+    Sections s = Sections::three_locations();
     for (const auto& [line, error] : cases)
         s.pro[2] += std::string("_ _ ") + line + "\n";
     const auto r = testing::run(s.source());
@@ -181,7 +174,7 @@ TEST(Process, EntriesAndTheirRecovery) {
          3, 5},
     };
     for (const Case& k : cases) {
-        Sections s = adventure();
+        Sections s = Sections::three_locations();
         s.pro[2] = k.table2;
         const auto r = testing::run(s.source());
         std::vector<std::string> fragments = {"Processing /PRO   2\n"};
@@ -194,46 +187,20 @@ TEST(Process, EntriesAndTheirRecovery) {
     }
 }
 
-TEST(Process, RecordsIndexesAndOffsetTable) {
-    Sections s = adventure();
-    s.pro = {"_ _ DESC\n", "GET LAMP OK\nGET LAMP DONE\n", ""};
-    const auto r = testing::run(s.source());
-    ASSERT_TRUE(r.ok()) << r.out;
-    const std::string& db = r.database();
-    const unsigned index0 = testing::table_entry(db, testing::f_protable, 0), entry0 = index0 - 2;
-    const unsigned entry1 = index0 + 6, index1 = entry1 + 4, index2 = index1 + 10;
-    auto bytes = [&](unsigned at, std::size_t n) {
-        std::vector<unsigned> v;
-        while (n--)
-            v.push_back(testing::byte_at(db, at++));
-        return v;
-    };
-    EXPECT_EQ(bytes(entry0, 8), (std::vector<unsigned>{19, 255, 255, 255, entry0 & 255, entry0 >> 8, 0, 0}));
-    EXPECT_EQ(bytes(entry1, 16), (std::vector<unsigned>{23, 255, 22, 255, 20, 30, entry1 & 255, entry1 >> 8, 20, 30,
-                                                        (entry1 + 2) & 255, (entry1 + 2) >> 8, 0, 0, 0, 0}));
-    EXPECT_EQ(testing::byte_at(db, testing::f_tables), 3u);
-    EXPECT_EQ(testing::word_at(db, testing::f_protable), index2 + 2);
-    EXPECT_EQ(testing::table_entry(db, testing::f_protable, 1), index1);
-    EXPECT_EQ(testing::table_entry(db, testing::f_protable, 2), index2);
-    EXPECT_EQ(db.size(), index2 + 2 + 6u);
-    EXPECT_EQ(testing::word_at(db, testing::f_length), db.size());
-    EXPECT_NE(r.out.find("Processing /PRO   2\n0 entries processed successfully\n"), std::string::npos);
-}
-
 // The entry index fills the output buffer behind the vocabulary: at most
 // ceil(room / 4) records, and error 22 before the next entry.
 TEST(Process, TableLimitAtTheIndexRoom) {
     for (std::size_t words : {12, 2211}) {
         const std::size_t room = 16000 - 7 * (words + 1), most = (room + 3) / 4;
         for (std::size_t entries : {most, most + 1}) {
-            Sections s = adventure();
+            Sections s = Sections::three_locations();
             s.voc += testing::filler_words(words - 12);
             s.pro[2].clear();
             for (std::size_t i = 0; i < entries; ++i)
                 s.pro[2] += "_ _ DESC\n";
             const auto r = testing::run(s.source());
-            const std::string count = "\n" + std::to_string(entries == most ? most : 1) +
-                                      " entries processed successfully\n";
+            const std::string count =
+                std::string("\n").append(std::to_string(entries == most ? most : 1)).append(" entries processed successfully\n");
             EXPECT_NE(r.out.find(count, r.out.find("Processing /PRO   2\n")), std::string::npos) << words;
             EXPECT_EQ(testing::count_of(r.out, "_ _ DESC\n*** ERROR 22 - Table limit exceeded\n"), entries - most);
             if (entries == most) {

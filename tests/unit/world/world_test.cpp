@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "core/compilation.h"
 #include "source/reader.h"
 #include "support/adventure.h"
 #include "support/dbview.h"
@@ -11,38 +10,25 @@ namespace {
 
 using testing::Sections;
 
-// The default adventure with nouns numbered 19 and 20 and a third location.
-Sections world() {
-    Sections s;
-    s.voc += "NINE 19 NOUN\nTWENTY 20 NOUN\n";
-    s.ltx += "/2\nA cellar.\n";
-    s.con = "/0\nN 1\n/1\nS 0\n/2\n";
-    return s;
-}
-
+// Exit lists in source order (a verb, nouns below 20), one per location,
+// each closed by 255, then the offset table; numbers may be followed by text.
 TEST(Connections, ExitListsAndOffsetTable) {
-    for (const char* con : {"/0\nN 1\n/1\nS 0\n/2\n", "/0 first\nN 1\n/ 1\nS 0 ;back\n/2 x\n"}) {
-        Sections s = world();
-        s.con = con;
-        const auto r = testing::run(s.source());
-        ASSERT_TRUE(r.ok()) << r.out;
-        EXPECT_NE(r.out.find("Connections for 3 locations processed\n"), std::string::npos);
-        const std::string& db = r.database();
-        const unsigned list0 = testing::table_entry(db, testing::f_contable, 0);
-        EXPECT_EQ(testing::bytes_until(db, list0, 255), (std::vector<unsigned>{2, 1, 255}));
-        EXPECT_EQ(testing::table_entry(db, testing::f_contable, 1), list0 + 3);
-        EXPECT_EQ(testing::bytes_until(db, list0 + 3, 255), (std::vector<unsigned>{3, 0, 255}));
-        EXPECT_EQ(testing::table_entry(db, testing::f_contable, 2), list0 + 6);
-        EXPECT_EQ(testing::byte_at(db, list0 + 6), 255u);
-        EXPECT_EQ(testing::word_at(db, testing::f_contable), list0 + 7);
-        EXPECT_EQ(testing::word_at(db, testing::f_objword), list0 + 7 + 6);  // objects follow
-    }
-    Sections s = world();
-    s.con = "/0\nN 1\nGET 2\nnine 1\nsouth 0\n/1\n/2\n";  // a verb, nouns below 20, in source order
+    Sections s = Sections::three_locations(), commented = s;
+    s.con = "/0\nN 1\nGET 2\nnine 1\nsouth 0\n/1\nS 0\n/2\n";
+    commented.con = "/0 first\nN 1\nGET 2\nnine 1\nsouth 0\n/ 1\nS 0 ;back\n/2 x\n";
     const auto r = testing::run(s.source());
     ASSERT_TRUE(r.ok()) << r.out;
-    EXPECT_EQ(testing::bytes_until(r.database(), testing::table_entry(r.database(), testing::f_contable, 0), 255),
-              (std::vector<unsigned>{2, 1, 20, 2, 19, 1, 3, 0, 255}));
+    EXPECT_NE(r.out.find("Connections for 3 locations processed\n"), std::string::npos);
+    EXPECT_EQ(testing::run(commented.source()).fs.files.at("GAME.ZDB"), r.database());
+    const std::string& db = r.database();
+    const unsigned list0 = testing::table_entry(db, testing::f_contable, 0);
+    EXPECT_EQ(testing::bytes_until(db, list0, 255), (std::vector<unsigned>{2, 1, 20, 2, 19, 1, 3, 0, 255}));
+    EXPECT_EQ(testing::table_entry(db, testing::f_contable, 1), list0 + 9);
+    EXPECT_EQ(testing::bytes_until(db, list0 + 9, 255), (std::vector<unsigned>{3, 0, 255}));
+    EXPECT_EQ(testing::table_entry(db, testing::f_contable, 2), list0 + 12);
+    EXPECT_EQ(testing::byte_at(db, list0 + 12), 255u);
+    EXPECT_EQ(testing::word_at(db, testing::f_contable), list0 + 13);
+    EXPECT_EQ(testing::word_at(db, testing::f_objword), list0 + 13 + 6);  // objects follow
 }
 
 TEST(Connections, ExitLineChecksInOrder) {
@@ -61,7 +47,7 @@ TEST(Connections, ExitLineChecksInOrder) {
         {"TWENTY 1", "44 - TWENT is not a verb or noun<20"}, {"NINE 1", ""}, {"GET 2", ""}, {"N 1 ;comment", ""},
     };
     for (const Case& k : cases) {
-        Sections s = world();
+        Sections s = Sections::three_locations();
         s.con = std::string("/0\nN 1\n") + k.line + "\n/1\nS 0\n/2\n";
         const auto r = testing::run(s.source());
         if (*k.error == 0) {
@@ -153,11 +139,9 @@ TEST(Objects, ObjectLineChecksInOrder) {
 // Sections without items: reachable only with no locations or no objects,
 // which a whole source cannot declare without other errors.
 TEST(World, EmptySectionsWithoutItems) {
-    testing::CaptureConsole console;
-    testing::MemoryFileSystem files;
-    files.files["GAME.SCE"] = "/CON\n/OBJ\n/PRO 0\n";
-    Compilation c{console, files};
-    c.workarea = std::make_unique<std::array<unsigned char, workarea_size>>();
+    testing::Workbench w;
+    Compilation& c = w.c;
+    w.files.files["GAME.SCE"] = "/CON\n/OBJ\n/PRO 0\n";
     c.writer.bufend = workarea_threshold;
     c.writer.dbpos = 100;
     srcopen(c, "GAME");
@@ -167,7 +151,7 @@ TEST(World, EmptySectionsWithoutItems) {
     EXPECT_EQ(c.writer.dbpos, 101u);  // the initial location table is its 255 alone
     EXPECT_EQ(c.work()[0], 255);
     EXPECT_EQ(c.diag.errors, 0u);
-    EXPECT_NE(console.stdout_text.find("Connections for 0 locations processed\nProcessing /OBJ\nEntries for 0 objects processed\n"),
+    EXPECT_NE(w.console.stdout_text.find("Connections for 0 locations processed\nProcessing /OBJ\nEntries for 0 objects processed\n"),
               std::string::npos);
 }
 
