@@ -16,7 +16,6 @@
 // expectations of the cases run, and the example's databases, are rewritten
 // from what the run produced.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -34,20 +33,16 @@
 #include "diagnostics/diagnostics.h"
 #include "driver/compile.h"
 #include "support/memory_platform.h"
+#include "support/scratch.h"
 
 namespace fs = std::filesystem;
+using zel::testing::Scratch;
+using zel::testing::slurp;
 
 namespace {
 
 const fs::path source_dir = ZEL_SOURCE_DIR;
 const fs::path cases_dir = source_dir / "tests" / "cases";
-
-std::string slurp(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 void spill(const fs::path& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
 
@@ -79,18 +74,6 @@ std::string first_difference(const std::string& expected, const std::string& act
     return "sizes " + std::to_string(expected.size()) + " and " + std::to_string(actual.size()) +
            ", first difference at offset " + std::to_string(at);
 }
-
-// A fresh folder, removed at the end.
-struct Scratch {
-    fs::path dir;
-    Scratch() {
-        char pattern[] = "/tmp/zelcase.XXXXXX";
-        if (::mkdtemp(pattern) == nullptr)
-            throw std::runtime_error("cannot make a working folder");
-        dir = pattern;
-    }
-    ~Scratch() { fs::remove_all(dir); }
-};
 
 struct Outcome {
     int status;

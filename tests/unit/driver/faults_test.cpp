@@ -1,18 +1,18 @@
 // Faults of the file system, injected through the in-memory platform and
 // met for real on /dev/full, and the life cycle of the temporary file.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "core/posix_platform.h"
 #include "driver/compile.h"
 #include "support/adventure.h"
 #include "support/dbview.h"
+#include "support/scratch.h"
 
 namespace zel {
 namespace {
@@ -24,10 +24,6 @@ using testing::Sections;
 const std::string one_error = "*** Compilation ends with 1 ERROR\n";
 const std::string rename_failed = "*** ERROR 35 - Failure to rename GAME.$$$\n";
 const std::string open_failed = "*** ERROR 34 - Unable to open GAME.$$$\n";
-
-bool ends_with(const std::string& text, const std::string& tail) {
-    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
-}
 
 // The default adventure split in two: the texts onwards are linked in.
 std::map<std::string, std::string> linked_adventure() {
@@ -70,7 +66,7 @@ TEST(Faults, EachEndsWithItsErrorAndNoDatabase) {
         EXPECT_EQ(r.status, 0);
         EXPECT_EQ(testing::count_of(r.out, k.report), 1u) << r.out;
         EXPECT_EQ(testing::count_of(r.out, "*** ERROR"), 1u) << r.out;
-        EXPECT_TRUE(ends_with(r.out, one_error)) << r.out;
+        EXPECT_TRUE(r.out.ends_with(one_error)) << r.out;
         EXPECT_FALSE(r.fs.has("GAME.ZDB"));
         EXPECT_EQ(r.fs.has("GAME.$$$"), k.temporary);
         const std::string_view report(k.report);
@@ -86,13 +82,13 @@ TEST(Faults, OldDatabaseThatCannotBeDeletedLeavesTheRenameToDecide) {
     Faults faults;
     faults.remove = true;
     const RunResult replaced = testing::run(files, {"GAME"}, faults);
-    EXPECT_TRUE(ends_with(replaced.out, "*** Compilation ends OK\n")) << replaced.out;
+    EXPECT_TRUE(replaced.out.ends_with("*** Compilation ends OK\n")) << replaced.out;
     EXPECT_EQ(replaced.database().size(), good_length());
     EXPECT_FALSE(replaced.fs.has("GAME.$$$"));
 
     faults.rename = true;
     const RunResult kept = testing::run(files, {"GAME"}, faults);
-    EXPECT_TRUE(ends_with(kept.out, rename_failed + one_error)) << kept.out;
+    EXPECT_TRUE(kept.out.ends_with(rename_failed + one_error)) << kept.out;
     EXPECT_EQ(kept.fs.files.at("GAME.ZDB"), "old");
 }
 
@@ -110,7 +106,7 @@ TEST(TemporaryFile, HoldsWhatWasWrittenBeforeTheFirstError) {
     s.con = "/0\nN 1\n/1\nS 9\n";  // location 9 does not exist
     auto files = std::map<std::string, std::string>{{"GAME.SCE", s.source()}, {"GAME.ZDB", "old"}};
     const RunResult bad = testing::run(files);
-    EXPECT_TRUE(ends_with(bad.out, one_error)) << bad.out;
+    EXPECT_TRUE(bad.out.ends_with(one_error)) << bad.out;
     EXPECT_FALSE(bad.fs.has("GAME.ZDB")) << "the old database goes even when the compilation fails";
     EXPECT_EQ(bad.fs.log, (std::vector<std::string>{"remove GAME.ZDB", "create GAME.$$$"}));
     const std::string& partial = bad.fs.files.at("GAME.$$$");
@@ -145,15 +141,8 @@ TEST(TemporaryFile, NoFileIsTouchedBeforeTheDatabaseIsOpenedOrWithSwitchN) {
 
 // The real file system: a temporary file on /dev/full, and names taken by
 // directories.
-class PosixFaults : public ::testing::Test {
-protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/zelfaults.XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        dir_ = pattern;
-        std::ofstream(dir_ / "GAME.SCE", std::ios::binary) << Sections().source();
-    }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
+struct PosixFaults : ::testing::Test {
+    PosixFaults() { std::ofstream(dir_ / "GAME.SCE", std::ios::binary) << Sections().source(); }
 
     std::string compile_here(const std::string& directory = "") {
         testing::CaptureConsole console;
@@ -162,7 +151,8 @@ protected:
         return console.stdout_text;
     }
 
-    std::filesystem::path dir_;
+    testing::Scratch scratch_;
+    const std::filesystem::path dir_ = scratch_.dir;
 };
 
 TEST_F(PosixFaults, TemporaryFileOnAFullDevice) {
@@ -172,7 +162,7 @@ TEST_F(PosixFaults, TemporaryFileOnAFullDevice) {
     std::ofstream(dir_ / "GAME.ZDB") << "old";
     const std::string out = compile_here();
     EXPECT_NE(out.find("*** ERROR 38 - Disk full\nDatabase is "), std::string::npos) << out;
-    EXPECT_TRUE(ends_with(out, one_error)) << out;
+    EXPECT_TRUE(out.ends_with(one_error)) << out;
     EXPECT_FALSE(std::filesystem::exists(dir_ / "GAME.ZDB"));
     EXPECT_TRUE(std::filesystem::is_symlink(dir_ / "GAME.$$$"));
 }
@@ -180,12 +170,12 @@ TEST_F(PosixFaults, TemporaryFileOnAFullDevice) {
 TEST_F(PosixFaults, NamesTakenByDirectories) {
     std::filesystem::create_directory(dir_ / "GAME.$$$");
     std::string out = compile_here();
-    EXPECT_TRUE(ends_with(out, open_failed + one_error)) << out;
+    EXPECT_TRUE(out.ends_with(open_failed + one_error)) << out;
     std::filesystem::remove(dir_ / "GAME.$$$");
 
     std::filesystem::create_directories(dir_ / "GAME.ZDB" / "inside");
     out = compile_here();
-    EXPECT_TRUE(ends_with(out, rename_failed + one_error)) << out;
+    EXPECT_TRUE(out.ends_with(rename_failed + one_error)) << out;
     EXPECT_TRUE(std::filesystem::is_regular_file(dir_ / "GAME.$$$"));
     EXPECT_TRUE(std::filesystem::is_directory(dir_ / "GAME.ZDB"));
 }
@@ -194,22 +184,23 @@ TEST_F(PosixFaults, SourcesThatCannotBeRead) {
     std::filesystem::remove(dir_ / "GAME.SCE");
     std::filesystem::create_symlink("/proc/self/mem", dir_ / "GAME.SCE");  // reading offset 0 fails
     std::string out = compile_here();
-    EXPECT_TRUE(ends_with(out, "*** ERROR 55 - Failure to read GAME.SCE\n" + one_error)) << out;
+    EXPECT_TRUE(out.ends_with("*** ERROR 55 - Failure to read GAME.SCE\n" + one_error)) << out;
     EXPECT_FALSE(std::filesystem::exists(dir_ / "GAME.$$$"));
 
     std::filesystem::remove(dir_ / "GAME.SCE");
     std::filesystem::create_directory(dir_ / "game.sce");
     out = compile_here();
-    EXPECT_TRUE(ends_with(out, "*** ERROR 37 - GAME.SCE not found\n" + one_error)) << out;
+    EXPECT_TRUE(out.ends_with("*** ERROR 37 - GAME.SCE not found\n" + one_error)) << out;
     out = compile_here((dir_ / "missing").string());
-    EXPECT_TRUE(ends_with(out, "*** ERROR 37 - GAME.SCE not found\n" + one_error)) << out;
+    EXPECT_TRUE(out.ends_with("*** ERROR 37 - GAME.SCE not found\n" + one_error)) << out;
 }
 
 // The console of the command: standard output is buffered, and pushed out
 // before anything is written to standard error.
 TEST(StdConsole, StandardOutputComesFirst) {
-    char pattern[] = "/tmp/zelconsole.XXXXXX";
-    const int file = ::mkstemp(pattern);
+    testing::Scratch scratch;
+    const std::string path = (scratch.dir / "console").string();
+    const int file = ::open(path.c_str(), O_WRONLY | O_CREAT, 0600);
     ASSERT_GE(file, 0);
     std::fflush(stdout);
     const int saved_out = ::dup(1), saved_err = ::dup(2);
@@ -225,14 +216,9 @@ TEST(StdConsole, StandardOutputComesFirst) {
     }
     ::dup2(saved_out, 1);
     ::dup2(saved_err, 2);
-    ::close(saved_out);
-    ::close(saved_err);
-    ::close(file);
-    std::ifstream in(pattern, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    std::filesystem::remove(pattern);
-    EXPECT_EQ(text.str(), "heading message\n" + std::string(70000, 'x') + "\n");
+    for (int fd : {saved_out, saved_err, file})
+        ::close(fd);
+    EXPECT_EQ(testing::slurp(path), "heading message\n" + std::string(70000, 'x') + "\n");
 }
 
 }  // namespace

@@ -172,35 +172,6 @@ TEST(Texts, CharacterChecksInEverySection) {
     }
 }
 
-// Which switches print the statistics and the saving (the block and the
-// statistics themselves are checked by the compressed end-to-end case).
-TEST(Texts, CompressionSavingAndSwitches) {
-    Sections s;
-    s.stx.clear();
-    for (int i = 0; i < 61; ++i)
-        s.stx.append("/").append(std::to_string(i)).append("\n").append(std::to_string(i)).append("\n");  // no token matches digits
-    s.mtx = "/0\nYou are in the hall.\n";
-    s.ltx = "/0\nHi\n/1\nHi\n";
-    const auto ct = testing::run(s.source(), {"GAME", "C", "T"});
-    EXPECT_EQ(testing::count_of(ct.out, "\nToken '"), 128u);
-    EXPECT_NE(ct.out.find("Token ' the '\tused    1 times\n"), std::string::npos);
-    EXPECT_NE(ct.out.find("times\nCompressing the text saved -296 bytes\nDatabase is"), std::string::npos);
-    EXPECT_EQ(testing::word_at(ct.database(), testing::f_tokens), 89u);  // right after 8 vocabulary entries
-    EXPECT_EQ(testing::table_entry(ct.database(), testing::f_stx, 0), 89u + 309);
-    EXPECT_EQ(testing::text_of(ct.database(), testing::f_otx, 0), "A lamp.");  // never compressed
-
-    const auto c = testing::run(s.source(), {"GAME", "C"});
-    EXPECT_EQ(testing::count_of(c.out, "Token '"), 0u);
-    EXPECT_NE(c.out.find("Compressing the text saved -296 bytes\n"), std::string::npos);
-    const auto t = testing::run(s.source(), {"GAME", "T"});
-    EXPECT_TRUE(t.ok());
-    EXPECT_EQ(testing::count_of(t.out, "Token '") + testing::count_of(t.out, "Compressing"), 0u);
-    EXPECT_EQ(testing::word_at(t.database(), testing::f_tokens), 0u);
-    EXPECT_EQ(testing::table_entry(t.database(), testing::f_stx, 0), 89u);
-    s.mtx = "/0\nHi\n";
-    EXPECT_NE(testing::run(s.source(), {"GAME", "C"}).out.find("saved -309 bytes"), std::string::npos);
-}
-
 // Lines of a text of exactly n bytes ending in the character "z": runs of
 // filler closed by an empty line, so that no join space comes between.
 std::string text_of_size(std::size_t n) {
