@@ -29,11 +29,12 @@ struct Malformed {
     const char* message;  // part of the error
 };
 
-TEST(Reader, MalformedDatabasesAreRefusedWithTheirReason) {
+TEST(DatabaseReader, MalformedDatabasesAreRefusedWithTheirReason) {
     ASSERT_FALSE(base().empty());
     const unsigned end = static_cast<unsigned>(base().size());
     const std::vector<Malformed> cases = {
         {"shorter than a header", [](Bytes& b) { b.resize(20); }, "truncated: the file has 20 bytes"},
+        {"only a header", [](Bytes& b) { b.resize(32); }, "truncated: the header gives the length"},
         {"one byte short", [](Bytes& b) { b.pop_back(); }, "truncated: the header gives the length"},
         {"a byte too many", [](Bytes& b) { b.push_back(0); }, "the file has"},
         {"wrong format word", [](Bytes& b) { b[1] = 3; }, "the format word is 768 instead of 512"},
@@ -47,6 +48,7 @@ TEST(Reader, MalformedDatabasesAreRefusedWithTheirReason) {
          "the exit list of location 0"},
         {"initial locations without end byte", [](Bytes& b) { b[word_at(b, f_objloc) + 2] = 7; },
          "has no end byte 255 after its 2 objects"},
+        {"process offset table outside", [](Bytes& b) { set_word(b, f_process, 0xfffe); }, "the process table offset table"},
         {"entry index without end word", [end](Bytes& b) { set_word(b, word_at(b, f_process), end - 2); },
          "the entry index of process table 0"},
         {"unknown opcode", [](Bytes& b) { b[word_at(b, word_at(b, word_at(b, f_process)) + 2)] = 65; },
@@ -67,7 +69,7 @@ TEST(Reader, MalformedDatabasesAreRefusedWithTheirReason) {
 
 // Every damaged copy of a database is either refused or can be listed and
 // decompiled; nothing crashes or hangs.
-TEST(Reader, EveryDamagedCopyIsHandled) {
+TEST(DatabaseReader, EveryDamagedCopyIsHandled) {
     const Bytes good = compiled(zel::testing::Sections().source(), true);
     ASSERT_FALSE(good.empty());
     int read = 0;
@@ -97,6 +99,7 @@ TEST(Commands, UsageAndMissingFiles) {
     EXPECT_EQ(run_map({"GAME.ZDB", "-T", "svg;rm"}, out, err), status_usage);
     EXPECT_EQ(run_dump({"/nonexistent/GAME.ZDB"}, out, err), status_failed);
     EXPECT_NE(err.str().find("cannot open /nonexistent/GAME.ZDB"), std::string::npos);
+    EXPECT_EQ(run_decompile({"/nonexistent/A9Z.ZDB"}, out, err), status_failed);  // the name would do
     EXPECT_EQ(run_decompile({"/nonexistent/my_game.zdb"}, out, err), status_usage);
     EXPECT_NE(err.str().find("cannot form an adventure name"), std::string::npos);
 }

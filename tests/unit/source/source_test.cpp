@@ -251,7 +251,11 @@ TEST_F(Scanner, LookupSkipsByFirstCharacterAndComparesFiveBytes) {
         EXPECT_EQ(lookup(c), k.number) << k.word;
         EXPECT_EQ(c.scanner.wordtype, k.type) << k.word;
     }
+    std::memcpy(c.scanner.wordbuf, "AAAAA", 6);
+    c.vocab.nwords = 1;
+    EXPECT_EQ(lookup(c), 1);
     c.vocab.nwords = 0;
+    EXPECT_EQ(lookup(c), 0);
     std::memcpy(c.scanner.wordbuf, "_    ", 6);
     EXPECT_EQ(lookup(c), 255);
 }
