@@ -296,6 +296,13 @@ std::string test_name(std::string name) {
     return name;
 }
 
+// check reads the sources of a name with a directory in front there.
+TEST(CheckInADirectory, ReadsTheSourcesThere) {
+    std::ostringstream out, err;
+    EXPECT_EQ(zel::tool::run_check({(cases_dir / "adventure-linked" / "in" / "GAME").string()}, out, err), 0) << out.str();
+    EXPECT_TRUE(out.str().ends_with("*** Compilation ends OK\n")) << out.str();
+}
+
 INSTANTIATE_TEST_SUITE_P(Cases, EndToEnd, ::testing::ValuesIn(case_names()),
                          [](const auto& info) { return test_name(info.param); });
 

@@ -1,5 +1,6 @@
 // Faults of the file system, injected through the in-memory platform and
-// met for real on /dev/full, and the life cycle of the temporary file.
+// met for real on /dev/full. (What the temporary file holds after an error,
+// and that nothing is touched with switch N, the end-to-end cases show.)
 #include <gtest/gtest.h>
 #include <fcntl.h>
 #include <unistd.h>
@@ -90,53 +91,6 @@ TEST(Faults, OldDatabaseThatCannotBeDeletedLeavesTheRenameToDecide) {
     const RunResult kept = testing::run(files, {"GAME"}, faults);
     EXPECT_TRUE(kept.out.ends_with(rename_failed + one_error)) << kept.out;
     EXPECT_EQ(kept.fs.files.at("GAME.ZDB"), "old");
-}
-
-// The temporary file holds what reached it before the first error: 32 zero
-// bytes, then the database as it would have been, up to the last flush.
-TEST(TemporaryFile, HoldsWhatWasWrittenBeforeTheFirstError) {
-    Sections s;
-    s.stx.clear();
-    for (int i = 0; i < 120; ++i)
-        s.stx.append("/").append(std::to_string(i)).append("\n").append(200, static_cast<char>('a' + i % 26)).append("\n");
-    const RunResult good = testing::run(s.source());
-    ASSERT_TRUE(good.ok()) << good.out;
-    const std::string& db = good.database();
-
-    s.con = "/0\nN 1\n/1\nS 9\n";  // location 9 does not exist
-    auto files = std::map<std::string, std::string>{{"GAME.SCE", s.source()}, {"GAME.ZDB", "old"}};
-    const RunResult bad = testing::run(files);
-    EXPECT_TRUE(bad.out.ends_with(one_error)) << bad.out;
-    EXPECT_FALSE(bad.fs.has("GAME.ZDB")) << "the old database goes even when the compilation fails";
-    EXPECT_EQ(bad.fs.log, (std::vector<std::string>{"remove GAME.ZDB", "create GAME.$$$"}));
-    const std::string& partial = bad.fs.files.at("GAME.$$$");
-    ASSERT_GT(partial.size(), testing::table_entry(db, testing::f_stx, 1)) << "the texts were flushed at least once";
-    ASSERT_LT(partial.size(), testing::word_at(db, testing::f_contable));
-    EXPECT_EQ(partial.substr(0, 32), std::string(32, '\0'));
-    EXPECT_EQ(partial.substr(32), db.substr(32, partial.size() - 32));
-}
-
-TEST(TemporaryFile, NoFileIsTouchedBeforeTheDatabaseIsOpenedOrWithSwitchN) {
-    const auto with_old = [](std::string source) {
-        return std::map<std::string, std::string>{{"GAME.SCE", std::move(source)}, {"GAME.ZDB", "old"}};
-    };
-    Sections bad_control;
-    bad_control.ctl = "A\n";
-    const RunResult early = testing::run(with_old(bad_control.source()));
-    EXPECT_NE(early.out.find("*** ERROR 27 - "), std::string::npos);
-    EXPECT_TRUE(early.fs.log.empty());
-    EXPECT_EQ(early.fs.files.at("GAME.ZDB"), "old");
-
-    const std::string length_line =
-        std::string("Database is ").append(std::to_string(testing::run(Sections().source()).database().size())).append(" bytes long\n");
-    for (const char* n : {"N", "n", "Nodb"}) {
-        const RunResult check = testing::run(with_old(Sections().source()), {"GAME", n});
-        EXPECT_TRUE(check.ok()) << check.out;
-        EXPECT_TRUE(check.fs.log.empty()) << n;
-        EXPECT_EQ(check.fs.files.size(), 2u);
-        EXPECT_EQ(check.fs.files.at("GAME.ZDB"), "old");
-        EXPECT_NE(check.out.find(length_line), std::string::npos) << check.out;
-    }
 }
 
 // The real file system: a temporary file on /dev/full, and names taken by

