@@ -17,16 +17,7 @@ namespace zel {
 namespace {
 
 // What rdline delivered: the line number, the line's bytes and hdrflag.
-struct Delivered {
-    unsigned lineno;
-    std::string text;
-    int hdrflag;
-    bool operator==(const Delivered&) const = default;
-};
-
-std::ostream& operator<<(std::ostream& os, const Delivered& d) {
-    return os << d.lineno << " '" << d.text << "' hdr=" << d.hdrflag;
-}
+using Delivered = std::tuple<unsigned, std::string, int>;
 
 struct Source : testing::Workbench {
     explicit Source(const std::string& source, std::size_t chunk = 1 << 16) {

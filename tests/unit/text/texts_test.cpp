@@ -94,8 +94,9 @@ TEST(Texts, LimitsOfEachSection) {
             Sections s;
             s.*sections[i] = Sections::system_messages(limits[i] + extra);
             const auto r = testing::run(s.source());
-            const std::string count = "\n" + std::to_string(limits[i]) + " texts processed\n";
-            const std::string over = "/" + std::to_string(limits[i]) + "\n*** ERROR 0 - Max texts already processed\n";
+            const std::string n = std::to_string(limits[i]);  // (appended: gcc 12 warns falsely on "..." + string)
+            const std::string count = std::string("\n").append(n).append(" texts processed\n");
+            const std::string over = std::string("/").append(n).append("\n*** ERROR 0 - Max texts already processed\n");
             EXPECT_EQ(r.out.find(count) != std::string::npos, extra == 0) << i << r.out;
             EXPECT_EQ(r.out.find(over) != std::string::npos, extra == 1) << i << r.out;
         }
@@ -104,43 +105,6 @@ TEST(Texts, LimitsOfEachSection) {
     s.stx = Sections::system_messages(60);
     EXPECT_NE(testing::run(s.source()).out.find("60 texts processed\n*** ERROR 31 - Insufficient System messages\n"),
               std::string::npos);
-}
-
-TEST(Texts, CharacterChecksInEverySection) {
-    const std::pair<std::string Sections::*, testing::Field> sections[] = {
-        {&Sections::stx, testing::f_stx}, {&Sections::mtx, testing::f_mtx},
-        {&Sections::otx, testing::f_otx}, {&Sections::ltx, testing::f_ltx}};
-    const std::string control = "*** WARNING - Control character present in text - value(";
-    const std::string high = "*** WARNING - Character value > 127 present in text - value(";
-    const std::string refused = "*** ERROR 53 - Character value > 127 present in text - value(";
-    struct Case {
-        std::string line;
-        bool compressed;
-        std::string report;  // expected after the line, once per offending character
-        unsigned times;
-        const char* ending;
-    } cases[] = {
-        {"a\tb", false, control + "9)\n", 1, "with 1 WARNING\n"},
-        {"a\t\tb", true, control + "9)\n", 2, "with 2 WARNINGS\n"},
-        {std::string("a\0b", 3), true, control + "0)\n", 1, "with 1 WARNING\n"},
-        {"a\xa3" "b", false, high + "163)\n", 1, "with 1 WARNING\n"},
-        {"a\xa3" "b", true, refused + "163)\n", 1, "with 1 ERROR\n"},
-        {"a\x7f" "b", true, "", 0, "OK\n"},
-    };
-    for (const auto& [member, field] : sections) {
-        for (const Case& k : cases) {
-            Sections s;
-            std::string& section = s.*member;  // the line becomes the first line of text 0
-            const std::size_t from = section.find("/0\n") + 3;
-            section.replace(from, section.find('\n', from) - from, k.line);
-            const auto r = testing::run(s.source(), args(k.compressed));
-            EXPECT_EQ(testing::count_of(r.out, k.line + "\n" + k.report), k.times) << r.out;
-            EXPECT_NE(r.out.find("*** Compilation ends " + std::string(k.ending)), std::string::npos) << r.out;
-            if (r.fs.has("GAME.ZDB")) {
-                EXPECT_EQ(testing::text_of(r.database(), field, 0), k.line);  // stored unchanged
-            }
-        }
-    }
 }
 
 // Lines of a text of exactly n bytes ending in the character "z": runs of
