@@ -81,13 +81,18 @@ def check(zeltool, schema, directory, args):
     for d in diagnostics:
         if (d["number"] is None) != (d["severity"] == "warning"):
             faults.append(f"number {d['number']} with severity {d['severity']}")
-        if (d["line"] is None) != (d["source"] is None) or (d["line"] is None and d["column"] is not None):
+        if d["line"] is None and (d["source"] is not None or d["column"] is not None):
             faults.append(f"line, column and source disagree: {d}")
+        for item in [d] + d["notes"]:
+            if (item["column"] is None) != (item["endColumn"] is None) or \
+                    (item["column"] is not None and item["endColumn"] < item["column"]):
+                faults.append(f"column and endColumn disagree: {item}")
     expected_status = 1 if errors else 0
     if json_run.returncode != expected_status or text_run.returncode != expected_status:
         faults.append(f"exit status {json_run.returncode} and {text_run.returncode}, expected {expected_status}")
     text_lines = text_run.stdout.decode("latin-1").splitlines()
-    if len(text_lines) != len(diagnostics) + 1 or text_lines[-1] != document["summary"]:
+    notes = sum(len(d["notes"]) for d in diagnostics)
+    if len(text_lines) != len(diagnostics) + notes + 1 or text_lines[-1] != document["summary"]:
         faults.append("the text output does not hold the same diagnostics and summary")
     return faults
 
