@@ -119,16 +119,19 @@ void Hints::annotate(Diagnostic& d) {
                      index_.sections().back().header, index_.sections().size()};
 }
 
-// A ";" inside the offending token, and a comment line indented.
+// A ";" glued to the offending token or to a word before it (a word read
+// five wide swallows it), and a comment line indented.
 void Hints::note_token(Diagnostic& d) const {
-    const std::string token = token_of(d);
-    const std::size_t semicolon = token.find(';');
-    if (semicolon != std::string::npos && semicolon > 0) {
-        const int at = d.column + static_cast<int>(semicolon);
-        add_note(d, columns(d, at, at + 1), "a comment needs a blank before ';'");
-    }
     if (!d.has_line || !d.has_text)
         return;
+    const std::size_t end = std::min(static_cast<std::size_t>(std::max(d.end_column - 1, 0)), d.text.size());
+    for (std::size_t i = 1; i < end; ++i) {
+        if (d.text[i] == ';' && d.text[i - 1] != ' ' && d.text[i - 1] != '\t') {
+            const int at = static_cast<int>(i) + 1;
+            add_note(d, columns(d, at, at + 1), "a comment needs a blank before ';'");
+            break;
+        }
+    }
     const std::size_t first = d.text.find_first_not_of(" \t");
     if (first != std::string::npos && first > 0 && d.text[first] == ';') {
         const int at = static_cast<int>(first) + 1;

@@ -1,6 +1,9 @@
 #!/usr/bin/env python3
 """Validates the JSON output of `zeltool check` against editors/check.schema.json,
-over every end-to-end case and the example adventure.
+over every end-to-end case, the example adventure and the traps; and compares
+check's text output, standard error and exit status on each trap (a folder of
+sources with `args` and the expected `stdout`, `stderr` and `status`) with
+what the folder expects.
 
 The validator knows the part of JSON Schema that the schema uses: type (one
 or a list), enum, required, properties, additionalProperties false, items,
@@ -97,12 +100,36 @@ def check(zeltool, schema, directory, args):
     return faults
 
 
+def read(path, default=""):
+    if not os.path.exists(path):
+        return default
+    with open(path, encoding="latin-1") as f:
+        return f.read()
+
+
+def trap(zeltool, schema, folder):
+    """Runs check on one trap; returns its faults."""
+    args = read(os.path.join(folder, "args")).splitlines()
+    run = subprocess.run([zeltool, "check", *args], cwd=folder, capture_output=True)
+    faults = []
+    for stream, got in (("stdout", run.stdout), ("stderr", run.stderr)):
+        if got.decode("latin-1") != read(os.path.join(folder, stream)):
+            faults.append(f"{stream} differs:\n{got.decode('latin-1')}")
+    status = int(read(os.path.join(folder, "status"), "0"))
+    if run.returncode != status:
+        faults.append(f"exit status {run.returncode}, expected {status}")
+    if status != 2:  # a usage failure prints no document
+        faults += check(zeltool, schema, folder, args)
+    return faults
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--zeltool", required=True)
     parser.add_argument("--schema", required=True)
     parser.add_argument("--cases", required=True)
     parser.add_argument("--example", required=True, help="path of the example adventure without .SCE")
+    parser.add_argument("--traps", required=True, help="folder of the traps, one folder each")
     args = parser.parse_args()
     zeltool = os.path.abspath(args.zeltool)
     with open(args.schema, encoding="utf-8") as f:
@@ -120,7 +147,12 @@ def main():
         for fault in check(zeltool, schema, directory, run_args):
             print(f"FAIL {directory}: {fault}")
             failed += 1
-    print(f"{len(runs)} runs, {failed} faults")
+    traps = sorted(os.listdir(args.traps))
+    for name in traps:
+        for fault in trap(zeltool, schema, os.path.join(args.traps, name)):
+            print(f"FAIL trap {name}: {fault}")
+            failed += 1
+    print(f"{len(runs)} runs and {len(traps)} traps, {failed} faults")
     return 1 if failed else 0
 
 
