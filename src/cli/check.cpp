@@ -26,7 +26,8 @@ struct CheckOptions {
 void usage(std::ostream& err) {
     err << "usage: zeltool check NAME [switches] [--format=text|json]\n"
            "  NAME is the adventure name as zelc takes it, optionally after a directory\n"
-           "  (dir/NAME); the switches are zelc's (N is always in force).\n";
+           "  (dir/NAME), or the name of a later file of its /LNK chain; the switches\n"
+           "  are zelc's (N is always in force).\n";
 }
 
 // Options start with "--"; everything else goes to the compiler, which, like
