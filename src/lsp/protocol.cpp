@@ -24,7 +24,8 @@ bool parse_message(const std::string& body, Message& message, json& failure) {
         return fail(failure, nullptr, error::invalid_request, "an id must be a number or a string");
     if (!j.contains("jsonrpc") || j["jsonrpc"] != "2.0")
         return fail(failure, id, error::invalid_request, "jsonrpc must be \"2.0\"");
-    if (j.contains("params") && !j["params"].is_object() && !j["params"].is_array())
+    // Some clients send "params": null where they mean none.
+    if (j.contains("params") && !j["params"].is_object() && !j["params"].is_array() && !j["params"].is_null())
         return fail(failure, id, error::invalid_request, "params must be an object or an array");
 
     message.id = id;

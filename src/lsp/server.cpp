@@ -1,5 +1,6 @@
 #include "lsp/server.h"
 
+#include <csignal>
 #include <iostream>
 
 namespace zel::lsp {
@@ -73,7 +74,7 @@ bool Server::read_ahead(Transport& transport, bool wait) {
 int Server::run(std::istream& in, std::ostream& out) {
     Transport transport(in, out);
     transport_ = &transport;
-    while (!exited_) {
+    while (!exited_ && out.good()) {
         if (queue_.empty() && !read_ahead(transport, true))
             break;
         while (queue_.size() < most_queued && queued_bytes_ < most_queued_bytes && read_ahead(transport, false)) {
@@ -168,6 +169,8 @@ int run_server(const std::vector<std::string>& args, std::istream& in, std::ostr
             return 2;
         }
     }
+    // A client that has gone away makes writes fail, not the server die.
+    std::signal(SIGPIPE, SIG_IGN);
     Server server;
     return server.run(in, out);
 }
