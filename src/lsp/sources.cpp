@@ -86,7 +86,8 @@ const Document* WorkspaceFiles::document_named(const std::string& name) const {
 }
 
 std::unique_ptr<InputFile> WorkspaceFiles::open_source(const std::string& name, FileId& id) {
-    if (const Document* document = document_named(name)) {
+    const Document* document = served_.empty() && root_ ? root_ : document_named(name);
+    if (document) {
         id.device = document_device;
         id.inode = document->serial;
         id.found = document->place.name;

@@ -49,10 +49,14 @@ private:
     std::map<std::string, Entry> entries_;
 };
 
+// The files of one folder. The first file the compiler asks for is the
+// adventure's own source: when that is an open document it is read whatever
+// name the compiler formed (an unsaved buffer's name makes no file name).
 class WorkspaceFiles : public FileSystem {
 public:
-    WorkspaceFiles(DocumentPlace folder, const std::map<std::string, Document>& documents, DiskCache& cache)
-        : folder_(std::move(folder)), documents_(documents), cache_(cache) {}
+    WorkspaceFiles(DocumentPlace folder, const std::map<std::string, Document>& documents, DiskCache& cache,
+                   const Document* root = nullptr)
+        : folder_(std::move(folder)), documents_(documents), cache_(cache), root_(root) {}
 
     std::unique_ptr<InputFile> open_source(const std::string& name, FileId& id) override;
     std::unique_ptr<OutputFile> create(const std::string&) override { return nullptr; }
@@ -67,6 +71,7 @@ private:
     DocumentPlace folder_;  // its name is unused
     const std::map<std::string, Document>& documents_;
     DiskCache& cache_;
+    const Document* root_;
     std::vector<ServedSource> served_;
 };
 

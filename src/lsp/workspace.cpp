@@ -130,7 +130,9 @@ Workspace::View Workspace::view(const std::string& uri) {
 }
 
 std::unique_ptr<Analysis> Workspace::compile_root(const DocumentPlace& root) {
-    WorkspaceFiles files(root, documents_, cache_);
+    const auto document = std::find_if(documents_.begin(), documents_.end(),
+                                       [&](const auto& d) { return key_of(d.second.place) == key_of(root); });
+    WorkspaceFiles files(root, documents_, cache_, document == documents_.end() ? nullptr : &document->second);
     return analyse(adventure_name(root.name), files);
 }
 
