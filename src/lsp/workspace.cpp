@@ -203,18 +203,24 @@ void Workspace::adopt_and_release(const std::string& key) {
 }
 
 // An adventure that holds no open document is dropped, and the
-// diagnostics it published are taken back.
+// diagnostics it published are taken back, unless an adventure that stays
+// has published its own for the same file since.
 void Workspace::forget_unheld() {
     std::set<std::string> held;
     for (const auto& [uri, holder] : holders_)
         held.insert(holder);
+    std::set<std::string> kept_uris;
+    for (const auto& [key, adventure] : adventures_)
+        if (held.count(key) != 0)
+            kept_uris.insert(adventure.published.begin(), adventure.published.end());
     for (auto it = adventures_.begin(); it != adventures_.end();) {
         if (held.count(it->first) != 0) {
             ++it;
             continue;
         }
         for (const std::string& uri : it->second.published)
-            publish_(json{{"uri", uri}, {"diagnostics", json::array()}});
+            if (kept_uris.count(uri) == 0)
+                publish_(json{{"uri", uri}, {"diagnostics", json::array()}});
         it = adventures_.erase(it);
     }
 }
