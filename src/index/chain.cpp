@@ -2,21 +2,11 @@
 
 #include <algorithm>
 
+#include "core/memory_files.h"
 #include "driver/compile.h"
 #include "index/source_index.h"
 
 namespace zel {
-
-namespace {
-
-class NullConsole : public Console {
-public:
-    void out(std::string_view) override {}
-    void err(std::string_view) override {}
-    void flush() override {}
-};
-
-}  // namespace
 
 std::vector<std::string> adventures_reaching(FileSystem& files, const std::string& target,
                                              const std::vector<std::string>& candidates) {

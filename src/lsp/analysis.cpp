@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/memory_files.h"
 #include "driver/compile.h"
 #include "format/format.h"
 
@@ -10,13 +11,6 @@ namespace zel::lsp {
 namespace {
 
 constexpr int source_not_found = 37;  // "%s not found"
-
-class SilentConsole : public Console {
-public:
-    void out(std::string_view) override {}
-    void err(std::string_view) override {}
-    void flush() override {}
-};
 
 }  // namespace
 
@@ -115,7 +109,7 @@ Hit Analysis::hit_at(int file, const Position& at, Encoding encoding) const {
 
 std::unique_ptr<Analysis> analyse(const std::string& name, WorkspaceFiles& files) {
     auto analysis = std::make_unique<Analysis>();
-    SilentConsole console;
+    NullConsole console;
     compile({name, "N"}, console, files, &analysis->index);
     for (const ServedSource& source : files.served())
         analysis->files.push_back({source, LineMap(source.text)});
