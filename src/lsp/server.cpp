@@ -158,6 +158,10 @@ void Server::handle_notification(const Message& m) {
 }
 
 int run_server(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err) {
+    // Buffered standard streams: input that has arrived can then be seen
+    // waiting (to coalesce changes and see cancellations), and reading a
+    // large message does not go through stdio a character at a time.
+    std::ios::sync_with_stdio(false);
     for (const std::string& arg : args) {
         if (arg == "--help" || arg == "-h") {
             out << "usage: zeltool lsp [--stdio]\n"
