@@ -56,34 +56,51 @@ Place place_of(const Diagnostic& d, const Naming& naming) {
         place.file = naming.directory + own;
         place.line = d.line;
         place.column = d.column;
-    } else if (d.number == source_not_found && !d.file.empty()) {
+    } else if ((d.number == source_not_found || d.number == read_failure) && !d.file.empty()) {
         // A linked file that cannot be opened: the fault is the link line,
-        // which is still the current line of the file that holds it.
+        // which is still the current line of the file that holds it. A read
+        // that fails later is placed at the line being read.
         place.file = naming.directory + d.file;
         place.line = d.line;
-    } else if (d.number == read_failure) {
-        place.file = naming.directory + own;  // the file that could not be read
     } else {
         place.file = naming.directory + naming.main_source;
     }
     return place;
 }
 
-void write_text(const CheckResult& result, const Naming& naming, std::ostream& out) {
-    for (const Diagnostic& d : result.diagnostics) {
-        const Place place = place_of(d, naming);
-        out << place.file;
-        if (place.line != 0)
-            out << ':' << place.line;
-        if (place.line != 0 && place.column != 0)
-            out << ':' << place.column;
-        out << ": " << severity_name(d);
-        if (d.severity == Diagnostic::Severity::error)
-            out << ' ' << d.number;
-        out << ": " << d.message << '\n';
-    }
-    if (!result.summary.empty())
-        out << result.summary << '\n';
+DiagnosticPrinter::DiagnosticPrinter(bool json, Naming naming, const std::vector<std::string>& opened,
+                                     std::ostream& out)
+    : json_(json), naming_(std::move(naming)), opened_(opened), out_(out) {}
+
+void DiagnosticPrinter::begin() {
+    if (!begun_ && json_)
+        out_ << "{\n  \"diagnostics\": [";
+    begun_ = true;
+}
+
+void DiagnosticPrinter::report(const Diagnostic& d) {
+    begin();
+    Naming naming = naming_;
+    if (!opened_.empty())
+        naming.main_source = opened_.front();
+    const Place place = place_of(d, naming);
+    if (json_)
+        write_json(d, place);
+    else
+        write_text(d, place);
+    any_ = true;
+}
+
+void DiagnosticPrinter::write_text(const Diagnostic& d, const Place& place) {
+    out_ << place.file;
+    if (place.line != 0)
+        out_ << ':' << place.line;
+    if (place.line != 0 && place.column != 0)
+        out_ << ':' << place.column;
+    out_ << ": " << severity_name(d);
+    if (d.severity == Diagnostic::Severity::error)
+        out_ << ' ' << d.number;
+    out_ << ": " << d.message << '\n';
 }
 
 std::string json_string(std::string_view s) {
@@ -113,37 +130,40 @@ std::string json_string(std::string_view s) {
     return out + "\"";
 }
 
-void write_json(const CheckResult& result, const Naming& naming, std::ostream& out) {
-    out << "{\n  \"diagnostics\": [";
-    const char* separator = "\n";
-    for (const Diagnostic& d : result.diagnostics) {
-        const Place place = place_of(d, naming);
-        out << separator << "    {\"file\": " << json_string(place.file) << ", \"line\": ";
-        if (place.line != 0)
-            out << place.line;
-        else
-            out << "null";
-        out << ", \"column\": ";
-        if (place.line != 0 && place.column != 0)
-            out << place.column;
-        else
-            out << "null";
-        out << ", \"severity\": \"" << severity_name(d) << "\", \"number\": ";
-        if (d.severity == Diagnostic::Severity::error)
-            out << d.number;
-        else
-            out << "null";
-        out << ", \"message\": " << json_string(d.message) << ", \"source\": ";
-        if (place.line != 0)
-            out << json_string(d.text);
-        else
-            out << "null";
-        out << '}';
-        separator = ",\n";
+void DiagnosticPrinter::write_json(const Diagnostic& d, const Place& place) {
+    out_ << (any_ ? ",\n" : "\n") << "    {\"file\": " << json_string(place.file) << ", \"line\": ";
+    if (place.line != 0)
+        out_ << place.line;
+    else
+        out_ << "null";
+    out_ << ", \"column\": ";
+    if (place.line != 0 && place.column != 0)
+        out_ << place.column;
+    else
+        out_ << "null";
+    out_ << ", \"severity\": \"" << severity_name(d) << "\", \"number\": ";
+    if (d.severity == Diagnostic::Severity::error)
+        out_ << d.number;
+    else
+        out_ << "null";
+    out_ << ", \"message\": " << json_string(d.message) << ", \"source\": ";
+    if (place.line != 0)
+        out_ << json_string(d.text);
+    else
+        out_ << "null";
+    out_ << '}';
+}
+
+void DiagnosticPrinter::finish(const CheckResult& result) {
+    begin();
+    if (!json_) {
+        if (!result.summary.empty())
+            out_ << result.summary << '\n';
+        return;
     }
-    out << (result.diagnostics.empty() ? "],\n" : "\n  ],\n");
-    out << "  \"errors\": " << result.errors << ",\n  \"warnings\": " << result.warnings << ",\n";
-    out << "  \"summary\": " << json_string(result.summary) << "\n}\n";
+    out_ << (any_ ? "\n  ],\n" : "],\n");
+    out_ << "  \"errors\": " << result.errors << ",\n  \"warnings\": " << result.warnings << ",\n";
+    out_ << "  \"summary\": " << json_string(result.summary) << "\n}\n";
 }
 
 }  // namespace zel::tool
