@@ -1,13 +1,16 @@
 #!/usr/bin/env python3
 """Runs the built zelc and zeltool as processes, for what only a process
 shows: exit statuses, what goes to standard output and what to standard
-error, help and version, output to a full device, the files a command leaves.
+error, help and version, output to a full device or a terminal, the files a
+command leaves.
 
 Every case runs in a fresh folder holding the example's sources.
 """
 import argparse
 import os
+import pty
 import re
+import select
 import shutil
 import subprocess
 import sys
@@ -144,6 +147,26 @@ def run_case(case, tools, examples, drop):
         shutil.rmtree(d, ignore_errors=True)
 
 
+def progress_on_a_terminal(tools, argv, expected):
+    """On a terminal each line must show while the program still runs: the
+    source here never ends (it is /dev/zero), so nothing else would."""
+    d = tempfile.mkdtemp(prefix="zelprocess.")
+    master, slave = pty.openpty()
+    try:
+        os.symlink("/dev/zero", os.path.join(d, "BEACON.SCE"))
+        p = subprocess.Popen([tools[argv[0]]] + argv[1:], cwd=d, stdout=slave, stderr=subprocess.DEVNULL)
+        seen = b""
+        while expected.encode() not in seen and select.select([master], [], [], 10)[0]:
+            seen += os.read(master, 4096)
+        p.kill()
+        p.wait()
+        return [] if expected.encode() in seen else [f"{expected!r} did not show; the terminal got {seen[-500:]!r}"]
+    finally:
+        os.close(master)
+        os.close(slave)
+        shutil.rmtree(d, ignore_errors=True)
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--zelc", required=True)
@@ -165,6 +188,13 @@ def main():
             continue
         faults = run_case(case, tools, args.examples, drop)
         print(("FAIL " if faults else "ok   ") + case.name)
+        for fault in faults:
+            print("     " + fault)
+        failed += bool(faults)
+    for argv, expected in ((["zelc", "BEACON"], "Trying to find /CTL"),
+                           (["zeltool", "check", "BEACON"], "error 41: /CTL expected")):
+        faults = progress_on_a_terminal(tools, argv, expected)
+        print(("FAIL " if faults else "ok   ") + " ".join(argv) + " on a terminal")
         for fault in faults:
             print("     " + fault)
         failed += bool(faults)
