@@ -44,11 +44,11 @@ struct Scanner {
     int wordwidth = 0;              // the width it was read with
     std::int32_t numval = 0;        // last number or location code read
     std::int32_t wordtype = 0;      // type of the last word found by lookup
+    const char* tokbegin = nullptr; // where the last word, number or line end was looked for
 };
 
 struct Diagnostics {
     Console* console = nullptr;
-    DiagnosticListener* listener = nullptr;
     std::uint32_t errors = 0;
     std::uint32_t warnings = 0;
     int lineerr = 0;  // set by every per-line report; cleared by the entry compiler
@@ -126,6 +126,7 @@ struct Compilation {
     Compilation(Console& console, FileSystem& files);
 
     FileSystem& files;
+    Observer* observer = nullptr;  // null: nobody listens, nothing extra is done
     std::unique_ptr<std::array<unsigned char, workarea_size>> workarea;
 
     Driver driver;

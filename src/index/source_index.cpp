@@ -1,0 +1,254 @@
+#include "index/source_index.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace zel {
+
+namespace {
+
+bool contains(const Span& s, int file, unsigned line, unsigned column) {
+    return s.file == file && s.line == line && column >= s.begin && column < std::max(s.end, s.begin + 1);
+}
+
+// A span and the lines of the item it starts, for items that run over
+// several lines.
+bool within_lines(int file, unsigned first, unsigned last, const Span& at) {
+    return at.file == file && at.line >= first && at.line <= last;
+}
+
+std::string first_five(const std::string& word) { return word.substr(0, 5); }
+
+}  // namespace
+
+void SourceIndex::report(const Diagnostic& d) {
+    if (keep_diagnostics_)
+        diagnostics_.push_back(d);
+}
+
+void SourceIndex::file_opened(const SourceFile& f) {
+    files_.push_back(f);
+    last_lines_.push_back(0);
+}
+
+void SourceIndex::file_closed(const Span& at) {
+    if (at.file >= 0 && static_cast<std::size_t>(at.file) < last_lines_.size())
+        last_lines_[static_cast<std::size_t>(at.file)] = at.line;
+}
+
+void SourceIndex::section_found(const SectionDef& s) { sections_.push_back(s); }
+void SourceIndex::line_split(const Span& at) { splits_.push_back(at); }
+void SourceIndex::word_defined(const WordDef& w) { words_.push_back(w); }
+void SourceIndex::text_defined(const TextDef& t) { texts_.push_back(t); }
+void SourceIndex::connections_defined(const ConnectionDef& c) { connections_.push_back(c); }
+void SourceIndex::exit_defined(const ExitDef& e) { exits_.push_back(e); }
+void SourceIndex::object_defined(const ObjectDef& o) { objects_.push_back(o); }
+void SourceIndex::entry_defined(const EntryDef& e) { entries_.push_back(e); }
+void SourceIndex::condact_defined(const CondactDef& c) { condacts_.push_back(c); }
+void SourceIndex::referenced(const Reference& r) { references_.push_back(r); }
+
+int SourceIndex::file_named(const std::string& found) const {
+    for (const SourceFile& f : files_)
+        if (f.found == found)
+            return f.index;
+    return -1;
+}
+
+unsigned SourceIndex::last_line(int file) const {
+    if (file < 0 || static_cast<std::size_t>(file) >= last_lines_.size())
+        return 0;
+    return last_lines_[static_cast<std::size_t>(file)];
+}
+
+unsigned SourceIndex::section_end(std::size_t section) const {
+    const SectionDef& s = sections_.at(section);
+    for (std::size_t next = section + 1; next < sections_.size(); ++next)
+        if (sections_[next].at.file == s.at.file && sections_[next].at.line > s.at.line)
+            return sections_[next].at.line - 1;
+    return std::max(last_line(s.at.file), s.at.line);
+}
+
+int SourceIndex::section_at(const Span& at) const {
+    int found = -1;
+    for (std::size_t i = 0; i < sections_.size(); ++i) {
+        const Span& h = sections_[i].at;
+        if (h.file == at.file && h.line <= at.line && at.line <= section_end(i))
+            found = static_cast<int>(i);
+    }
+    return found;
+}
+
+const TextDef* SourceIndex::text(Kind kind, int number) const {
+    for (const TextDef& t : texts_)
+        if (t.kind == kind && t.number == number)
+            return &t;
+    return nullptr;
+}
+
+const ConnectionDef* SourceIndex::connections_of(int location) const {
+    for (const ConnectionDef& c : connections_)
+        if (c.location == location)
+            return &c;
+    return nullptr;
+}
+
+const ObjectDef* SourceIndex::object(int number) const {
+    for (const ObjectDef& o : objects_)
+        if (o.object == number)
+            return &o;
+    return nullptr;
+}
+
+std::vector<const WordDef*> SourceIndex::words_numbered(int number, int type) const {
+    std::vector<const WordDef*> found;
+    for (const WordDef& w : words_)
+        if (w.number == number && (type < 0 || w.type == type))
+            found.push_back(&w);
+    return found;
+}
+
+const WordDef* SourceIndex::word(const std::string& text) const {
+    const std::string key = first_five(text);
+    for (const WordDef& w : words_)
+        if (first_five(w.word) == key)
+            return &w;
+    return nullptr;
+}
+
+std::vector<const EntryDef*> SourceIndex::entries_of(int table) const {
+    std::vector<const EntryDef*> found;
+    for (const EntryDef& e : entries_)
+        if (e.table == table)
+            found.push_back(&e);
+    return found;
+}
+
+const EntryDef* SourceIndex::entry_at(const Span& at) const {
+    for (const EntryDef& e : entries_)
+        if (within_lines(e.at.file, e.at.line, e.last_line, at))
+            return &e;
+    return nullptr;
+}
+
+Hit SourceIndex::at(int file, unsigned line, unsigned column) const {
+    Hit best;
+    auto consider = [&](Hit::What what, std::size_t i, const Span& s) {
+        if (!contains(s, file, line, column))
+            return;
+        if (best.what == Hit::What::none || s.end - s.begin < best.at.end - best.at.begin)
+            best = Hit{what, i, s};
+    };
+    for (std::size_t i = 0; i < references_.size(); ++i)
+        consider(Hit::What::reference, i, references_[i].at);
+    for (std::size_t i = 0; i < words_.size(); ++i)
+        consider(Hit::What::word, i, words_[i].at);
+    for (std::size_t i = 0; i < texts_.size(); ++i)
+        consider(Hit::What::text, i, texts_[i].at);
+    for (std::size_t i = 0; i < connections_.size(); ++i)
+        consider(Hit::What::connections, i, connections_[i].at);
+    for (std::size_t i = 0; i < objects_.size(); ++i)
+        consider(Hit::What::object, i, objects_[i].at);
+    for (std::size_t i = 0; i < condacts_.size(); ++i)
+        consider(Hit::What::condact, i, condacts_[i].name);
+    return best;
+}
+
+std::optional<ItemKey> SourceIndex::key_of(const Hit& hit) const {
+    switch (hit.what) {
+    case Hit::What::reference: {
+        const Reference& r = references_[hit.index];
+        return ItemKey{r.kind, r.number, r.kind == Kind::word ? r.type : -1};
+    }
+    case Hit::What::word: return ItemKey{Kind::word, words_[hit.index].number, words_[hit.index].type};
+    case Hit::What::text: return ItemKey{texts_[hit.index].kind, texts_[hit.index].number, -1};
+    case Hit::What::connections: return ItemKey{Kind::location, connections_[hit.index].location, -1};
+    case Hit::What::object: return ItemKey{Kind::object, objects_[hit.index].object, -1};
+    default: return std::nullopt;
+    }
+}
+
+std::vector<Span> SourceIndex::definitions(const ItemKey& key) const {
+    std::vector<Span> found;
+    switch (key.kind) {
+    case Kind::word:
+        for (const WordDef* w : words_numbered(key.number, key.type))
+            found.push_back(w->at);
+        break;
+    case Kind::sysmess:
+    case Kind::message:
+        if (const TextDef* t = text(key.kind, key.number))
+            found.push_back(t->at);
+        break;
+    case Kind::object:
+        if (const TextDef* t = text(Kind::object, key.number))
+            found.push_back(t->at);
+        if (const ObjectDef* o = object(key.number))
+            found.push_back(o->at);
+        break;
+    case Kind::location:
+        if (const TextDef* t = text(Kind::location, key.number))
+            found.push_back(t->at);
+        if (const ConnectionDef* c = connections_of(key.number))
+            found.push_back(c->at);
+        break;
+    case Kind::process:
+        for (const SectionDef& s : sections_)
+            if (s.header == "/PRO" && s.number == key.number) {
+                found.push_back(s.at);
+                break;
+            }
+        break;
+    default: break;
+    }
+    return found;
+}
+
+std::vector<const Reference*> SourceIndex::references_to(const ItemKey& key) const {
+    std::vector<const Reference*> found;
+    for (const Reference& r : references_)
+        if (r.kind == key.kind && r.number == key.number && (key.kind != Kind::word || key.type < 0 || r.type == key.type))
+            found.push_back(&r);
+    return found;
+}
+
+// Each split adds one compiler line within the same editor line, and moves
+// the columns of its piece on by the 258 characters before it.
+unsigned SourceIndex::editor_line(int file, unsigned line) const {
+    unsigned before = 0;
+    for (const Span& s : splits_)
+        if (s.file == file && s.line <= line)
+            ++before;
+    return line - before;
+}
+
+unsigned SourceIndex::editor_column(int file, unsigned line, unsigned column) const {
+    unsigned pieces = 0;
+    for (unsigned l = line; l > 0; --l) {
+        const bool split = std::any_of(splits_.begin(), splits_.end(),
+                                       [&](const Span& s) { return s.file == file && s.line == l; });
+        if (!split)
+            break;
+        ++pieces;
+    }
+    return column + pieces * 258;
+}
+
+unsigned SourceIndex::compiler_line(int file, unsigned editor, unsigned editor_col, unsigned& column) const {
+    unsigned line = editor;
+    for (const Span& s : splits_)
+        if (s.file == file && editor_line(file, s.line) <= editor)
+            ++line;
+    // line is now the last piece of that editor line; walk back to the piece
+    // that holds the column.
+    unsigned pieces = 0;
+    while (pieces < line && std::any_of(splits_.begin(), splits_.end(), [&](const Span& s) {
+               return s.file == file && s.line == line - pieces;
+           }))
+        ++pieces;
+    const unsigned first = line - pieces;
+    const unsigned piece = std::min(pieces, editor_col > 0 ? (editor_col - 1) / 258 : 0);
+    column = editor_col - piece * 258;
+    return first + piece;
+}
+
+}  // namespace zel
