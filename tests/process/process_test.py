@@ -20,47 +20,30 @@ from collections import namedtuple
 Case = namedtuple("Case", "name argv status stdout stderr prepare check full unprivileged",
                   defaults=(None, None, False, False))
 
-BAD = "/CTL\n_\n/VOC\nfoo\n"
-
-
 def files_of(folder):
     """Every file under folder with its bytes, by path."""
-    found = {}
-    for root, _, names in os.walk(folder):
-        for name in names:
-            path = os.path.join(root, name)
-            with open(path, "rb") as f:
-                found[os.path.relpath(path, folder)] = f.read()
-    return found
-
-
-def compiled(argv):
-    return lambda d, run: run(["zelc"] + argv)
-
-
-def bad_build_setup(d, run):
-    write(d, "BAD.SCE", BAD)
-    write(d, "BAD.ZDB", "old database")
-    write(d, "BAD.$$$", "an old temporary file")
-
-
-def write(d, name, text):
-    with open(os.path.join(d, name), "w") as f:
-        f.write(text)
-
-
-def unreadable(d, run):
-    os.chmod(d, 0o755)
-    os.chmod(os.path.join(d, "BEACON.SCE"), 0)
-
-
-def same_as(expected):
-    return lambda d, before: os.path.exists(os.path.join(d, "BEACON.ZDB")) and read(d, "BEACON.ZDB") == read(expected)
+    return {os.path.relpath(os.path.join(root, n), folder): read(root, n)
+            for root, _, names in os.walk(folder) for n in names}
 
 
 def read(*path):
     with open(os.path.join(*path), "rb") as f:
         return f.read()
+
+
+def compiled(d, run):
+    run(["zelc", "BEACON"])
+
+
+def bad_build_setup(d, run):
+    for name, text in (("BAD.SCE", "/CTL\n_\n/VOC\nfoo\n"), ("BAD.ZDB", "old"), ("BAD.$$$", "old temporary")):
+        with open(os.path.join(d, name), "w") as f:
+            f.write(text)
+
+
+def unreadable(d, run):
+    os.chmod(d, 0o755)
+    os.chmod(os.path.join(d, "BEACON.SCE"), 0)
 
 
 def unchanged(d, before):
@@ -71,7 +54,7 @@ def cases(regression):
     usage = r"^usage: zeltool COMMAND"
     return [
         Case("zelc compiles", ["zelc", "BEACON"], 0, r"^\nZEL COMPILER V2\.3\n(.|\n)*\*\*\* Compilation ends OK\n$", "",
-             check=lambda d, b: os.path.exists(os.path.join(d, "BEACON.ZDB"))),
+             check=lambda d, b: "BEACON.ZDB" in files_of(d)),
         Case("zelc without a name", ["zelc"], 0, r"\*\*\* Compilation ends with 1 ERROR\n$", r"^Invalid File Name\n$"),
         Case("zelc unreadable source", ["zelc", "BEACON"], 0, r"\*\*\* ERROR 55 - Failure to read BEACON\.SCE\n", "",
              prepare=unreadable, unprivileged=True),
@@ -86,17 +69,17 @@ def cases(regression):
         Case("unknown option of a command", ["zeltool", "dump", "--frobnicate", "BEACON.ZDB"], 2, r"^$",
              r"^usage: zeltool dump"),
         Case("dump to a full device", ["zeltool", "dump", "BEACON.ZDB"], 1, None,
-             r"^zeltool: cannot write standard output: No space left on device\n$", prepare=compiled(["BEACON"]),
+             r"^zeltool: cannot write standard output: No space left on device\n$", prepare=compiled,
              full=True),
         Case("map to a full device", ["zeltool", "map", "BEACON.ZDB"], 1, None, r"cannot write standard output",
-             prepare=compiled(["BEACON"]), full=True),
+             prepare=compiled, full=True),
         Case("check to a full device", ["zeltool", "check", "BEACON"], 1, None, r"cannot write standard output",
              full=True),
         Case("check a source file name", ["zeltool", "check", "./beacon.sce"], 0, r"^\*\*\* Compilation ends OK\n$", ""),
         Case("check unreadable source", ["zeltool", "check", "BEACON"], 1,
              r"^BEACON\.SCE: error 55: Failure to read BEACON\.SCE\n", "", prepare=unreadable, unprivileged=True),
         Case("build", ["zeltool", "build", "BEACON", "C"], 0, r"^\*\*\* Compilation ends OK\n$", "",
-             check=same_as(os.path.join(regression, "BEACON-C.ZDB"))),
+             check=lambda d, b: files_of(d).get("BEACON.ZDB") == read(regression, "BEACON-C.ZDB")),
         Case("build with N writes nothing", ["zeltool", "build", "BEACON.SCE", "N"], 0, r"Compilation ends OK", "",
              check=unchanged),
         Case("failed build", ["zeltool", "build", "BAD"], 1,
@@ -105,12 +88,12 @@ def cases(regression):
         Case("failed build in json", ["zeltool", "build", "BAD", "--format=json"], 1, r'"errors": 2,', "",
              prepare=bad_build_setup, check=unchanged),
         Case("decompile keeps a source", ["zeltool", "decompile", "BEACON.ZDB"], 1, r"^$",
-             r"^zeltool: BEACON\.SCE exists; nothing written", prepare=compiled(["BEACON"]), check=unchanged),
+             r"^zeltool: BEACON\.SCE exists; nothing written", prepare=compiled, check=unchanged),
         Case("decompile --force", ["zeltool", "decompile", "--force", "BEACON.ZDB"], 0, r"^Wrote BEACON\.SCE\n", "",
-             prepare=compiled(["BEACON"])),
+             prepare=compiled),
         Case("decompile into a new folder", ["zeltool", "decompile", "BEACON.ZDB", "-o", "new/folder"], 0,
-             r"^Wrote new/folder/BEACON\.SCE\n", "", prepare=compiled(["BEACON"]),
-             check=lambda d, b: os.path.exists(os.path.join(d, "new/folder/BEACON.SCE"))),
+             r"^Wrote new/folder/BEACON\.SCE\n", "", prepare=compiled,
+             check=lambda d, b: "new/folder/BEACON.SCE" in files_of(d)),
     ]
 
 
@@ -121,11 +104,8 @@ def run_case(case, tools, examples, drop):
             if name.endswith(".SCE"):
                 shutil.copy(os.path.join(examples, name), d)
 
-        def run(argv, **kwargs):
-            return subprocess.run([tools[argv[0]]] + argv[1:], cwd=d, capture_output=True, **kwargs)
-
         if case.prepare:
-            case.prepare(d, run)
+            case.prepare(d, lambda argv: subprocess.run([tools[argv[0]]] + argv[1:], cwd=d, capture_output=True))
         before = None if case.unprivileged else files_of(d)
         prefix = drop if case.unprivileged else []
         stdout = open("/dev/full", "w") if case.full else subprocess.PIPE
@@ -167,12 +147,15 @@ def progress_on_a_terminal(tools, argv, expected):
         shutil.rmtree(d, ignore_errors=True)
 
 
+def report(name, faults):
+    print(("FAIL " if faults else "ok   ") + name + "".join("\n     " + f for f in faults))
+    return bool(faults)
+
+
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("--zelc", required=True)
-    parser.add_argument("--zeltool", required=True)
-    parser.add_argument("--examples", required=True)
-    parser.add_argument("--regression", required=True)
+    for option in ("--zelc", "--zeltool", "--examples", "--regression"):
+        parser.add_argument(option, required=True)
     args = parser.parse_args()
     tools = {"zelc": os.path.abspath(args.zelc), "zeltool": os.path.abspath(args.zeltool)}
     # A file without permissions is still readable to root: drop to nobody.
@@ -186,18 +169,10 @@ def main():
         if case.unprivileged and drop is None:
             print(f"SKIP {case.name}: root cannot drop its privileges here")
             continue
-        faults = run_case(case, tools, args.examples, drop)
-        print(("FAIL " if faults else "ok   ") + case.name)
-        for fault in faults:
-            print("     " + fault)
-        failed += bool(faults)
+        failed += report(case.name, run_case(case, tools, args.examples, drop))
     for argv, expected in ((["zelc", "BEACON"], "Trying to find /CTL"),
                            (["zeltool", "check", "BEACON"], "error 41: /CTL expected")):
-        faults = progress_on_a_terminal(tools, argv, expected)
-        print(("FAIL " if faults else "ok   ") + " ".join(argv) + " on a terminal")
-        for fault in faults:
-            print("     " + fault)
-        failed += bool(faults)
+        failed += report(" ".join(argv) + " on a terminal", progress_on_a_terminal(tools, argv, expected))
     return 1 if failed else 0
 
 
