@@ -19,7 +19,8 @@ const Usage usages[] = {
      "ends without errors; after a failure the folder is as it was.\n"},
     {"check", "check NAME [N] [C] [T] [--format=text|json]",
      "Compiles NAME.SCE as zelc does with switch N, writing nothing, and prints every\n"
-     "diagnostic as FILE:LINE:COLUMN: error N: message, then the summary line.\n"},
+     "diagnostic as FILE:LINE:COLUMN: error N: message with its notes (FILE:LINE:COLUMN:\n"
+     "note: ...), then the summary line.\n"},
     {"dump", "dump GAME.ZDB", "Lists everything in a database.\n"},
     {"decompile", "decompile GAME.ZDB [-o DIR] [-n NAME] [--force]",
      "Writes NAME.SCE into DIR (created when missing; default: here), a source that\n"
@@ -46,7 +47,8 @@ void print_usage(std::ostream& out, const std::string& command) {
         out << "usage: zeltool " << u->synopsis << "\n" << u->details;
         if (command == "build" || command == "check")
             out << "NAME is the adventure name or its source file (NAME.SCE, in any case), after\n"
-                   "a folder if the sources are elsewhere; the switches are zelc's.\n";
+                   "a folder if the sources are elsewhere, or a later file of its /LNK chain; the\n"
+                   "switches are zelc's.\n";
         return;
     }
     out << "usage: zeltool COMMAND [ARGUMENTS]\n"
