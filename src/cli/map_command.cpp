@@ -121,7 +121,7 @@ int run_map(const std::vector<std::string>& args, std::ostream& out, std::ostrea
             usage = true;
     }
     if (usage || path.empty() || (!format.empty() && !valid_format(format))) {
-        err << "usage: zeltool map GAME.ZDB [-T FORMAT]\n";
+        print_usage(err, "map");
         return status_usage;
     }
     const std::optional<Database> db = load_database(path, err);

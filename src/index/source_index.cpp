@@ -17,9 +17,13 @@ bool within_lines(int file, unsigned first, unsigned last, const Span& at) {
     return at.file == file && at.line >= first && at.line <= last;
 }
 
-bool split_before(const Span& a, const Span& b) { return a.file < b.file || (a.file == b.file && a.line < b.line); }
-
 std::string first_five(const std::string& word) { return word.substr(0, 5); }
+
+// The compiler reads files in order and the lines of each in order, so the
+// splits are recorded sorted by file and line, and every look-up of a line
+// is a binary search: a document of one very long line has as many splits
+// as it has 258-character pieces.
+bool earlier(const Span& a, const Span& b) { return a.file < b.file || (a.file == b.file && a.line < b.line); }
 
 }  // namespace
 
@@ -39,13 +43,7 @@ void SourceIndex::file_closed(const Span& at) {
 }
 
 void SourceIndex::section_found(const SectionDef& s) { sections_.push_back(s); }
-// The splits are kept in (file, line) order, the order the compiler reads
-// them in, so that the line look-ups below are binary searches: a document
-// of one very long line has as many splits as it has 258-character pieces.
-void SourceIndex::line_split(const Span& at) {
-    const auto place = std::upper_bound(splits_.begin(), splits_.end(), at, split_before);
-    splits_.insert(place, at);
-}
+void SourceIndex::line_split(const Span& at) { splits_.push_back(at); }
 void SourceIndex::word_defined(const WordDef& w) { words_.push_back(w); }
 void SourceIndex::text_defined(const TextDef& t) { texts_.push_back(t); }
 void SourceIndex::connections_defined(const ConnectionDef& c) { connections_.push_back(c); }
@@ -220,20 +218,20 @@ std::vector<const Reference*> SourceIndex::references_to(const ItemKey& key) con
 }
 
 bool SourceIndex::continues_line(int file, unsigned line) const {
-    return std::binary_search(splits_.begin(), splits_.end(), Span{file, line, 0, 0}, split_before);
+    return std::binary_search(splits_.begin(), splits_.end(), Span{file, line, 0, 0}, earlier);
 }
 
 // The number of splits of a file at or before a compiler line.
 std::size_t SourceIndex::splits_through(int file, unsigned line) const {
-    const auto first = std::lower_bound(splits_.begin(), splits_.end(), Span{file, 0, 0, 0}, split_before);
-    const auto last = std::upper_bound(splits_.begin(), splits_.end(), Span{file, line, 0, 0}, split_before);
+    const auto first = std::lower_bound(splits_.begin(), splits_.end(), Span{file, 0, 0, 0}, earlier);
+    const auto last = std::upper_bound(splits_.begin(), splits_.end(), Span{file, line, 0, 0}, earlier);
     return static_cast<std::size_t>(last - first);
 }
 
 // How many compiler lines in a row, from `line` on in the direction `step`
 // (+1 or -1), continue the line before them.
 unsigned SourceIndex::continuations(int file, unsigned line, int step) const {
-    const auto at = std::lower_bound(splits_.begin(), splits_.end(), Span{file, line, 0, 0}, split_before);
+    const auto at = std::lower_bound(splits_.begin(), splits_.end(), Span{file, line, 0, 0}, earlier);
     if (at == splits_.end() || at->file != file || at->line != line)
         return 0;
     const auto i = static_cast<long>(at - splits_.begin());

@@ -157,26 +157,20 @@ void Server::handle_notification(const Message& m) {
     }
 }
 
-int run_server(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err) {
-    // Buffered standard streams: input that has arrived can then be seen
-    // waiting (to coalesce changes and see cancellations), and reading a
-    // large message does not go through stdio a character at a time.
-    std::ios::sync_with_stdio(false);
-    for (const std::string& arg : args) {
-        if (arg == "--help" || arg == "-h") {
-            out << "usage: zeltool lsp [--stdio]\n"
-                   "  A language server (Language Server Protocol 3.17) on standard input and output.\n";
-            return 0;
-        }
+int run_server(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    for (const std::string& arg : args)
         if (arg != "--stdio") {
             err << "zeltool lsp: unknown argument " << arg << "\nusage: zeltool lsp [--stdio]\n";
             return 2;
         }
-    }
+    // Buffered standard input: input that has arrived can then be seen
+    // waiting (to coalesce changes and see cancellations), and reading a
+    // large message does not go through stdio a character at a time.
+    std::ios::sync_with_stdio(false);
     // A client that has gone away makes writes fail, not the server die.
     std::signal(SIGPIPE, SIG_IGN);
     Server server;
-    return server.run(in, out);
+    return server.run(std::cin, out);
 }
 
 }  // namespace zel::lsp

@@ -71,7 +71,7 @@ private:
     bool initialized_ = false, shut_down_ = false, exited_ = false;
 };
 
-// `zeltool lsp`: the server over standard input and output.
-int run_server(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err);
+// `zeltool lsp`: the server over standard input and `out`.
+int run_server(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 }  // namespace zel::lsp
