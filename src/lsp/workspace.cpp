@@ -174,7 +174,7 @@ void Workspace::mark_readers(const std::string& uri) {
             adventure.dirty = true;
 }
 
-void Workspace::compile(const std::string& key) {
+void Workspace::compile(std::string key) {
     Adventure& adventure = adventures_.at(key);
     adventure.analysis = compile_root(adventure.root);
     adventure.dirty = false;
@@ -182,10 +182,11 @@ void Workspace::compile(const std::string& key) {
     adopt_and_release(key);
 }
 
+// (Keys are taken by value: the holders they may come from change here.)
 // Documents that were adventures of their own and that this chain now
 // reaches belong to it from now on; documents it held and no longer reaches
 // look for their adventure again.
-void Workspace::adopt_and_release(const std::string& key) {
+void Workspace::adopt_and_release(std::string key) {
     const Analysis& analysis = *adventures_.at(key).analysis;
     std::vector<std::string> lost;
     for (auto& [uri, holder] : holders_) {

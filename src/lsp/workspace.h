@@ -54,8 +54,8 @@ private:
 
     std::unique_ptr<Analysis> compile_root(const DocumentPlace& root);
     std::string find_holder(const Document& document);
-    void compile(const std::string& key);
-    void adopt_and_release(const std::string& key);
+    void compile(std::string key);
+    void adopt_and_release(std::string key);
     void mark_readers(const std::string& uri);
     void forget_unheld();
     void publish(Adventure& adventure);
