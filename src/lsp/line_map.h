@@ -46,9 +46,6 @@ public:
     // A line's text without its line feed (and a carriage return before
     // it); empty past the end.
     std::string_view line_text(unsigned line) const;
-    // The number of lines split at line feeds (at least 1 with a text).
-    unsigned lines() const { return static_cast<unsigned>(starts_.size()); }
-    const std::string* text() const { return text_.get(); }
 
 private:
     std::string_view editor_line(std::size_t index) const;

@@ -97,10 +97,6 @@ const Document* Workspace::document(const std::string& uri) const {
     return it == documents_.end() ? nullptr : &it->second;
 }
 
-bool Workspace::pending() const {
-    return std::any_of(adventures_.begin(), adventures_.end(), [](const auto& a) { return a.second.dirty; });
-}
-
 void Workspace::compile_pending() {
     std::vector<std::string> keys;
     for (const auto& [key, adventure] : adventures_)

@@ -31,7 +31,6 @@ public:
     void close(const std::string& uri);
     void save(const std::string& uri);
 
-    bool pending() const;
     void compile_pending();
 
     // The analysis that holds an open document, and the document's file in
