@@ -10,8 +10,10 @@ namespace {
 void usage(std::ostream& err) {
     err << "usage: zeltool dump GAME.ZDB\n"
            "       zeltool decompile GAME.ZDB [-o DIR] [-n NAME]\n"
-           "       zeltool map GAME.ZDB [-T FORMAT]\n"
-           "       zeltool check NAME [N] [C] [T] [--format=json]\n";
+           "       zeltool map GAME.ZDB|NAME|FILE.SCE [--objects] [--start N] [-T FORMAT]\n"
+           "       zeltool check NAME [N] [C] [T] [--format=json]\n"
+           "       zeltool lint NAME|FILE.SCE [-W CODE] [-Wno-CODE] [--werror] [--format=json]\n"
+           "       zeltool stats NAME|FILE.SCE|FILE.ZDB [C] [--format=json]\n";
 }
 
 }  // namespace
@@ -32,6 +34,10 @@ int main(int argc, char** argv) {
         return zel::tool::run_map(args, std::cout, std::cerr);
     if (command == "check")
         return zel::tool::run_check(args, std::cout, std::cerr);
+    if (command == "lint")
+        return zel::tool::run_lint(args, std::cout, std::cerr);
+    if (command == "stats")
+        return zel::tool::run_stats(args, std::cout, std::cerr);
     usage(std::cerr);
     return 2;
 }

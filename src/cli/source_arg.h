@@ -1,0 +1,43 @@
+// The adventure a command names: NAME, NAME.SCE or a path to either, and
+// the in-memory compilation of it that lint, stats and the source map share.
+#pragma once
+
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "analysis/compiled.h"
+#include "cli/check_format.h"
+
+namespace zel::tool {
+
+struct SourceArg {
+    std::string directory;  // "" for the current one, else ending in "/"
+    std::string name;       // the adventure name, without ".SCE"
+};
+
+// Nothing when the argument names no adventure.
+std::optional<SourceArg> source_arg(const std::string& arg);
+
+// Whether a path names a database (ends in .ZDB, in any case).
+bool is_database_path(const std::string& path);
+
+// Compiles the adventure in memory with the switches given; writes nothing.
+analysis::Compiled compile_source(const SourceArg& source, const std::vector<std::string>& switches);
+
+// The compilation's diagnostics as `check` shows them, for a compilation
+// that failed.
+CheckResult as_check_result(const analysis::Compiled& compiled);
+Naming naming_of(const SourceArg& source, const analysis::Compiled& compiled);
+
+// Says why a compilation gives nothing to look at (errors as `check` shows
+// them, or the compiler's internal error) on err; returns the exit status:
+// 1 for errors in the source, 2 for the compiler's own failure.
+int report_failure(const std::string& command, const SourceArg& source, const analysis::Compiled& compiled,
+                   std::ostream& err);
+
+// Reads a location number for --start; nothing when it is none.
+std::optional<int> location_number(const std::string& text);
+
+}  // namespace zel::tool
