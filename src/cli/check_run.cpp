@@ -54,9 +54,10 @@ private:
     std::vector<std::string>& opened_;
 };
 
-// The rest of the line from the last occurrence of `start`. The summary may
-// share its line with the heading of error 24, whose message went to
-// standard error.
+}  // namespace
+
+// The summary may share its line with the heading of error 24, whose message
+// went to standard error: hence from the last occurrence, not the line start.
 std::string last_line_from(const std::string& text, const std::string& start) {
     const std::size_t at = text.rfind(start);
     if (at == std::string::npos)
@@ -64,8 +65,6 @@ std::string last_line_from(const std::string& text, const std::string& start) {
     const std::size_t end = text.find('\n', at);
     return text.substr(at, end == std::string::npos ? std::string::npos : end - at);
 }
-
-}  // namespace
 
 CheckResult check_compilation(const std::vector<std::string>& arguments, FileSystem& files) {
     CheckResult result;

@@ -25,4 +25,8 @@ struct CheckResult {
 // created or deleted through `files`.
 CheckResult check_compilation(const std::vector<std::string>& arguments, FileSystem& files);
 
+// The rest of the compiler's console from the last occurrence of `start` to
+// the end of that line; empty when it does not occur.
+std::string last_line_from(const std::string& text, const std::string& start);
+
 }  // namespace zel::tool

@@ -20,15 +20,6 @@ bool ends_with_ignoring_case(const std::string& text, const std::string& upper_s
     return true;
 }
 
-// The line of the console that begins with `start`, the last one.
-std::string console_line(const std::string& console, const std::string& start) {
-    const std::size_t at = console.rfind(start);
-    if (at == std::string::npos)
-        return {};
-    const std::size_t end = console.find('\n', at);
-    return console.substr(at, end == std::string::npos ? std::string::npos : end - at);
-}
-
 }  // namespace
 
 std::optional<SourceArg> source_arg(const std::string& arg) {
@@ -61,8 +52,8 @@ CheckResult as_check_result(const analysis::Compiled& compiled) {
     r.diagnostics = compiled.index.diagnostics();
     r.errors = compiled.errors;
     r.warnings = compiled.warnings;
-    r.summary = console_line(compiled.console, "*** Compilation ends ");
-    r.internal_error = console_line(compiled.console, "*** Compiler error in ");
+    r.summary = last_line_from(compiled.console, "*** Compilation ends ");
+    r.internal_error = last_line_from(compiled.console, "*** Compiler error in ");
     for (const SourceFile& f : compiled.index.files())
         r.sources.push_back(f.found);
     r.status = compiled.status;
