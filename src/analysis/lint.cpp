@@ -101,6 +101,12 @@ std::vector<Finding> lint(const SourceIndex& index, const LintOptions& options) 
     for (Finding& f : all)
         if (options.selection.enabled(f.code) && !silenced.covers(f))
             kept.push_back(std::move(f));
+    for (Finding& f : kept) {
+        // As an editor counts: a line the compiler split is one line.
+        f.at.begin = index.editor_column(f.at.file, f.at.line, f.at.begin);
+        f.at.end = index.editor_column(f.at.file, f.at.line, f.at.end);
+        f.at.line = index.editor_line(f.at.file, f.at.line);
+    }
     std::stable_sort(kept.begin(), kept.end(), [](const Finding& a, const Finding& b) {
         return std::tie(a.at.file, a.at.line, a.at.begin) < std::tie(b.at.file, b.at.line, b.at.begin);
     });

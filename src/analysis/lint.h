@@ -15,7 +15,7 @@ namespace zel::analysis {
 struct Finding {
     Code code = Code::lint_comment;
     Severity severity = Severity::warning;
-    Span at;  // compiler lines and columns, like the compiler's diagnostics
+    Span at;  // lines and columns as an editor counts them (a line the compiler splits is one)
     std::string message;
 };
 

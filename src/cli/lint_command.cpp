@@ -68,13 +68,13 @@ bool parse(const std::vector<std::string>& args, LintArgs& a, std::ostream& err)
     return named;
 }
 
-// The text of a compiler line as the editor shows it, for the JSON document.
-std::string line_text(const analysis::Compiled& c, const std::vector<std::string>& texts, const Span& at) {
+// The text of a line, for the JSON document.
+std::string line_text(const std::vector<std::string>& texts, const Span& at) {
     if (at.file < 0 || static_cast<std::size_t>(at.file) >= texts.size() || at.line == 0)
         return {};
     const std::string& text = texts[static_cast<std::size_t>(at.file)];
     std::size_t begin = 0;
-    for (unsigned line = c.index.editor_line(at.file, at.line); line > 1; --line) {
+    for (unsigned line = at.line; line > 1; --line) {
         begin = text.find('\n', begin);
         if (begin == std::string::npos)
             return {};
@@ -120,7 +120,7 @@ void write_findings(const LintArgs& a, const analysis::Compiled& c, const std::v
             << ", \"column\": " << (placed ? std::to_string(f.at.begin) : "null") << ", \"severity\": \""
             << analysis::severity_name(f.severity) << "\", \"number\": null, \"code\": \"" << analysis::info(f.code).name
             << "\", \"message\": " << json_string(f.message)
-            << ", \"source\": " << (placed ? json_string(line_text(c, texts, f.at)) : "null") << "}";
+            << ", \"source\": " << (placed ? json_string(line_text(texts, f.at)) : "null") << "}";
         separator = ",\n";
     }
     out << (findings.empty() ? "],\n" : "\n  ],\n") << "  \"errors\": 0,\n  \"warnings\": " << warnings
@@ -135,7 +135,10 @@ int run_lint(const std::vector<std::string>& args, std::ostream& out, std::ostre
         usage(err);
         return status_usage;
     }
-    const analysis::Compiled compiled = compile_source(a.source, a.switches);
+    const std::optional<analysis::Compiled> found = compile_source(a.source, a.switches, err);
+    if (!found)
+        return status_usage;
+    const analysis::Compiled& compiled = *found;
     if (compiled.status != 0 || (compiled.errors == 0 && !compiled.database))
         return report_failure("lint", a.source, compiled, err);
     if (!compiled.database) {

@@ -144,7 +144,12 @@ bool parse_map(const std::vector<std::string>& args, MapArgs& a) {
 // The map drawn from a source; nothing when it does not compile.
 std::optional<std::string> source_graph(const MapArgs& a, std::ostream& err, int& status) {
     const SourceArg source = *source_arg(a.path);
-    const analysis::Compiled compiled = compile_source(source, {});
+    const std::optional<analysis::Compiled> found = compile_source(source, {}, err);
+    if (!found) {
+        status = status_usage;
+        return std::nullopt;
+    }
+    const analysis::Compiled& compiled = *found;
     if (!compiled.database) {
         status = report_failure("map", source, compiled, err);
         return std::nullopt;

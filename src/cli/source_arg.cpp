@@ -1,5 +1,6 @@
 #include "cli/source_arg.h"
 
+#include "cli/find_adventure.h"
 #include "core/posix_platform.h"
 #include "inspect/database_tools.h"
 
@@ -40,10 +41,24 @@ std::optional<SourceArg> source_arg(const std::string& arg) {
 
 bool is_database_path(const std::string& path) { return ends_with_ignoring_case(path, ".ZDB"); }
 
-analysis::Compiled compile_source(const SourceArg& source, const std::vector<std::string>& switches) {
+std::optional<analysis::Compiled> compile_source(const SourceArg& source, const std::vector<std::string>& switches,
+                                                std::ostream& err) {
     PosixFileSystem files(source.directory.empty() ? "." : source.directory);
     std::vector<std::string> args{source.name};
     args.insert(args.end(), switches.begin(), switches.end());
+    analysis::Compiled compiled = analysis::compile_adventure(args, files);
+    const std::vector<SectionDef>& sections = compiled.index.sections();
+    const bool starts_adventure = !sections.empty() && sections.front().header == "/CTL" && sections.front().at.file == 0;
+    if (starts_adventure || compiled.index.files().empty())
+        return compiled;
+    // A later file of a chain: the adventure it belongs to.
+    const std::optional<std::string> adventure =
+        adventure_of(files, source.directory, compiled.index.files().front().found, err);
+    if (!adventure)
+        return std::nullopt;
+    if (adventure->empty())
+        return compiled;
+    args.front() = *adventure;
     return analysis::compile_adventure(args, files);
 }
 

@@ -24,7 +24,10 @@ std::optional<SourceArg> source_arg(const std::string& arg);
 bool is_database_path(const std::string& path);
 
 // Compiles the adventure in memory with the switches given; writes nothing.
-analysis::Compiled compile_source(const SourceArg& source, const std::vector<std::string>& switches);
+// A file that a /LNK chain reaches stands for the adventure of that chain
+// (what is found is said on err); nothing when several chains reach it.
+std::optional<analysis::Compiled> compile_source(const SourceArg& source, const std::vector<std::string>& switches,
+                                                std::ostream& err);
 
 // The compilation's diagnostics as `check` shows them, for a compilation
 // that failed.

@@ -119,10 +119,12 @@ int run_stats(const std::vector<std::string>& args, std::ostream& out, std::ostr
     }
     analysis::Figures figures;
     if (source) {
-        const analysis::Compiled compiled = compile_source(*source, switches);
-        if (!compiled.database)
-            return report_failure("stats", *source, compiled, err);
-        figures = analysis::figures_of(*compiled.database);
+        const std::optional<analysis::Compiled> compiled = compile_source(*source, switches, err);
+        if (!compiled)
+            return status_usage;
+        if (!compiled->database)
+            return report_failure("stats", *source, *compiled, err);
+        figures = analysis::figures_of(*compiled->database);
     } else {
         const std::optional<Database> db = load_database(path, err);
         if (!db)
