@@ -26,13 +26,9 @@ struct Uses {
     std::map<int, Span> flag_first;
 };
 
-int word_type_of(const SourceIndex& index, const std::string& written) {
-    std::string upper = written;
-    for (char& ch : upper)
-        if (ch >= 'a' && ch <= 'z')
-            ch = static_cast<char>(ch - 'a' + 'A');
-    const WordDef* w = index.word(upper);
-    return w ? w->type : -1;
+int word_type_of(const World& w, const std::string& written) {
+    const WordDef* word = w.spellings.find(written);
+    return word ? word->type : -1;
 }
 
 // The word type a parameter kind takes, or -1.
@@ -78,7 +74,7 @@ Uses uses_of(const SourceIndex& index, const World& w) {
             add_parameter(c, i, u);
     for (const ExitDef& e : index.exits()) {
         u.locations.insert(e.destination);
-        u.words.insert({e.word, word_type_of(index, e.text)});
+        u.words.insert({e.word, word_type_of(w, e.text)});
     }
     for (const ObjectDef& o : index.objects()) {
         if (o.location < loc_notcreated)
@@ -90,7 +86,7 @@ Uses uses_of(const SourceIndex& index, const World& w) {
     }
     for (const EntryDef& e : index.entries()) {
         if (e.verb != static_cast<int>(no_word))
-            u.words.insert({e.verb, word_type_of(index, e.verb_text)});
+            u.words.insert({e.verb, word_type_of(w, e.verb_text)});
         u.words.insert({e.noun, noun});
     }
     return u;

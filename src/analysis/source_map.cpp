@@ -99,7 +99,7 @@ private:
         std::vector<std::string> words;
         for (const ExitDef* e : w_.exits[static_cast<std::size_t>(from)])
             if (e->destination == to)
-                add_once(words, printable(full_word(index_, e->text)));
+                add_once(words, printable(w_.spellings.full(e->text)));
         return words;
     }
 
@@ -129,7 +129,7 @@ private:
     void write_gotos() {
         std::map<std::pair<int, int>, std::vector<std::string>> edges;
         for (const Goto& g : w_.gotos) {
-            std::string words = g.entry ? printable(entry_words(index_, *g.entry)) : std::string();
+            std::string words = g.entry ? printable(w_.spellings.entry_words(*g.entry)) : std::string();
             if (words.empty())
                 words = "table " + std::to_string(g.action->table);
             add_once(edges[{g.from, g.to}], words);

@@ -20,6 +20,13 @@ int location_count(const SourceIndex& index) {
     return count;
 }
 
+std::string upper_case(std::string s) {
+    for (char& ch : s)
+        if (ch >= 'a' && ch <= 'z')
+            ch = static_cast<char>(ch - 'a' + 'A');
+    return s;
+}
+
 bool within(const EntryDef& e, const Span& at) {
     return at.file == e.at.file && at.line >= e.at.line && at.line <= e.last_line;
 }
@@ -79,7 +86,7 @@ bool World::has_way_out(int n) const {
 }
 
 World world_of(const SourceIndex& index, int start) {
-    World w;
+    World w(index);
     w.locations = location_count(index);
     w.start = start;
     const auto size = static_cast<std::size_t>(w.locations);
@@ -115,23 +122,29 @@ std::string place_name(const World& w, int n) {
     return text ? tool::text_preview(text->text, name_length) : std::string();
 }
 
-std::string full_word(const SourceIndex& index, const std::string& written) {
-    std::string upper = written;
-    for (char& ch : upper)
-        if (ch >= 'a' && ch <= 'z')
-            ch = static_cast<char>(ch - 'a' + 'A');
-    const WordDef* w = index.word(upper);
-    return w ? w->word : upper;
+Spellings::Spellings(const SourceIndex& index) {
+    for (const WordDef& w : index.words())
+        words_.try_emplace(w.word.substr(0, 5), &w);
 }
 
-std::string entry_words(const SourceIndex& index, const EntryDef& entry) {
+const WordDef* Spellings::find(const std::string& written) const {
+    const auto it = words_.find(upper_case(written).substr(0, 5));
+    return it == words_.end() ? nullptr : it->second;
+}
+
+std::string Spellings::full(const std::string& written) const {
+    const WordDef* w = find(written);
+    return w ? w->word : upper_case(written);
+}
+
+std::string Spellings::entry_words(const EntryDef& entry) const {
     std::string words;
     if (entry.verb != static_cast<int>(no_word))
-        words = full_word(index, entry.verb_text);
+        words = full(entry.verb_text);
     if (entry.noun != static_cast<int>(no_word)) {
         if (!words.empty())
             words += ' ';
-        words += full_word(index, entry.noun_text);
+        words += full(entry.noun_text);
     }
     return words;
 }

@@ -4,6 +4,7 @@
 // exactly the locations lint reports.
 #pragma once
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -20,7 +21,27 @@ struct Goto {
     const CondactDef* action = nullptr;
 };
 
+// The vocabulary by the five characters the compiler compares, looked up in
+// one step however large it is.
+class Spellings {
+public:
+    explicit Spellings(const SourceIndex& index);
+    // The vocabulary line of a word written in any case, or null.
+    const WordDef* find(const std::string& written) const;
+    // The word as the vocabulary spells it in full (the first of the lines
+    // that share its five characters), else as written, in upper case.
+    std::string full(const std::string& written) const;
+    // The words of an entry for people: "JUMP", "GET LAMP"; the null word
+    // left out.
+    std::string entry_words(const EntryDef& entry) const;
+
+private:
+    std::map<std::string, const WordDef*> words_;
+};
+
 struct World {
+    explicit World(const SourceIndex& index) : spellings(index) {}
+
     int locations = 0;
     int start = 0;
     std::vector<const TextDef*> texts;              // each location's /LTX text (null when missing)
@@ -29,6 +50,7 @@ struct World {
     std::vector<Goto> gotos;
     std::vector<int> container;                     // the container object whose inside the location is, or -1
     std::vector<bool> reachable;
+    Spellings spellings;
 
     bool valid(int n) const { return n >= 0 && n < locations; }
     // Not reachable, and not the inside of a container (nobody walks into a
@@ -44,12 +66,5 @@ World world_of(const SourceIndex& index, int start);
 // What the author calls a location: the note after its number in /LTX, else
 // the one in /CON, else the first words of its text.
 std::string place_name(const World& world, int n);
-
-// A word as the vocabulary spells it in full (the first of the lines that
-// share its five characters), else as written.
-std::string full_word(const SourceIndex& index, const std::string& written);
-
-// The words of an entry for people: "JUMP", "GET LAMP"; the null word left out.
-std::string entry_words(const SourceIndex& index, const EntryDef& entry);
 
 }  // namespace zel::analysis
