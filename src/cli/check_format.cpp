@@ -81,9 +81,6 @@ Place place_of(const Note& note, const std::vector<std::string>& sources, const 
     return place;
 }
 
-namespace {
-
-// FILE:LINE:COL, without what is unknown.
 void write_place(const Place& place, std::ostream& out) {
     out << place.file;
     if (place.line != 0)
@@ -91,6 +88,8 @@ void write_place(const Place& place, std::ostream& out) {
     if (place.line != 0 && place.column != 0)
         out << ':' << place.column;
 }
+
+namespace {
 
 // A line or column as JSON: null when unknown.
 void write_number(std::ostream& out, long value) {
@@ -100,6 +99,8 @@ void write_number(std::ostream& out, long value) {
         out << "null";
 }
 
+}  // namespace
+
 void write_json_place(const Place& place, std::ostream& out) {
     out << "\"file\": " << json_string(place.file) << ", \"line\": ";
     write_number(out, place.line);
@@ -108,6 +109,9 @@ void write_json_place(const Place& place, std::ostream& out) {
     out << ", \"endColumn\": ";
     write_number(out, place.line != 0 && place.column != 0 ? place.end_column : 0);
 }
+
+namespace {
+
 
 void write_json_notes(const Diagnostic& d, const CheckResult& result, const Naming& naming, std::ostream& out) {
     out << ", \"notes\": [";

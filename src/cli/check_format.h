@@ -26,6 +26,12 @@ struct Naming {
 Place place_of(const Diagnostic& diagnostic, const Naming& naming);
 Place place_of(const Note& note, const std::vector<std::string>& sources, const Naming& naming);
 
+// FILE:LINE:COL, without what is unknown; and the same as the JSON members
+// "file", "line", "column" and "endColumn" (null when unknown). Lint's
+// findings take the same shape.
+void write_place(const Place& place, std::ostream& out);
+void write_json_place(const Place& place, std::ostream& out);
+
 void write_text(const CheckResult& result, const Naming& naming, std::ostream& out);
 void write_json(const CheckResult& result, const Naming& naming, std::ostream& out);
 

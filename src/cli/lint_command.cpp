@@ -1,5 +1,6 @@
 // zeltool lint: what an adventure gets wrong although it compiles, in the
 // form of check's diagnostics, each with its code.
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -86,10 +87,16 @@ std::string line_text(const std::vector<std::string>& texts, const Span& at) {
     return s;
 }
 
-std::string file_of(const LintArgs& a, const analysis::Compiled& c, const Span& at) {
+Place place_of(const LintArgs& a, const analysis::Compiled& c, const Span& at) {
     const auto& files = c.index.files();
     const bool known = at.file >= 0 && static_cast<std::size_t>(at.file) < files.size();
-    return a.source.directory + (known ? files[static_cast<std::size_t>(at.file)].found : naming_of(a.source, c).main_source);
+    Place place;
+    place.file = a.source.directory +
+                 (known ? files[static_cast<std::size_t>(at.file)].found : naming_of(a.source, c).main_source);
+    place.line = at.line;
+    place.column = static_cast<int>(at.begin);
+    place.end_column = static_cast<int>(std::max(at.end, at.begin));
+    return place;
 }
 
 std::string summary(unsigned warnings, unsigned infos) {
@@ -101,11 +108,9 @@ void write_findings(const LintArgs& a, const analysis::Compiled& c, const std::v
                     const std::vector<std::string>& texts, unsigned warnings, unsigned infos, std::ostream& out) {
     if (!a.json) {
         for (const analysis::Finding& f : findings) {
-            out << file_of(a, c, f.at);
-            if (f.at.line != 0)
-                out << ':' << f.at.line << ':' << f.at.begin;
-            out << ": " << analysis::severity_name(f.severity) << ": " << f.message << " [" << analysis::info(f.code).name
-                << "]\n";
+            write_place(place_of(a, c, f.at), out);
+            out << ": " << analysis::severity_name(f.severity) << ": " << f.message << " ["
+                << analysis::info(f.code).name << "]\n";
         }
         if (!findings.empty())
             out << summary(warnings, infos) << "\n";
@@ -114,13 +119,11 @@ void write_findings(const LintArgs& a, const analysis::Compiled& c, const std::v
     out << "{\n  \"diagnostics\": [";
     const char* separator = "\n";
     for (const analysis::Finding& f : findings) {
-        const bool placed = f.at.line != 0;
-        out << separator << "    {\"file\": " << json_string(file_of(a, c, f.at))
-            << ", \"line\": " << (placed ? std::to_string(f.at.line) : "null")
-            << ", \"column\": " << (placed ? std::to_string(f.at.begin) : "null") << ", \"severity\": \""
-            << analysis::severity_name(f.severity) << "\", \"number\": null, \"code\": \"" << analysis::info(f.code).name
-            << "\", \"message\": " << json_string(f.message)
-            << ", \"source\": " << (placed ? json_string(line_text(texts, f.at)) : "null") << "}";
+        out << separator << "    {";
+        write_json_place(place_of(a, c, f.at), out);
+        out << ", \"severity\": \"" << analysis::severity_name(f.severity) << "\", \"number\": null, \"code\": \""
+            << analysis::info(f.code).name << "\", \"message\": " << json_string(f.message) << ", \"source\": "
+            << (f.at.line != 0 ? json_string(line_text(texts, f.at)) : "null") << ", \"notes\": []}";
         separator = ",\n";
     }
     out << (findings.empty() ? "],\n" : "\n  ],\n") << "  \"errors\": 0,\n  \"warnings\": " << warnings
