@@ -31,25 +31,34 @@ bool is_check_only(const std::string& a) { return a == "N" || a == "n"; }
 
 }  // namespace
 
-Compiled compile_adventure(const std::vector<std::string>& arguments, FileSystem& sources) {
-    Compiled result;
+InMemory compile_in_memory(const std::vector<std::string>& arguments, FileSystem& sources, Console& console,
+                           Observer* observer) {
+    InMemory result;
     std::vector<std::string> args;
     for (std::size_t i = 0; i < arguments.size(); ++i)
         if (i == 0 || !is_check_only(arguments[i]))
             args.push_back(arguments[i]);
-    StringConsole console;
     WritesInMemory files(sources);
-    result.status = compile(args, console, files, &result.index);
+    result.status = compile(args, console, files, observer);
+    // The compiler gives the database its name only when it compiled
+    // without errors.
+    const std::string ext = database_extension;
+    for (const auto& [name, bytes] : files.written.files)
+        if (result.status == 0 && name.size() >= ext.size() && name.compare(name.size() - ext.size(), ext.size(), ext) == 0)
+            result.database = tool::read_database(tool::Bytes(bytes.begin(), bytes.end()), result.database_error);
+    return result;
+}
+
+Compiled compile_adventure(const std::vector<std::string>& arguments, FileSystem& sources) {
+    Compiled result;
+    StringConsole console;
+    InMemory compiled = compile_in_memory(arguments, sources, console, &result.index);
+    result.status = compiled.status;
+    result.database = std::move(compiled.database);
+    result.database_error = std::move(compiled.database_error);
     result.console = std::move(console.output);
     for (const Diagnostic& d : result.index.diagnostics())
         ++(d.severity == Diagnostic::Severity::error ? result.errors : result.warnings);
-    for (const auto& [name, bytes] : files.written.files) {
-        const std::string ext = database_extension;
-        if (result.status != 0 || result.errors != 0 || name.size() < ext.size() ||
-            name.compare(name.size() - ext.size(), ext.size(), ext) != 0)
-            continue;
-        result.database = tool::read_database(tool::Bytes(bytes.begin(), bytes.end()), result.database_error);
-    }
     return result;
 }
 

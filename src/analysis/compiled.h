@@ -26,6 +26,17 @@ struct Compiled {
 // switch N is dropped, since the database is wanted (in memory).
 Compiled compile_adventure(const std::vector<std::string>& arguments, FileSystem& sources);
 
+// The same for a caller with a console and an observer of its own (the
+// language server keeps an index of its own): the compiler's exit status,
+// and the database when the compilation kept one.
+struct InMemory {
+    int status = 0;
+    std::optional<tool::Database> database;
+    std::string database_error;  // why a database kept could not be read back
+};
+InMemory compile_in_memory(const std::vector<std::string>& arguments, FileSystem& sources, Console& console,
+                           Observer* observer);
+
 // The text of every source file the compilation read, by file index, read
 // again through the same file system (empty when it cannot be read).
 std::vector<std::string> source_texts(const SourceIndex& index, FileSystem& sources);

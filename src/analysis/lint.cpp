@@ -29,6 +29,13 @@ const Span* section_span(const SourceIndex& index, const std::string& header, in
     return found ? &found->at : nullptr;
 }
 
+// As an editor counts: a line the compiler split is one line.
+void to_editor_position(const SourceIndex& index, Span& at) {
+    at.begin = index.editor_column(at.file, at.line, at.begin);
+    at.end = index.editor_column(at.file, at.line, at.end);
+    at.line = index.editor_line(at.file, at.line);
+}
+
 Kind text_kind(int section) {
     static const Kind kinds[] = {Kind::sysmess, Kind::message, Kind::object, Kind::location};
     return kinds[section];
@@ -101,12 +108,9 @@ std::vector<Finding> lint(const SourceIndex& index, const LintOptions& options) 
     for (Finding& f : all)
         if (options.selection.enabled(f.code) && !silenced.covers(f))
             kept.push_back(std::move(f));
-    for (Finding& f : kept) {
-        // As an editor counts: a line the compiler split is one line.
-        f.at.begin = index.editor_column(f.at.file, f.at.line, f.at.begin);
-        f.at.end = index.editor_column(f.at.file, f.at.line, f.at.end);
-        f.at.line = index.editor_line(f.at.file, f.at.line);
-    }
+    if (options.editor_positions)
+        for (Finding& f : kept)
+            to_editor_position(index, f.at);
     std::stable_sort(kept.begin(), kept.end(), [](const Finding& a, const Finding& b) {
         return std::tie(a.at.file, a.at.line, a.at.begin) < std::tie(b.at.file, b.at.line, b.at.begin);
     });

@@ -15,7 +15,7 @@ namespace zel::analysis {
 struct Finding {
     Code code = Code::lint_comment;
     Severity severity = Severity::warning;
-    Span at;  // lines and columns as an editor counts them (a line the compiler splits is one)
+    Span at;  // see LintOptions::editor_positions
     std::string message;
 };
 
@@ -27,6 +27,9 @@ struct LintOptions {
     // ;zel-lint: comments, which the compiler skips as comments; a file
     // whose text is missing has none.
     std::vector<std::string> file_texts;
+    // Where findings are placed: lines and columns as an editor counts them,
+    // or (false) as the compiler and the index count them.
+    bool editor_positions = true;
 };
 
 // The findings of every code that is on, minus those the source's comments

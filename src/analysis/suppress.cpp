@@ -64,7 +64,11 @@ public:
     FileReader(const SourceIndex& index, int file, Suppressions& out) : index_(index), file_(file), out_(out) {}
 
     void read(const std::vector<std::string>& lines) {
+        // Lines after a /LNK line are never read by the compiler, nor here.
+        const unsigned last = index_.last_line(file_);
         for (std::size_t e = 0; e < lines.size(); ++e) {
+            if (last != 0 && compiler_line(static_cast<unsigned>(e + 1), 1) > last)
+                break;
             const std::string& line = lines[e];
             if (line.empty() || line[0] != ';')
                 continue;
