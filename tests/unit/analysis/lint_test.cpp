@@ -63,6 +63,9 @@ const Case cases[] = {
     {"one-way-exit", [](Sections& s) { s.ltx += "/2\nA pit.\n"; s.con = "/0\nN 1\nS 2\n/1\nS 0\n/2 pit\nN 1\n"; },
      "S 2", "S", "", false},  // off by default
     {"unused-message", [](Sections& s) { s.mtx += "/1 spare\nSpare.\n"; }, "/1 spare", "/1"},
+    {"unused-message",  // after a line the compiler splits: the editor's line
+     [](Sections& s) { s.mtx = "/0\n" + std::string(600, 'x') + "\n;zel-lint: disable-next lone-flag\n/1 spare\n"; },
+     "/1 spare", "/1"},
     {"unused-object", [](Sections& s) { s.voc += "KEY 32 NOUN\n"; s.otx += "/2\nA key.\n"; s.obj += "/2 _ 1 _ _ KEY _\n"; },
      "/2 _ 1 _ _ KEY _", "/2"},
     {"unused-word", [](Sections& s) { s.voc += "STOVE 99 NOUN\n"; }, "STOVE 99 NOUN", "STOVE"},
