@@ -40,12 +40,12 @@ std::optional<std::string> adventure_of(FileSystem& files, const std::string& di
                                         std::ostream& err) {
     const std::vector<std::string> found = adventures_reaching(files, target, adventure_names(directory, target));
     if (found.size() == 1) {
-        err << "zeltool: " << target << " does not start an adventure; using " << found.front()
+        err << "zeltool: " << target << " does not begin with /CTL; using " << found.front()
             << ".SCE, whose /LNK chain reaches it\n";
         return found.front();
     }
     if (found.empty()) {
-        err << "zeltool: " << target << " does not start an adventure, and no .SCE file beside it links to it\n";
+        err << "zeltool: " << target << " does not begin with /CTL, and no .SCE file beside it links to it\n";
         return std::string();
     }
     err << "zeltool: " << target << " is reached from several adventures:";

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "analysis/lint.h"
+#include "cli/check_format.h"
 #include "cli/commands.h"
 #include "cli/source_arg.h"
 #include "core/posix_platform.h"
@@ -16,19 +17,11 @@ namespace {
 
 struct LintArgs {
     SourceArg source;
-    std::vector<std::string> switches;  // the compiler's
     analysis::Selection selection;
     int start = 0;
     bool json = false;
     bool werror = false;
 };
-
-void usage(std::ostream& err) {
-    err << "usage: zeltool lint NAME|FILE.SCE [switches] [-W CODE] [-Wno-CODE] [--werror] [--start N]\n"
-           "                    [--format=text|json]\n"
-           "  CODE is a code, a group (map, unused, flags, limits, comments) or all;\n"
-           "  the codes are listed in zeltool(1).\n";
-}
 
 bool unknown(std::ostream& err, const std::string& what) {
     err << "zeltool lint: " << what << "\n";
@@ -63,7 +56,7 @@ bool parse(const std::vector<std::string>& args, LintArgs& a, std::ostream& err)
             a.source = *source;
             named = true;
         } else {
-            a.switches.push_back(arg);
+            a.source.switches.push_back(arg);
         }
     }
     return named;
@@ -88,11 +81,8 @@ std::string line_text(const std::vector<std::string>& texts, const Span& at) {
 }
 
 Place place_of(const LintArgs& a, const analysis::Compiled& c, const Span& at) {
-    const auto& files = c.index.files();
-    const bool known = at.file >= 0 && static_cast<std::size_t>(at.file) < files.size();
     Place place;
-    place.file = a.source.directory +
-                 (known ? files[static_cast<std::size_t>(at.file)].found : naming_of(a.source, c).main_source);
+    place.file = file_name(a.source, c, at.file);
     place.line = at.line;
     place.column = static_cast<int>(at.begin);
     place.end_column = static_cast<int>(std::max(at.end, at.begin));
@@ -108,7 +98,7 @@ void write_findings(const LintArgs& a, const analysis::Compiled& c, const std::v
                     const std::vector<std::string>& texts, unsigned warnings, unsigned infos, std::ostream& out) {
     if (!a.json) {
         for (const analysis::Finding& f : findings) {
-            write_place(place_of(a, c, f.at), out);
+            write_place(out, place_of(a, c, f.at));
             out << ": " << analysis::severity_name(f.severity) << ": " << f.message << " ["
                 << analysis::info(f.code).name << "]\n";
         }
@@ -120,7 +110,7 @@ void write_findings(const LintArgs& a, const analysis::Compiled& c, const std::v
     const char* separator = "\n";
     for (const analysis::Finding& f : findings) {
         out << separator << "    {";
-        write_json_place(place_of(a, c, f.at), out);
+        write_json_place(out, place_of(a, c, f.at));
         out << ", \"severity\": \"" << analysis::severity_name(f.severity) << "\", \"number\": null, \"code\": \""
             << analysis::info(f.code).name << "\", \"message\": " << json_string(f.message) << ", \"source\": "
             << (f.at.line != 0 ? json_string(line_text(texts, f.at)) : "null") << ", \"notes\": []}";
@@ -135,21 +125,15 @@ void write_findings(const LintArgs& a, const analysis::Compiled& c, const std::v
 int run_lint(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     LintArgs a;
     if (!parse(args, a, err)) {
-        usage(err);
+        print_usage(err, "lint");
         return status_usage;
     }
-    const std::optional<analysis::Compiled> found = compile_source(a.source, a.switches, err);
+    const std::optional<analysis::Compiled> found = compile_source(a.source, err);
     if (!found)
         return status_usage;
     const analysis::Compiled& compiled = *found;
-    if (compiled.status != 0 || (compiled.errors == 0 && !compiled.database))
-        return report_failure("lint", a.source, compiled, err);
-    if (!compiled.database) {
-        // The source's own errors are the findings then, in check's form.
-        const CheckResult result = as_check_result(compiled);
-        (a.json ? write_json : write_text)(result, naming_of(a.source, compiled), out);
-        return status_failed;
-    }
+    if (!compiled.database)
+        return report_failure("lint", a.source, compiled, a.json, out, err);
     if (static_cast<std::size_t>(a.start) >= compiled.database->locations.size()) {
         err << "zeltool lint: there is no location " << a.start << "\n";
         return status_usage;

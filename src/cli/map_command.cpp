@@ -144,14 +144,14 @@ bool parse_map(const std::vector<std::string>& args, MapArgs& a) {
 // The map drawn from a source; nothing when it does not compile.
 std::optional<std::string> source_graph(const MapArgs& a, std::ostream& err, int& status) {
     const SourceArg source = *source_arg(a.path);
-    const std::optional<analysis::Compiled> found = compile_source(source, {}, err);
+    const std::optional<analysis::Compiled> found = compile_source(source, err);
     if (!found) {
         status = status_usage;
         return std::nullopt;
     }
     const analysis::Compiled& compiled = *found;
     if (!compiled.database) {
-        status = report_failure("map", source, compiled, err);
+        status = report_failure("map", source, compiled, false, err, err);
         return std::nullopt;
     }
     const analysis::World world = analysis::world_of(compiled.index, a.start.value_or(0));
@@ -168,8 +168,7 @@ std::optional<std::string> source_graph(const MapArgs& a, std::ostream& err, int
 int run_map(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     MapArgs a;
     if (!parse_map(args, a)) {
-        err << "usage: zeltool map GAME.ZDB [-T FORMAT]\n"
-               "       zeltool map NAME|FILE.SCE [--objects] [--start N] [-T FORMAT]\n";
+        print_usage(err, "map");
         return status_usage;
     }
     std::string graph;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "analysis/figures.h"
+#include "cli/check_format.h"
 #include "cli/commands.h"
 #include "cli/source_arg.h"
 #include "inspect/database_tools.h"
@@ -17,11 +18,6 @@ namespace zel::tool {
 namespace {
 
 constexpr std::size_t tokens_shown = 10;  // most used tokens in the text form
-
-void usage(std::ostream& err) {
-    err << "usage: zeltool stats NAME|FILE.SCE|FILE.ZDB [switches] [--format=text|json]\n"
-           "  the switches are zelc's (C compresses the texts) and apply to a source.\n";
-}
 
 std::string percent(double value) {
     char text[32];
@@ -112,18 +108,19 @@ int run_stats(const std::vector<std::string>& args, std::ostream& out, std::ostr
             switches.push_back(arg);
     }
     const bool database = is_database_path(path);
-    const std::optional<SourceArg> source = path.empty() || database ? std::nullopt : source_arg(path);
+    std::optional<SourceArg> source = path.empty() || database ? std::nullopt : source_arg(path);
     if (bad || (!source && !database) || (database && !switches.empty())) {
-        usage(err);
+        print_usage(err, "stats");
         return status_usage;
     }
     analysis::Figures figures;
     if (source) {
-        const std::optional<analysis::Compiled> compiled = compile_source(*source, switches, err);
+        source->switches = switches;
+        const std::optional<analysis::Compiled> compiled = compile_source(*source, err);
         if (!compiled)
             return status_usage;
         if (!compiled->database)
-            return report_failure("stats", *source, *compiled, err);
+            return report_failure("stats", *source, *compiled, false, err, err);
         figures = analysis::figures_of(*compiled->database);
     } else {
         const std::optional<Database> db = load_database(path, err);

@@ -69,6 +69,8 @@ struct Nearest {
     std::size_t index = 0;
     explicit Nearest(const std::string& word) : limit(word.size() >= 6 ? 2 : 1), distance(limit + 1) {}
     void consider(const std::string& word, const std::string& name, std::size_t i) {
+        if (std::max(word.size(), name.size()) - std::min(word.size(), name.size()) > limit)
+            return;
         const std::size_t d = edit_distance(word, name);
         if (d < distance) {
             distance = d;
@@ -80,21 +82,24 @@ struct Nearest {
 
 }  // namespace
 
+// Words are short: beyond 32 characters nothing more is compared.
 std::size_t edit_distance(const std::string& a, const std::string& b) {
-    std::vector<std::vector<std::size_t>> d(a.size() + 1, std::vector<std::size_t>(b.size() + 1));
-    for (std::size_t i = 0; i <= a.size(); ++i)
+    constexpr std::size_t longest = 32;
+    const std::size_t n = std::min(a.size(), longest), m = std::min(b.size(), longest);
+    std::size_t d[longest + 1][longest + 1];
+    for (std::size_t i = 0; i <= n; ++i)
         d[i][0] = i;
-    for (std::size_t j = 0; j <= b.size(); ++j)
+    for (std::size_t j = 0; j <= m; ++j)
         d[0][j] = j;
-    for (std::size_t i = 1; i <= a.size(); ++i) {
-        for (std::size_t j = 1; j <= b.size(); ++j) {
+    for (std::size_t i = 1; i <= n; ++i) {
+        for (std::size_t j = 1; j <= m; ++j) {
             const std::size_t change = a[i - 1] == b[j - 1] ? 0 : 1;
             d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + change});
             if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1])
                 d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
         }
     }
-    return d[a.size()][b.size()];
+    return d[n][m];
 }
 
 int Hints::count(Kind kind) const {
@@ -167,19 +172,16 @@ void Hints::note_range(Diagnostic& d) const {
 
 // Did-you-mean for a word missing from the vocabulary (5) and a name that
 // is not a condition or action (14).
-void Hints::note_nearest(Diagnostic& d) const {
+void Hints::note_nearest(Diagnostic& d) {
     if (d.number != 5 && d.number != 14)
         return;
     std::string word = leading_word(token_of(d));
     if (word.size() < 3)
         return;
     if (d.number == 5) {
-        const std::vector<WordDef>& words = index_.words();
-        Nearest nearest(word);
-        for (std::size_t i = 0; i < words.size(); ++i)
-            nearest.consider(word, words[i].word, i);
-        if (nearest.found()) {
-            const WordDef& w = words[nearest.index];
+        const std::optional<std::size_t> found = nearest_word(word);
+        if (found) {
+            const WordDef& w = index_.words()[*found];
             add_note(d, w.at, "did you mean " + w.word + "? (" + word_type_name(w.type) + " " + std::to_string(w.number) +
                                   ", defined here)");
         }
@@ -192,6 +194,20 @@ void Hints::note_nearest(Diagnostic& d) const {
             nearest.consider(word, opcode_table[op].name, static_cast<std::size_t>(op));
     if (nearest.found())
         add_note(d, columns(d, d.column, d.end_column), std::string("did you mean ") + opcode_table[nearest.index].name + "?");
+}
+
+// The vocabulary is whole before any word is looked up, so the answer for
+// a word stays the same; a source full of one misspelling asks once.
+std::optional<std::size_t> Hints::nearest_word(const std::string& word) {
+    if (const auto known = nearest_words_.find(word); known != nearest_words_.end())
+        return known->second;
+    const std::vector<WordDef>& words = index_.words();
+    Nearest nearest(word);
+    for (std::size_t i = 0; i < words.size(); ++i)
+        nearest.consider(word, words[i].word, i);
+    if (nearest_words_.size() >= 1024)
+        nearest_words_.clear();
+    return nearest_words_[word] = nearest.found() ? std::optional<std::size_t>(nearest.index) : std::nullopt;
 }
 
 // Error 10 right after an indented comment line that ended an entry.

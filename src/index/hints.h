@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <map>
 #include <optional>
 #include <string>
 
@@ -29,7 +30,8 @@ public:
 private:
     void note_token(Diagnostic& d) const;
     void note_range(Diagnostic& d) const;
-    void note_nearest(Diagnostic& d) const;
+    void note_nearest(Diagnostic& d);
+    std::optional<std::size_t> nearest_word(const std::string& word);
     void note_entry_comment(Diagnostic& d) const;
     void note_duplicates(Diagnostic& d) const;
     void note_follow_on(Diagnostic& d) const;
@@ -48,6 +50,7 @@ private:
 
     const SourceIndex& index_;
     std::optional<Stop> stop_;
+    std::map<std::string, std::optional<std::size_t>> nearest_words_;  // word -> index in words()
 };
 
 // Moves a diagnostic and its notes from the compiler's lines to the editor's:

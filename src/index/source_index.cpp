@@ -19,6 +19,10 @@ bool within_lines(int file, unsigned first, unsigned last, const Span& at) {
 
 std::string first_five(const std::string& word) { return word.substr(0, 5); }
 
+// The compiler reads files in order and the lines of each in order, so the
+// splits are recorded sorted by file and line.
+bool earlier(const Span& a, const Span& b) { return a.file < b.file || (a.file == b.file && a.line < b.line); }
+
 }  // namespace
 
 void SourceIndex::report(const Diagnostic& d) {
@@ -212,17 +216,16 @@ std::vector<const Reference*> SourceIndex::references_to(const ItemKey& key) con
 }
 
 bool SourceIndex::continues_line(int file, unsigned line) const {
-    return std::any_of(splits_.begin(), splits_.end(), [&](const Span& s) { return s.file == file && s.line == line; });
+    const auto at = std::lower_bound(splits_.begin(), splits_.end(), Span{file, line, 0, 0}, earlier);
+    return at != splits_.end() && at->file == file && at->line == line;
 }
 
 // Each split adds one compiler line within the same editor line, and moves
 // the columns of its piece on by the 258 characters before it.
 unsigned SourceIndex::editor_line(int file, unsigned line) const {
-    unsigned before = 0;
-    for (const Span& s : splits_)
-        if (s.file == file && s.line <= line)
-            ++before;
-    return line - before;
+    const auto first = std::lower_bound(splits_.begin(), splits_.end(), Span{file, 0, 0, 0}, earlier);
+    const auto last = std::upper_bound(first, splits_.end(), Span{file, line, 0, 0}, earlier);
+    return line - static_cast<unsigned>(last - first);
 }
 
 unsigned SourceIndex::editor_column(int file, unsigned line, unsigned column) const {

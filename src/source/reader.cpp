@@ -183,8 +183,10 @@ void srcopen(Compilation& c, const std::string& name) {
     r.srcname = name + ".SCE";
     FileId id;
     r.stream = c.files.open_source(r.srcname, id);
+    // A file that is there but cannot be read is no missing file: the
+    // author must not go looking for it.
     if (!r.stream)
-        perr2(c, 37, r.srcname);
+        perr2(c, id.unreadable ? 55 : 37, r.srcname);
     // A link back to a file already read would deliver its sections again,
     // or read on forever.
     if (std::find(r.opened.begin(), r.opened.end(), id) != r.opened.end())

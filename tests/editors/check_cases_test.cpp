@@ -21,7 +21,7 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr int unable_to_open = 34, failure_to_rename = 35, disk_full = 38;
-constexpr int invalid_file_name = 24, source_not_found = 37;
+constexpr int invalid_file_name = 24, source_not_found = 37, read_failure = 55;
 constexpr unsigned any_line = ~0u;  // placed on a line the console does not show
 constexpr unsigned section_end = ~1u;  // 32 and 33: the end of their section, in the file that holds it
 
@@ -95,7 +95,7 @@ std::vector<Report> console_reports(const std::string& stdout_text) {
             } else if (r.number == 32 || r.number == 33) {
                 r.file = section_file[r.number == 32 ? "/CON" : "/OBJ"];
                 r.line = section_end;
-            } else if (r.number == source_not_found && !current.empty()) {
+            } else if ((r.number == source_not_found || r.number == read_failure) && !current.empty()) {
                 r.file = current;
                 r.line = any_line;
             }
@@ -152,6 +152,8 @@ TEST_P(CheckAgainstCompiler, ReportsWhatTheCompilerReports) {
         GTEST_SKIP() << "check needs a name";
     if (args[0].find('/') != std::string::npos)
         GTEST_SKIP() << "check reads a directory before the name";
+    if (args[0].size() > 4 && upper(args[0].substr(args[0].size() - 4)) == ".SCE")
+        GTEST_SKIP() << "check takes NAME.SCE for the adventure's source file, which zelc refuses";
     std::vector<Report> expected = console_reports(expected_stdout);
     // Faults of the database file cannot happen in a check, which writes none;
     // an unopenable file also gates every later stage.
@@ -184,7 +186,7 @@ TEST_P(CheckAgainstCompiler, ReportsWhatTheCompilerReports) {
             EXPECT_GT(a.line, 0u);
         } else if (e.line != any_line) {
             EXPECT_EQ(a.line, e.line);
-        } else {  // a link to a missing file: the link line itself
+        } else {  // a link to a file that is missing or cannot be read: the link line itself
             ASSERT_GT(a.line, 0u);
             fs::path source;
             for (const auto& entry : fs::directory_iterator(dir / "in"))
