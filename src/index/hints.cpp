@@ -212,9 +212,9 @@ std::optional<std::size_t> Hints::nearest_word(const std::string& word) {
 
 // Error 10 right after an indented comment line that ended an entry.
 void Hints::note_entry_comment(Diagnostic& d) const {
-    if (d.number != 10 || index_.entries().empty() || index_.sections().empty())
+    if (d.number != 10 || index_.sections().empty())
         return;
-    const Span& comment = index_.entries().back().comment;
+    const Span& comment = last_comment_;
     if (comment.file != d.file_index || comment.line >= d.line)
         return;
     const Span& header = index_.sections().back().at;
