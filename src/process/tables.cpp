@@ -128,23 +128,24 @@ void note_param(Compilation& c, CondactDef& def, int kind) {
     return &def;
 }
 
+// One parameter of a condition or action; false after reporting its error.
+bool one_param(Compilation& c, int kind, int opcode, CondactDef* def) {
+    if (!compile_param(c, kind, opcode))
+        return false;
+    if (def)
+        note_param(c, *def, kind);
+    return true;
+}
+
 // Reads, checks and emits the parameters of a condition or action; false
-// after the first that fails (its error is reported).
+// after the first that fails.
 bool compile_params(Compilation& c, int opcode, CondactDef* def) {
     const OpcodeRow& row = opcode_table[opcode];
     if (row.kind1 == kind_none)
         return true;
-    if (!compile_param(c, row.kind1, opcode))
+    if (!one_param(c, row.kind1, opcode, def))
         return false;
-    if (def)
-        note_param(c, *def, row.kind1);
-    if (row.kind2 == kind_none)
-        return true;
-    if (!compile_param(c, row.kind2, opcode))
-        return false;
-    if (def)
-        note_param(c, *def, row.kind2);
-    return true;
+    return row.kind2 == kind_none || one_param(c, row.kind2, opcode, def);
 }
 
 // The verb and noun of an entry's header line; false after the first error.
