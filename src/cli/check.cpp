@@ -23,9 +23,8 @@ std::string ascii_upper(std::string s) {
     return s;
 }
 
-// A directory before the name lets an editor check the file it shows from
-// anywhere; file names are then reported with that directory. The name may
-// also be the adventure's source file itself.
+}  // namespace
+
 void split_name(std::string& name, std::string& directory) {
     const std::size_t slash = name.rfind('/');
     if (slash != std::string::npos) {
@@ -35,6 +34,8 @@ void split_name(std::string& name, std::string& directory) {
     if (name.size() > 4 && ascii_upper(name.substr(name.size() - 4)) == ".SCE")
         name.resize(name.size() - 4);
 }
+
+namespace {
 
 // The name of the adventure's source file as the compiler forms it: the
 // name's first word, upper case, at most eight characters, and ".SCE". Used

@@ -16,6 +16,11 @@ struct CheckOptions {
     std::vector<std::string> compiler_args;  // the adventure name, then the switches
 };
 
+// A directory before the name lets an editor check the file it shows from
+// anywhere; file names are then reported with that directory. The name may
+// also be the adventure's source file itself (NAME.SCE in any case).
+void split_name(std::string& name, std::string& directory);
+
 // Reads NAME [switches] [--format=text|json] for the command; false after a
 // usage error, which is said on err.
 bool parse_check_options(const std::string& command, const std::vector<std::string>& args, CheckOptions& options,

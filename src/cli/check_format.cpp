@@ -48,7 +48,8 @@ const char* severity_name(const Diagnostic& d) {
     return d.severity == Diagnostic::Severity::error ? "error" : "warning";
 }
 
-// FILE:LINE:COL, without what is unknown.
+}  // namespace
+
 void write_place(std::ostream& out, const Place& place) {
     out << place.file;
     if (place.line != 0)
@@ -56,6 +57,8 @@ void write_place(std::ostream& out, const Place& place) {
     if (place.line != 0 && place.column != 0)
         out << ':' << place.column;
 }
+
+namespace {
 
 // A line or column as JSON: null when unknown (0).
 void write_number(std::ostream& out, long value) {
@@ -65,6 +68,8 @@ void write_number(std::ostream& out, long value) {
         out << "null";
 }
 
+}  // namespace
+
 void write_json_place(std::ostream& out, const Place& place) {
     out << "\"file\": " << json_string(place.file) << ", \"line\": ";
     write_number(out, place.line);
@@ -73,8 +78,6 @@ void write_json_place(std::ostream& out, const Place& place) {
     out << ", \"endColumn\": ";
     write_number(out, place.line != 0 && place.column != 0 ? place.end_column : 0);
 }
-
-}  // namespace
 
 Place place_of(const Diagnostic& d, const Naming& naming) {
     Place place;

@@ -28,6 +28,12 @@ Place place_of(const Diagnostic& diagnostic, const Naming& naming);
 // A note's file is the source file of that index among those opened.
 Place place_of(const Note& note, const std::vector<std::string>& opened, const Naming& naming);
 
+// FILE:LINE:COL, without what is unknown; and the same as the JSON members
+// "file", "line", "column" and "endColumn" (null when unknown). Lint's
+// findings take the same shape.
+void write_place(std::ostream& out, const Place& place);
+void write_json_place(std::ostream& out, const Place& place);
+
 // Prints each diagnostic as the compiler reports it, one line each or as an
 // element of the JSON document, and at the end the summary. Memory does not
 // grow with the number of diagnostics.

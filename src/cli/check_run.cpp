@@ -60,6 +60,12 @@ public:
         if (std::optional<Diagnostic> warning = hints_.split_warning(at))
             take(std::move(*warning));
     }
+    // The notes need no uses, exits, entries or condition lines: they are not
+    // kept, so that memory does not grow with the lines of the process tables.
+    void referenced(const Reference&) override {}
+    void exit_defined(const ExitDef&) override {}
+    void condact_defined(const CondactDef&) override {}
+    void entry_defined(const EntryDef& entry) override { hints_.entry_ended(entry); }
 
 private:
     void take(Diagnostic d) {

@@ -14,6 +14,8 @@ int run_dump(const std::vector<std::string>& args, std::ostream& out, std::ostre
 int run_decompile(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int run_map(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int run_check(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int run_lint(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int run_stats(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int run_build(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 // Whether command names one of the commands above.

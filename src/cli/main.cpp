@@ -19,7 +19,8 @@ using Command = int (*)(const std::vector<std::string>&, std::ostream&, std::ost
 Command command_named(const std::string& name) {
     static const std::pair<const char*, Command> commands[] = {
         {"build", zel::tool::run_build}, {"check", zel::tool::run_check},         {"dump", zel::tool::run_dump},
-        {"map", zel::tool::run_map},     {"decompile", zel::tool::run_decompile},
+        {"map", zel::tool::run_map},     {"decompile", zel::tool::run_decompile}, {"lint", zel::tool::run_lint},
+        {"stats", zel::tool::run_stats},
         {"lsp", zel::lsp::run_server},
     };
     for (const auto& [command_name, run] : commands)

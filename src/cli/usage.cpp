@@ -26,8 +26,21 @@ const Usage usages[] = {
      "Writes NAME.SCE into DIR (created when missing; default: here), a source that\n"
      "zelc compiles back into the same database. An existing file is never replaced\n"
      "unless --force is given.\n"},
-    {"map", "map GAME.ZDB [-T FORMAT]",
-     "Prints the connections as a Graphviz DOT graph, or renders it with dot -TFORMAT.\n"},
+    {"map", "map GAME.ZDB|NAME [--objects] [--start N] [-T FORMAT]",
+     "Prints the map as a Graphviz DOT graph, or renders it with dot -TFORMAT: of a\n"
+     "database, or drawn from a source with the authors' names for the locations,\n"
+     "GOTOs, containers, and the unreachable locations shaded; --objects lists\n"
+     "where the objects start, --start N takes location N as the start.\n"},
+    {"lint", "lint NAME [switches] [-W CODE] [-Wno-CODE] [--werror] [--start N] [--format=text|json]",
+     "Compiles NAME.SCE in memory, writing nothing, and reports what it gets wrong\n"
+     "although it compiles, each finding with its code. -W and -Wno- switch a code, a\n"
+     "group (map, unused, flags, limits, comments) or all; a comment line\n"
+     "';zel-lint: disable-next CODE' silences one in the source. Exit status 1 for a\n"
+     "warning (with --werror also for an info) or errors in the source.\n"},
+    {"stats", "stats NAME|GAME.ZDB [switches] [--format=text|json]",
+     "Shows how close the adventure is to every limit of the format, the size of\n"
+     "every block of its database and, when compressed, what compression saved. A\n"
+     "source is compiled in memory, writing nothing.\n"},
     {"lsp", "lsp [--stdio]",
      "A language server (Language Server Protocol 3.17) on standard input and output,\n"
      "for editors: diagnostics on every change, hover, definition, references,\n"
@@ -49,7 +62,7 @@ bool is_command(const std::string& command) { return find(command) != nullptr; }
 void print_usage(std::ostream& out, const std::string& command) {
     if (const Usage* u = find(command)) {
         out << "usage: zeltool " << u->synopsis << "\n" << u->details;
-        if (command == "build" || command == "check")
+        if (command == "build" || command == "check" || command == "lint" || command == "stats" || command == "map")
             out << "NAME is the adventure name or its source file (NAME.SCE, in any case), after\n"
                    "a folder if the sources are elsewhere, or a later file of its /LNK chain; the\n"
                    "switches are zelc's.\n";

@@ -76,7 +76,7 @@ struct Vocabulary {
 struct Texts {
     std::uint32_t textoff[255] = {};  // position of each text of the section
     bool toolong = false;             // the current text passed its room
-    std::string stored;               // (observer only) the last text as stored, before compression
+    TextDef def;                      // (observer only) the text being read
 };
 
 struct Tokens {
@@ -107,6 +107,7 @@ struct ProcessTables {
     std::uint32_t okcount = 0;              // entries compiled without error
     int hdrmarker = 0;                      // the header line is still current
     std::optional<EntryDef> entry;          // (observer only) the entry being compiled
+    CondactDef condact;                     // (observer only) the condition or action line being compiled
 };
 
 // Fields of the driver: the name, the switches, the null word character, the

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "format/format.h"
 #include "format/opcodes.h"
 
 namespace zel {
@@ -57,9 +58,12 @@ std::string numbered(const char* what, int count) {
     return std::string(what) + " are numbered 0 to " + std::to_string(count - 1);
 }
 
-const char* word_type_name(int type) {
-    static const char* const names[] = {"verb", "adverb", "noun", "adjective", "preposition", "conjunction", "pronoun"};
-    return type >= 0 && type < 7 ? names[type] : "word";
+std::string word_type_name(int type) {
+    if (type < 0 || type >= 7)
+        return "word";
+    std::string name = word_type_names[type];
+    std::transform(name.begin(), name.end(), name.begin(), [](char ch) { return static_cast<char>(ch - 'A' + 'a'); });
+    return name;
 }
 
 // The closest of some names to a word, within a few edits.
@@ -212,9 +216,9 @@ std::optional<std::size_t> Hints::nearest_word(const std::string& word) {
 
 // Error 10 right after an indented comment line that ended an entry.
 void Hints::note_entry_comment(Diagnostic& d) const {
-    if (d.number != 10 || index_.entries().empty() || index_.sections().empty())
+    if (d.number != 10 || index_.sections().empty())
         return;
-    const Span& comment = index_.entries().back().comment;
+    const Span& comment = last_comment_;
     if (comment.file != d.file_index || comment.line >= d.line)
         return;
     const Span& header = index_.sections().back().at;

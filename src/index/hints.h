@@ -2,6 +2,9 @@
 // leaves unsaid, worked out from the source index of the same compilation
 // and from the text of the line the diagnostic carries. Each diagnostic is
 // annotated as it arrives, when the index holds everything read before it.
+// Of the index the notes use the files, sections, line splits, words,
+// texts, location and object lines; uses, exits, entries and condition
+// lines need not be kept, but each entry must be passed to entry_ended.
 #pragma once
 
 #include <cstddef>
@@ -27,6 +30,9 @@ public:
     // further pieces of a line split more than once.
     std::optional<Diagnostic> split_warning(const Span& continuation) const;
 
+    // An entry of a process table has ended.
+    void entry_ended(const EntryDef& entry) { last_comment_ = entry.comment; }
+
 private:
     void note_token(Diagnostic& d) const;
     void note_range(Diagnostic& d) const;
@@ -50,6 +56,7 @@ private:
 
     const SourceIndex& index_;
     std::optional<Stop> stop_;
+    Span last_comment_;  // the indented comment line that ended the last entry, if one did
     std::map<std::string, std::optional<std::size_t>> nearest_words_;  // word -> index in words()
 };
 

@@ -119,27 +119,33 @@ void note_param(Compilation& c, CondactDef& def, int kind) {
         c.observer->referenced(r);
 }
 
-CondactDef start_condact(const Compilation& c, int opcode) {
-    CondactDef def;
+[[gnu::noinline]] CondactDef* start_condact(Compilation& c, int opcode) {
+    CondactDef& def = c.process.condact;
+    def = CondactDef{};
     def.table = c.process.current;
     def.opcode = opcode;
     def.name = token_span(c);
-    return def;
+    return &def;
+}
+
+// One parameter of a condition or action; false after reporting its error.
+bool one_param(Compilation& c, int kind, int opcode, CondactDef* def) {
+    if (!compile_param(c, kind, opcode))
+        return false;
+    if (def)
+        note_param(c, *def, kind);
+    return true;
 }
 
 // Reads, checks and emits the parameters of a condition or action; false
-// after the first that fails (its error is reported).
+// after the first that fails.
 bool compile_params(Compilation& c, int opcode, CondactDef* def) {
     const OpcodeRow& row = opcode_table[opcode];
-    for (const int kind : {row.kind1, row.kind2}) {
-        if (kind == kind_none)
-            break;
-        if (!compile_param(c, kind, opcode))
-            return false;
-        if (def)
-            note_param(c, *def, kind);
-    }
-    return true;
+    if (row.kind1 == kind_none)
+        return true;
+    if (!one_param(c, row.kind1, opcode, def))
+        return false;
+    return row.kind2 == kind_none || one_param(c, row.kind2, opcode, def);
 }
 
 // The verb and noun of an entry's header line; false after the first error.
@@ -216,11 +222,9 @@ bool vetca(Compilation& c) {
     const int opcode = find_opcode(c.scanner.wordbuf);
     if (opcode < 0)
         return false;
-    std::optional<CondactDef> def;
-    if (c.observer)
-        def = start_condact(c, opcode);
+    CondactDef* def = c.observer ? start_condact(c, opcode) : nullptr;
     wrb(c, static_cast<unsigned>(opcode));
-    if (compile_params(c, opcode, def ? &*def : nullptr) && lineend(c) == 0)
+    if (compile_params(c, opcode, def) && lineend(c) == 0)
         pline1(c, 3);
     if (def)
         c.observer->condact_defined(*def);

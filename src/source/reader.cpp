@@ -37,7 +37,7 @@ std::size_t next_special(const Reader& r, std::size_t from) {
 // What the observer is told while lines are read: the files, where a line
 // longer than the line buffer is split, the sections found.
 
-void note_file_opened(Compilation& c) {
+[[gnu::noinline]] void note_file_opened(Compilation& c) {
     Reader& r = c.reader;
     const int index = current_file(c);
     SourceFile f;
@@ -55,14 +55,14 @@ void note_file_opened(Compilation& c) {
 
 // A piece has been read; `line` when it is a line, `cut` when it filled the
 // line buffer before the line's end, so that the next piece continues it.
-void note_piece(Compilation& c, bool cut, bool line) {
+[[gnu::noinline]] void note_piece(Compilation& c, bool cut, bool line) {
     Reader& r = c.reader;
     if (r.cut && line)
         c.observer->line_split(line_span(c));
     r.cut = cut;
 }
 
-void note_section(Compilation& c, const char* name, int number) {
+[[gnu::noinline]] void note_section(Compilation& c, const char* name, int number) {
     SectionDef s;
     s.header = name;
     s.number = number;
@@ -137,7 +137,7 @@ bool read_piece(Compilation& c) {
     }
     r.linebuf[len] = '\0';
     r.linelen = len;
-    if (c.observer)
+    if (c.observer) [[unlikely]]
         note_piece(c, len == line_room && !newline && !ended, !(ended && len == 0));
     return !(ended && len == 0);
 }
@@ -225,7 +225,7 @@ void rdline(Compilation& c) {
         if (!read_piece(c)) {
             r.srceof = 1;
             r.hdrflag = 1;
-            if (c.observer)
+            if (c.observer) [[unlikely]]
                 c.observer->file_closed(Span{current_file(c), r.lineno - 1, 0, 0});
         }
         if (is_header_line(r)) {

@@ -45,14 +45,21 @@ Kind kind_of_section(const char* name) {
 
 // The text whose number line itemline has just accepted; the observer is
 // told of it when it ends.
-TextDef start_text_def(const Compilation& c, const char* section) {
-    TextDef t;
+[[gnu::noinline]] TextDef* start_text_def(Compilation& c, const char* section) {
+    TextDef& t = c.texts.def;
+    t = TextDef{};
     t.kind = kind_of_section(section);
     t.number = static_cast<int>(c.reader.nitems);
     t.at = item_span(c);
     t.note = item_note(c);
     t.last_line = t.at.line;
-    return t;
+    return &t;
+}
+
+// The text as stored, before its terminator and any compression.
+[[gnu::noinline]] void end_text_def(Compilation& c, TextDef& t) {
+    const unsigned char* work = c.work();
+    t.text.assign(reinterpret_cast<const char*>(work + c.writer.txtstart), c.writer.bufptr - c.writer.txtstart);
 }
 
 void open_text(Compilation& c) {
@@ -136,8 +143,6 @@ void encode_text(Compilation& c) {
     // feed, and token codes are 128 or more.
     unsigned char* work = c.work();
     const std::size_t start = c.writer.txtstart, end = c.writer.bufptr;
-    if (c.observer)
-        c.texts.stored.assign(reinterpret_cast<const char*>(work + start), end - start - 1);
     for (std::size_t i = start; i < end; ++i)
         work[i] = static_cast<unsigned char>(255 - work[i]);
     c.writer.dbpos += static_cast<std::uint32_t>(end - start);
@@ -154,9 +159,7 @@ std::uint32_t compile_texts(Compilation& c, const char* name, std::int32_t limit
             pline1(c, 23);
             break;
         }
-        std::optional<TextDef> def;
-        if (c.observer)
-            def = start_text_def(c, name);
+        TextDef* def = c.observer ? start_text_def(c, name) : nullptr;
         open_text(c);
         bool join = false;
         rdline(c);
@@ -174,11 +177,11 @@ std::uint32_t compile_texts(Compilation& c, const char* name, std::int32_t limit
             }
             rdline(c);
         }
+        if (def)
+            end_text_def(c, *def);
         put_text_byte(c, text_end);
-        if (def) {
-            def->text = c.texts.stored;
+        if (def)
             c.observer->text_defined(*def);
-        }
         if (r.hdrflag || static_cast<std::int32_t>(r.nitems) >= limit)
             break;
     }
