@@ -11,7 +11,8 @@
 //
 // Files of in/ not named in out/ or gone must be left as they were, and no
 // other file may appear. With ZEL_UPDATE=1 in the environment the case's
-// expectations are rewritten from what the run produced.
+// expectations are rewritten from what the run produced. With --observed a
+// source index listens to the compilation, which must change nothing.
 #include <unistd.h>
 
 #include <cstdlib>
@@ -26,6 +27,7 @@
 
 #include "core/posix_platform.h"
 #include "driver/compile.h"
+#include "index/source_index.h"
 #include "support/memory_platform.h"
 
 namespace fs = std::filesystem;
@@ -87,11 +89,12 @@ std::string describe_bytes(const std::string& expected, const std::string& actua
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::cerr << "usage: e2e_runner CASE_FOLDER\n";
+    const bool observed = argc == 3 && std::string(argv[1]) == "--observed";
+    if (argc != 2 && !observed) {
+        std::cerr << "usage: e2e_runner [--observed] CASE_FOLDER\n";
         return 2;
     }
-    const fs::path casedir = fs::absolute(argv[1]);
+    const fs::path casedir = fs::absolute(argv[argc - 1]);
     const bool update = std::getenv("ZEL_UPDATE") != nullptr;
 
     char pattern[] = "/tmp/zelcase.XXXXXX";
@@ -107,7 +110,8 @@ int main(int argc, char** argv) {
     std::vector<std::string> arguments = lines_of(optional(casedir / "args"));
     zel::testing::CaptureConsole console;
     zel::PosixFileSystem files(work.string());
-    const int status = zel::compile(arguments, console, files);
+    zel::SourceIndex index;
+    const int status = zel::compile(arguments, console, files, observed ? &index : nullptr);
 
     std::vector<std::string> failures;
     auto check_text = [&](const char* what, const std::string& expected, const std::string& actual) {

@@ -6,6 +6,7 @@
 #include "cli/check_format.h"
 #include "cli/check_run.h"
 #include "cli/commands.h"
+#include "cli/find_adventure.h"
 #include "core/posix_platform.h"
 
 namespace zel::tool {
@@ -25,7 +26,8 @@ struct CheckOptions {
 void usage(std::ostream& err) {
     err << "usage: zeltool check NAME [switches] [--format=text|json]\n"
            "  NAME is the adventure name as zelc takes it, optionally after a directory\n"
-           "  (dir/NAME); the switches are zelc's (N is always in force).\n";
+           "  (dir/NAME), or the name of a later file of its /LNK chain; the switches\n"
+           "  are zelc's (N is always in force).\n";
 }
 
 // Options start with "--"; everything else goes to the compiler, which, like
@@ -78,7 +80,17 @@ int run_check(const std::vector<std::string>& args, std::ostream& out, std::ostr
         return status_trouble;
     }
     PosixFileSystem files(options.directory.empty() ? "." : options.directory);
-    const CheckResult result = check_compilation(options.compiler_args, files);
+    CheckResult result = check_compilation(options.compiler_args, files);
+    if (!result.starts_adventure && !result.sources.empty()) {
+        // A later file of a chain: check the adventure it belongs to.
+        const std::optional<std::string> adventure = adventure_of(files, options.directory, result.sources.front(), err);
+        if (!adventure)
+            return status_trouble;
+        if (!adventure->empty()) {
+            options.compiler_args.front() = *adventure;
+            result = check_compilation(options.compiler_args, files);
+        }
+    }
     if (result.status != 0) {
         err << "zeltool check: the compiler stopped with an internal error";
         if (!result.internal_error.empty())

@@ -1,6 +1,7 @@
 #include "cli/check_format.h"
 #include "diagnostics/diagnostics.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace zel::tool {
@@ -56,6 +57,7 @@ Place place_of(const Diagnostic& d, const Naming& naming) {
         place.file = naming.directory + own;
         place.line = d.line;
         place.column = d.column;
+        place.end_column = std::max(d.end_column, d.column);
     } else if (d.number == source_not_found && !d.file.empty()) {
         // A linked file that cannot be opened: the fault is the link line,
         // which is still the current line of the file that holds it.
@@ -69,18 +71,69 @@ Place place_of(const Diagnostic& d, const Naming& naming) {
     return place;
 }
 
+Place place_of(const Note& note, const std::vector<std::string>& sources, const Naming& naming) {
+    Place place;
+    const bool known = note.at.file >= 0 && static_cast<std::size_t>(note.at.file) < sources.size();
+    place.file = naming.directory + (known ? sources[static_cast<std::size_t>(note.at.file)] : naming.main_source);
+    place.line = note.at.line;
+    place.column = static_cast<int>(note.at.begin);
+    place.end_column = static_cast<int>(std::max(note.at.end, note.at.begin));
+    return place;
+}
+
+namespace {
+
+// FILE:LINE:COL, without what is unknown.
+void write_place(const Place& place, std::ostream& out) {
+    out << place.file;
+    if (place.line != 0)
+        out << ':' << place.line;
+    if (place.line != 0 && place.column != 0)
+        out << ':' << place.column;
+}
+
+// A line or column as JSON: null when unknown.
+void write_number(std::ostream& out, long value) {
+    if (value != 0)
+        out << value;
+    else
+        out << "null";
+}
+
+void write_json_place(const Place& place, std::ostream& out) {
+    out << "\"file\": " << json_string(place.file) << ", \"line\": ";
+    write_number(out, place.line);
+    out << ", \"column\": ";
+    write_number(out, place.line != 0 ? place.column : 0);
+    out << ", \"endColumn\": ";
+    write_number(out, place.line != 0 && place.column != 0 ? place.end_column : 0);
+}
+
+void write_json_notes(const Diagnostic& d, const CheckResult& result, const Naming& naming, std::ostream& out) {
+    out << ", \"notes\": [";
+    const char* separator = "";
+    for (const Note& note : d.notes) {
+        out << separator << '{';
+        write_json_place(place_of(note, result.sources, naming), out);
+        out << ", \"message\": " << json_string(note.message) << '}';
+        separator = ", ";
+    }
+    out << ']';
+}
+
+}  // namespace
+
 void write_text(const CheckResult& result, const Naming& naming, std::ostream& out) {
     for (const Diagnostic& d : result.diagnostics) {
-        const Place place = place_of(d, naming);
-        out << place.file;
-        if (place.line != 0)
-            out << ':' << place.line;
-        if (place.line != 0 && place.column != 0)
-            out << ':' << place.column;
+        write_place(place_of(d, naming), out);
         out << ": " << severity_name(d);
         if (d.severity == Diagnostic::Severity::error)
             out << ' ' << d.number;
         out << ": " << d.message << '\n';
+        for (const Note& note : d.notes) {
+            write_place(place_of(note, result.sources, naming), out);
+            out << ": note: " << note.message << '\n';
+        }
     }
     if (!result.summary.empty())
         out << result.summary << '\n';
@@ -118,26 +171,19 @@ void write_json(const CheckResult& result, const Naming& naming, std::ostream& o
     const char* separator = "\n";
     for (const Diagnostic& d : result.diagnostics) {
         const Place place = place_of(d, naming);
-        out << separator << "    {\"file\": " << json_string(place.file) << ", \"line\": ";
-        if (place.line != 0)
-            out << place.line;
-        else
-            out << "null";
-        out << ", \"column\": ";
-        if (place.line != 0 && place.column != 0)
-            out << place.column;
-        else
-            out << "null";
+        out << separator << "    {";
+        write_json_place(place, out);
         out << ", \"severity\": \"" << severity_name(d) << "\", \"number\": ";
         if (d.severity == Diagnostic::Severity::error)
             out << d.number;
         else
             out << "null";
         out << ", \"message\": " << json_string(d.message) << ", \"source\": ";
-        if (place.line != 0)
+        if (place.line != 0 && d.has_text)
             out << json_string(d.text);
         else
             out << "null";
+        write_json_notes(d, result, naming, out);
         out << '}';
         separator = ",\n";
     }

@@ -9,11 +9,13 @@
 
 namespace zel::tool {
 
-// Where a diagnostic is shown. line and column are 0 when unknown.
+// Where a diagnostic or a note is shown. line and column are 0 when
+// unknown; end_column is just past the token (equal to column for none).
 struct Place {
     std::string file;
     unsigned line = 0;
     int column = 0;
+    int end_column = 0;
 };
 
 struct Naming {
@@ -22,6 +24,7 @@ struct Naming {
 };
 
 Place place_of(const Diagnostic& diagnostic, const Naming& naming);
+Place place_of(const Note& note, const std::vector<std::string>& sources, const Naming& naming);
 
 void write_text(const CheckResult& result, const Naming& naming, std::ostream& out);
 void write_json(const CheckResult& result, const Naming& naming, std::ostream& out);

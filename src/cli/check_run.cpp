@@ -2,6 +2,8 @@
 
 #include "diagnostics/diagnostics.h"
 #include "driver/compile.h"
+#include "index/hints.h"
+#include "index/source_index.h"
 
 namespace zel::tool {
 
@@ -19,19 +21,34 @@ private:
     std::string text_;
 };
 
-class Collector : public DiagnosticListener {
+// Indexes the source as the compiler reads it, and takes each diagnostic
+// with its notes, moved to the lines and columns an editor shows.
+class Collector : public SourceIndex {
 public:
-    explicit Collector(CheckResult& result) : result_(result) {}
+    explicit Collector(CheckResult& result) : SourceIndex(false), result_(result), hints_(*this) {}
     void report(const Diagnostic& diagnostic) override {
-        result_.diagnostics.push_back(diagnostic);
-        if (diagnostic.severity == Diagnostic::Severity::error)
-            ++result_.errors;
-        else
-            ++result_.warnings;
+        Diagnostic d = diagnostic;
+        hints_.annotate(d);
+        take(std::move(d));
+    }
+    void line_split(const Span& at) override {
+        SourceIndex::line_split(at);
+        if (std::optional<Diagnostic> warning = hints_.split_warning(at))
+            take(std::move(*warning));
     }
 
 private:
+    void take(Diagnostic d) {
+        to_editor_positions(d, *this);
+        if (d.severity == Diagnostic::Severity::error)
+            ++result_.errors;
+        else
+            ++result_.warnings;
+        result_.diagnostics.push_back(std::move(d));
+    }
+
     CheckResult& result_;
+    Hints hints_;
 };
 
 // Reads source files through the real file system and refuses everything
@@ -79,6 +96,8 @@ CheckResult check_compilation(const std::vector<std::string>& arguments, FileSys
     Collector collector(result);
     ReadOnlyFiles readonly(files, result.sources);
     result.status = compile(with_n, console, readonly, &collector);
+    const std::vector<SectionDef>& sections = collector.sections();
+    result.starts_adventure = !sections.empty() && sections.front().header == "/CTL" && sections.front().at.file == 0;
     result.summary = last_line_from(console.text(), "*** Compilation ends ");
     if (result.status != 0)
         result.internal_error = last_line_from(console.text(), "*** Compiler error in ");

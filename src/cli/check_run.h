@@ -11,13 +11,17 @@
 namespace zel::tool {
 
 struct CheckResult {
-    std::vector<Diagnostic> diagnostics;  // in the order the compiler reported them
+    // In the order the compiler reported them, each with its notes, at the
+    // lines and columns an editor shows; with a warning of check's own for
+    // every line the compiler splits.
+    std::vector<Diagnostic> diagnostics;
     unsigned errors = 0;
     unsigned warnings = 0;
     std::string summary;          // the compiler's summary line, without line break; empty when none
     std::string internal_error;   // the compiler's internal-error line, when it ended with one
     std::vector<std::string> sources;  // every source file opened, as found, in order
     int status = 0;               // the compiler's exit status
+    bool starts_adventure = false;  // the first source file begins with /CTL
 };
 
 // Compiles the adventure named by arguments[0] with the switches that follow,

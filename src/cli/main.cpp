@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "lsp/server.h"
 
 namespace {
 
@@ -11,7 +12,8 @@ void usage(std::ostream& err) {
     err << "usage: zeltool dump GAME.ZDB\n"
            "       zeltool decompile GAME.ZDB [-o DIR] [-n NAME]\n"
            "       zeltool map GAME.ZDB [-T FORMAT]\n"
-           "       zeltool check NAME [N] [C] [T] [--format=json]\n";
+           "       zeltool check NAME [N] [C] [T] [--format=json]\n"
+           "       zeltool lsp\n";
 }
 
 }  // namespace
@@ -32,6 +34,8 @@ int main(int argc, char** argv) {
         return zel::tool::run_map(args, std::cout, std::cerr);
     if (command == "check")
         return zel::tool::run_check(args, std::cout, std::cerr);
+    if (command == "lsp")
+        return zel::lsp::run_server(args, std::cin, std::cout, std::cerr);
     usage(std::cerr);
     return 2;
 }

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 #include <string>
 #include <vector>
@@ -35,6 +36,7 @@ struct Reader {
     std::size_t blklen = 0;
     std::size_t special = 0;          // next carriage return or byte 26 in the block, from blkpos on
     bool fileend = false;             // the open file has no more characters
+    bool cut = false;                 // (observer only) the last piece filled the line before its end
 };
 
 struct Scanner {
@@ -45,6 +47,7 @@ struct Scanner {
     std::int32_t numval = 0;        // last number or location code read
     std::int32_t wordtype = 0;      // type of the last word found by lookup
     const char* tokbegin = nullptr; // where the last word, number or line end was looked for
+    const char* wordbegin = nullptr; // where the last readword began its word
 };
 
 struct Diagnostics {
@@ -73,6 +76,7 @@ struct Vocabulary {
 struct Texts {
     std::uint32_t textoff[255] = {};  // position of each text of the section
     bool toolong = false;             // the current text passed its room
+    std::string stored;               // (observer only) the last text as stored, before compression
 };
 
 struct Tokens {
@@ -102,6 +106,7 @@ struct ProcessTables {
     std::size_t idxsize = 0;                // bytes in the entry index
     std::uint32_t okcount = 0;              // entries compiled without error
     int hdrmarker = 0;                      // the header line is still current
+    std::optional<EntryDef> entry;          // (observer only) the entry being compiled
 };
 
 // Fields of the driver: the name, the switches, the null word character, the

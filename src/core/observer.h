@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace zel {
 
@@ -19,6 +20,13 @@ struct Span {
     unsigned line = 0;
     unsigned begin = 0;
     unsigned end = 0;
+};
+
+// A remark attached to a diagnostic by a tool: where to look and what to do.
+// The compiler itself attaches none.
+struct Note {
+    Span at;
+    std::string message;
 };
 
 // A diagnostic as a structure, for tools that present diagnostics in their
@@ -34,6 +42,8 @@ struct Diagnostic {
     int column = 0;            // 1-based column of the offending token; 0 when unknown
     int end_column = 0;        // just past the token; equal to column when no token was found
     int file_index = -1;       // Span::file of the source file open at the time
+    bool has_text = true;      // text is the text of `line` (a tool that moves a report elsewhere clears it)
+    std::vector<Note> notes;   // added by tools
 };
 
 // A source file opened by the compiler: the adventure's own source first,
@@ -110,6 +120,7 @@ struct ObjectDef {
     bool container = false, wearable = false;
     int noun = 255, adjective = 255;
     Span line;             // the whole line
+    bool accepted = true;  // false when the line had an error: the fields after the fault keep their defaults
 };
 
 // An entry of a process table, from its header line to its last line.
@@ -119,6 +130,8 @@ struct EntryDef {
     std::string verb_text, noun_text;  // as written
     Span at;                // the header line
     unsigned last_line = 0;
+    bool accepted = true;   // false when an error dropped the entry
+    Span comment;           // an indented comment line that ended the entry, from its ';' (file -1: none)
 };
 
 // A condition or action line.

@@ -190,6 +190,7 @@ int compile(const std::vector<std::string>& arguments, Console& console, FileSys
     } catch (const std::bad_alloc&) {
         console.out("Error - Failure to allocate heap\n");
     }
+    note_open_file_end(*c);
     // Whatever reached the temporary file before an error stays in it.
     close_stream(*c);
     console.flush();

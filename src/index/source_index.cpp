@@ -211,6 +211,10 @@ std::vector<const Reference*> SourceIndex::references_to(const ItemKey& key) con
     return found;
 }
 
+bool SourceIndex::continues_line(int file, unsigned line) const {
+    return std::any_of(splits_.begin(), splits_.end(), [&](const Span& s) { return s.file == file && s.line == line; });
+}
+
 // Each split adds one compiler line within the same editor line, and moves
 // the columns of its piece on by the 258 characters before it.
 unsigned SourceIndex::editor_line(int file, unsigned line) const {
@@ -223,13 +227,8 @@ unsigned SourceIndex::editor_line(int file, unsigned line) const {
 
 unsigned SourceIndex::editor_column(int file, unsigned line, unsigned column) const {
     unsigned pieces = 0;
-    for (unsigned l = line; l > 0; --l) {
-        const bool split = std::any_of(splits_.begin(), splits_.end(),
-                                       [&](const Span& s) { return s.file == file && s.line == l; });
-        if (!split)
-            break;
+    for (unsigned l = line; l > 0 && continues_line(file, l); --l)
         ++pieces;
-    }
     return column + pieces * 258;
 }
 
@@ -241,9 +240,7 @@ unsigned SourceIndex::compiler_line(int file, unsigned editor, unsigned editor_c
     // line is now the last piece of that editor line; walk back to the piece
     // that holds the column.
     unsigned pieces = 0;
-    while (pieces < line && std::any_of(splits_.begin(), splits_.end(), [&](const Span& s) {
-               return s.file == file && s.line == line - pieces;
-           }))
+    while (pieces < line && continues_line(file, line - pieces))
         ++pieces;
     const unsigned first = line - pieces;
     const unsigned piece = std::min(pieces, editor_col > 0 ? (editor_col - 1) / 258 : 0);

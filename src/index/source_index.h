@@ -98,6 +98,8 @@ public:
     unsigned editor_line(int file, unsigned line) const;
     unsigned editor_column(int file, unsigned line, unsigned column) const;
     unsigned compiler_line(int file, unsigned editor_line, unsigned editor_column, unsigned& column) const;
+    // Whether a compiler line is the continuation of the line before it.
+    bool continues_line(int file, unsigned line) const;
 
 private:
     bool keep_diagnostics_;

@@ -59,6 +59,7 @@ int readword(Compilation& c, int width) {
     s.wordbuf[width] = '\0';
     s.wordwidth = width;
     skip_blanks(s);
+    s.wordbegin = s.tokbegin;
     if (at_end(s))
         return 1;
     for (int i = 0; i < width; ++i) {

@@ -9,6 +9,7 @@
 #include "format/format.h"
 #include "source/reader.h"
 #include "source/scanner.h"
+#include "source/spans.h"
 #include "text/compression.h"
 
 namespace zel {
@@ -31,6 +32,27 @@ void store_text_byte(Compilation& c, unsigned char byte) {
         return;
     }
     c.work()[w.bufptr++] = byte;
+}
+
+Kind kind_of_section(const char* name) {
+    switch (name[1]) {
+    case 'S': return Kind::sysmess;
+    case 'O': return Kind::object;
+    case 'L': return Kind::location;
+    default: return Kind::message;
+    }
+}
+
+// The text whose number line itemline has just accepted; the observer is
+// told of it when it ends.
+TextDef start_text_def(const Compilation& c, const char* section) {
+    TextDef t;
+    t.kind = kind_of_section(section);
+    t.number = static_cast<int>(c.reader.nitems);
+    t.at = item_span(c);
+    t.note = item_note(c);
+    t.last_line = t.at.line;
+    return t;
 }
 
 void open_text(Compilation& c) {
@@ -114,6 +136,8 @@ void encode_text(Compilation& c) {
     // feed, and token codes are 128 or more.
     unsigned char* work = c.work();
     const std::size_t start = c.writer.txtstart, end = c.writer.bufptr;
+    if (c.observer)
+        c.texts.stored.assign(reinterpret_cast<const char*>(work + start), end - start - 1);
     for (std::size_t i = start; i < end; ++i)
         work[i] = static_cast<unsigned char>(255 - work[i]);
     c.writer.dbpos += static_cast<std::uint32_t>(end - start);
@@ -130,10 +154,15 @@ std::uint32_t compile_texts(Compilation& c, const char* name, std::int32_t limit
             pline1(c, 23);
             break;
         }
+        std::optional<TextDef> def;
+        if (c.observer)
+            def = start_text_def(c, name);
         open_text(c);
         bool join = false;
         rdline(c);
         while (!r.hdrflag && !(r.linelen > 0 && r.linebuf[0] == '/')) {
+            if (def)
+                def->last_line = r.lineno;
             if (r.linelen == 0) {
                 put_text_byte(c, paragraph_break);
                 join = false;
@@ -146,6 +175,10 @@ std::uint32_t compile_texts(Compilation& c, const char* name, std::int32_t limit
             rdline(c);
         }
         put_text_byte(c, text_end);
+        if (def) {
+            def->text = c.texts.stored;
+            c.observer->text_defined(*def);
+        }
         if (r.hdrflag || static_cast<std::int32_t>(r.nitems) >= limit)
             break;
     }

@@ -17,6 +17,7 @@
 
 #include "core/posix_platform.h"
 #include "driver/compile.h"
+#include "index/source_index.h"
 #include "support/memory_platform.h"
 
 namespace fs = std::filesystem;
@@ -73,11 +74,12 @@ struct Outcome {
     std::string err;
 };
 
-Outcome compile_example(const ExampleCopy& copy, const std::vector<std::string>& arguments) {
+Outcome compile_example(const ExampleCopy& copy, const std::vector<std::string>& arguments,
+                        zel::Observer* observer = nullptr) {
     zel::testing::CaptureConsole console;
     zel::PosixFileSystem files(copy.dir().string());
     Outcome run;
-    run.status = zel::compile(arguments, console, files);
+    run.status = zel::compile(arguments, console, files, observer);
     run.out = console.stdout_text;
     run.err = console.stderr_text;
     return run;
@@ -91,6 +93,7 @@ struct Variant {
     const char* name;
     std::vector<std::string> arguments;
     const char* expected;  // checked-in database, in tests/regression
+    bool observed = false;  // a source index listens, which must change nothing
 };
 
 class ExampleDatabase : public ::testing::TestWithParam<Variant> {};
@@ -98,7 +101,8 @@ class ExampleDatabase : public ::testing::TestWithParam<Variant> {};
 TEST_P(ExampleDatabase, CompilesCleanlyToTheCheckedInDatabase) {
     const Variant& v = GetParam();
     ExampleCopy copy;
-    const Outcome run = compile_example(copy, v.arguments);
+    zel::SourceIndex index;
+    const Outcome run = compile_example(copy, v.arguments, v.observed ? &index : nullptr);
 
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.err, "");
@@ -121,7 +125,8 @@ TEST_P(ExampleDatabase, CompilesCleanlyToTheCheckedInDatabase) {
 
 INSTANTIATE_TEST_SUITE_P(Switches, ExampleDatabase,
                          ::testing::Values(Variant{"plain", {"BEACON"}, "BEACON.ZDB"},
-                                           Variant{"compressed", {"BEACON", "C"}, "BEACON-C.ZDB"}),
+                                           Variant{"compressed", {"BEACON", "C"}, "BEACON-C.ZDB"},
+                                           Variant{"observed", {"BEACON", "C"}, "BEACON-C.ZDB", true}),
                          [](const ::testing::TestParamInfo<Variant>& info) { return std::string(info.param.name); });
 
 // Check only: the whole example compiles, the same length is reported as for

@@ -1,0 +1,73 @@
+#include "lsp/diagnostics.h"
+
+#include <string>
+
+namespace zel::lsp {
+
+namespace {
+
+constexpr int severity_error = 1, severity_warning = 2, severity_information = 3;
+
+json plain_diagnostic(const json& range, int severity, const std::string& message) {
+    return json{{"range", range}, {"severity", severity}, {"source", "zelc"}, {"message", message}};
+}
+
+json whole_file_start() {
+    return json{{"start", to_json({})}, {"end", to_json({})}};
+}
+
+// What check adds to a diagnostic, each as a location and a message.
+json related_information(const Analysis&, const Diagnostic&, Encoding) {
+    return json::array();
+}
+
+}  // namespace
+
+Span shown_span(const Analysis& analysis, std::size_t k) {
+    Span span = analysis.index.shown_at.at(k);
+    if (span.begin == 0) {
+        span.begin = 1;
+        span.end = static_cast<unsigned>(analysis.line_text(span.file, span.line).size()) + 1;
+    } else if (span.end <= span.begin) {
+        span.end = span.begin + 1;
+    }
+    return span;
+}
+
+json diagnostic_json(const Analysis& analysis, std::size_t k, Encoding encoding) {
+    const Diagnostic& d = analysis.index.kept.at(k);
+    const Span at = shown_span(analysis, k);
+    const json range = at.file >= 0 ? analysis.range(at, encoding) : whole_file_start();
+    const bool error = d.severity == Diagnostic::Severity::error;
+    json item = plain_diagnostic(range, error ? severity_error : severity_warning, d.message);
+    if (error)
+        item["code"] = d.number;
+    const json related = related_information(analysis, d, encoding);
+    if (!related.empty())
+        item["relatedInformation"] = related;
+    return item;
+}
+
+json diagnostics_json(const Analysis& analysis, int file, Encoding encoding) {
+    json list = json::array();
+    const bool first = file <= 0;
+    if (file >= 0 && static_cast<std::size_t>(file) < analysis.files.size()) {
+        const Document* document = analysis.files[static_cast<std::size_t>(file)].source.document;
+        if (document && document->too_large) {
+            list.push_back(plain_diagnostic(whole_file_start(), severity_warning,
+                                            "this document is too large for the language server; it reads as empty"));
+        }
+    }
+    const AnalysisIndex& index = analysis.index;
+    for (std::size_t k = 0; k < index.kept.size(); ++k) {
+        const int of = index.kept[k].file_index;
+        if (of == file || (first && of < 0))
+            list.push_back(diagnostic_json(analysis, k, encoding));
+    }
+    if (first && index.dropped > 0)
+        list.push_back(plain_diagnostic(whole_file_start(), severity_information,
+                                        std::to_string(index.dropped) + " more diagnostics are not shown"));
+    return list;
+}
+
+}  // namespace zel::lsp
