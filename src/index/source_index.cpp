@@ -17,6 +17,8 @@ bool within_lines(int file, unsigned first, unsigned last, const Span& at) {
     return at.file == file && at.line >= first && at.line <= last;
 }
 
+bool split_before(const Span& a, const Span& b) { return a.file < b.file || (a.file == b.file && a.line < b.line); }
+
 std::string first_five(const std::string& word) { return word.substr(0, 5); }
 
 }  // namespace
@@ -37,7 +39,13 @@ void SourceIndex::file_closed(const Span& at) {
 }
 
 void SourceIndex::section_found(const SectionDef& s) { sections_.push_back(s); }
-void SourceIndex::line_split(const Span& at) { splits_.push_back(at); }
+// The splits are kept in (file, line) order, the order the compiler reads
+// them in, so that the line look-ups below are binary searches: a document
+// of one very long line has as many splits as it has 258-character pieces.
+void SourceIndex::line_split(const Span& at) {
+    const auto place = std::upper_bound(splits_.begin(), splits_.end(), at, split_before);
+    splits_.insert(place, at);
+}
 void SourceIndex::word_defined(const WordDef& w) { words_.push_back(w); }
 void SourceIndex::text_defined(const TextDef& t) { texts_.push_back(t); }
 void SourceIndex::connections_defined(const ConnectionDef& c) { connections_.push_back(c); }
@@ -212,37 +220,61 @@ std::vector<const Reference*> SourceIndex::references_to(const ItemKey& key) con
 }
 
 bool SourceIndex::continues_line(int file, unsigned line) const {
-    return std::any_of(splits_.begin(), splits_.end(), [&](const Span& s) { return s.file == file && s.line == line; });
+    return std::binary_search(splits_.begin(), splits_.end(), Span{file, line, 0, 0}, split_before);
+}
+
+// The number of splits of a file at or before a compiler line.
+std::size_t SourceIndex::splits_through(int file, unsigned line) const {
+    const auto first = std::lower_bound(splits_.begin(), splits_.end(), Span{file, 0, 0, 0}, split_before);
+    const auto last = std::upper_bound(splits_.begin(), splits_.end(), Span{file, line, 0, 0}, split_before);
+    return static_cast<std::size_t>(last - first);
+}
+
+// How many compiler lines in a row, from `line` on in the direction `step`
+// (+1 or -1), continue the line before them.
+unsigned SourceIndex::continuations(int file, unsigned line, int step) const {
+    const auto at = std::lower_bound(splits_.begin(), splits_.end(), Span{file, line, 0, 0}, split_before);
+    if (at == splits_.end() || at->file != file || at->line != line)
+        return 0;
+    const auto i = static_cast<long>(at - splits_.begin());
+    // The splits are distinct and in order: the run is as long as the
+    // entries k steps away still hold line + k * step.
+    const auto holds = [&](long k) {
+        const long j = i + k * step;
+        return j >= 0 && j < static_cast<long>(splits_.size()) && splits_[static_cast<std::size_t>(j)].file == file &&
+               static_cast<long>(splits_[static_cast<std::size_t>(j)].line) == static_cast<long>(line) + k * step;
+    };
+    long low = 0, high = static_cast<long>(splits_.size());  // holds(low), !holds(high)
+    while (high - low > 1) {
+        const long mid = low + (high - low) / 2;
+        (holds(mid) ? low : high) = mid;
+    }
+    return static_cast<unsigned>(low + 1);
 }
 
 // Each split adds one compiler line within the same editor line, and moves
 // the columns of its piece on by the 258 characters before it.
 unsigned SourceIndex::editor_line(int file, unsigned line) const {
-    unsigned before = 0;
-    for (const Span& s : splits_)
-        if (s.file == file && s.line <= line)
-            ++before;
-    return line - before;
+    return line - static_cast<unsigned>(splits_through(file, line));
 }
 
 unsigned SourceIndex::editor_column(int file, unsigned line, unsigned column) const {
-    unsigned pieces = 0;
-    for (unsigned l = line; l > 0 && continues_line(file, l); --l)
-        ++pieces;
-    return column + pieces * 258;
+    return column + continuations(file, line, -1) * 258;
 }
 
 unsigned SourceIndex::compiler_line(int file, unsigned editor, unsigned editor_col, unsigned& column) const {
-    unsigned line = editor;
-    for (const Span& s : splits_)
-        if (s.file == file && editor_line(file, s.line) <= editor)
-            ++line;
-    // line is now the last piece of that editor line; walk back to the piece
-    // that holds the column.
-    unsigned pieces = 0;
-    while (pieces < line && continues_line(file, line - pieces))
-        ++pieces;
-    const unsigned first = line - pieces;
+    // The first piece of the editor line: the first compiler line whose
+    // editor line is `editor`.
+    unsigned low = editor, high = editor + static_cast<unsigned>(splits_through(file, ~0u));
+    while (low < high) {
+        const unsigned mid = low + (high - low) / 2;
+        if (editor_line(file, mid) >= editor)
+            high = mid;
+        else
+            low = mid + 1;
+    }
+    const unsigned first = low;
+    const unsigned pieces = continuations(file, first + 1, +1);
     const unsigned piece = std::min(pieces, editor_col > 0 ? (editor_col - 1) / 258 : 0);
     column = editor_col - piece * 258;
     return first + piece;

@@ -102,6 +102,9 @@ public:
     bool continues_line(int file, unsigned line) const;
 
 private:
+    std::size_t splits_through(int file, unsigned line) const;
+    unsigned continuations(int file, unsigned line, int step) const;
+
     bool keep_diagnostics_;
     std::vector<SourceFile> files_;
     std::vector<unsigned> last_lines_;

@@ -25,7 +25,20 @@ void AnalysisIndex::report(const Diagnostic& d) {
         ++dropped;
         return;
     }
-    kept.push_back(d);
+    Diagnostic annotated = d;
+    hints_.annotate(annotated);
+    keep(std::move(annotated));
+}
+
+void AnalysisIndex::line_split(const Span& at) {
+    SourceIndex::line_split(at);
+    if (kept.size() >= most_diagnostics)
+        return;
+    if (std::optional<Diagnostic> warning = hints_.split_warning(at))
+        keep(std::move(*warning));
+}
+
+void AnalysisIndex::keep(Diagnostic d) {
     Span at{d.file_index, d.line, d.column > 0 ? static_cast<unsigned>(d.column) : 0u,
             d.end_column > 0 ? static_cast<unsigned>(d.end_column) : 0u};
     if (!d.has_line) {
@@ -38,6 +51,7 @@ void AnalysisIndex::report(const Diagnostic& d) {
         else
             at = Span{d.file_index, 1, 0, 0};
     }
+    kept.push_back(std::move(d));
     shown_at.push_back(at);
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "index/hints.h"
 #include "index/source_index.h"
 #include "lsp/line_map.h"
 #include "lsp/protocol.h"
@@ -14,16 +15,19 @@
 
 namespace zel::lsp {
 
-// The index, keeping the first diagnostics only: a source of any size
-// gives a bounded list. Each kept diagnostic gets the span it is shown at
-// (columns 0 for the whole line): its token, or for a diagnostic without a
-// source line the header of the section it arose in.
+// The index, with each diagnostic annotated with check's notes as it
+// arrives and the warning for a line the compiler splits; it keeps the
+// first diagnostics only, so that a source of any size gives a bounded
+// list. Each kept diagnostic gets the span it is shown at (columns 0 for
+// the whole line): its token, or for a diagnostic without a source line the
+// header of the section it arose in.
 class AnalysisIndex : public SourceIndex {
 public:
     static constexpr std::size_t most_diagnostics = 1000;
 
-    AnalysisIndex() : SourceIndex(false) {}
+    AnalysisIndex() : SourceIndex(false), hints_(*this) {}
     void report(const Diagnostic& d) override;
+    void line_split(const Span& at) override;
     void section_found(const SectionDef& s) override;
 
     std::vector<Diagnostic> kept;
@@ -31,6 +35,9 @@ public:
     std::size_t dropped = 0;
 
 private:
+    void keep(Diagnostic d);
+
+    Hints hints_;
     Span section_;  // the last section header found
 };
 

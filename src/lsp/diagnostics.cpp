@@ -16,9 +16,16 @@ json whole_file_start() {
     return json{{"start", to_json({})}, {"end", to_json({})}};
 }
 
-// What check adds to a diagnostic, each as a location and a message.
-json related_information(const Analysis&, const Diagnostic&, Encoding) {
-    return json::array();
+// check's notes of a diagnostic, each a location and a message.
+json related_information(const Analysis& analysis, const Diagnostic& d, Encoding encoding) {
+    json related = json::array();
+    for (const Note& note : d.notes) {
+        Span at = note.at;
+        if (at.begin == 0)
+            at = Span{at.file, at.line, 1, static_cast<unsigned>(analysis.line_text(at.file, at.line).size()) + 1};
+        related.push_back(json{{"location", analysis.location(at, encoding)}, {"message", note.message}});
+    }
+    return related;
 }
 
 }  // namespace
