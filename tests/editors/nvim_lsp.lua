@@ -24,11 +24,22 @@ local function on_publish(err, result, ctx, config)
   vim.lsp.diagnostic.on_publish_diagnostics(err, result, ctx, config)
 end
 
--- The position just inside `token`, found after `before` on a line (from 1).
-local function position(buf, line, before, token)
+-- The first line (from 1) of the buffer that holds `text`, so that the
+-- test follows the example when its comments change.
+local function line_with(buf, text)
+  for n, line in ipairs(vim.api.nvim_buf_get_lines(buf, 0, -1, true)) do
+    if line:find(text, 1, true) then return n end
+  end
+  expect(false, string.format('no line holds %q', text))
+  return 1
+end
+
+-- The position just inside `token`, found after `before` on the first line
+-- that holds both.
+local function position(buf, before, token)
+  local line = line_with(buf, before .. token)
   local text = vim.api.nvim_buf_get_lines(buf, line - 1, line, true)[1]
   local at = text:find(before .. token, 1, true)
-  expect(at, string.format('line %d is %q, without %q', line, text, before .. token))
   return { line = line - 1, character = (at or 1) + #before }
 end
 
@@ -40,32 +51,34 @@ local function request(client, buf, method, at)
 end
 
 -- None in the example; error 14 after an edit puts a wrong action name on
--- line 149; none again after the edit is undone.
+-- the line of "WAIT  _"; none again after the edit is undone.
 local function check_diagnostics(buf, uri)
   wait_for('the diagnostics of the opened file', function() return published[uri] ~= nil end)
   expect(#(published[uri] or {}) == 0, 'the example has diagnostics: ' .. vim.inspect(published[uri]))
-  vim.api.nvim_buf_set_lines(buf, 148, 149, true, { 'WAIT  _      BOGUSACT 1' })
+  local edited = line_with(buf, 'WAIT  _ ') - 1
+  vim.api.nvim_buf_set_lines(buf, edited, edited + 1, true, { 'WAIT  _      BOGUSACT 1' })
   local function edit_error(d)
-    return d.lnum == 148 and d.col == 13 and d.severity == vim.diagnostic.severity.ERROR
+    return d.lnum == edited and d.col == 13 and d.severity == vim.diagnostic.severity.ERROR
            and tostring(d.user_data.lsp.code) == '14' and d.message:find('BOGUSAC', 1, true) ~= nil
   end
-  if not wait_for('error 14 at 149:14', function() return #vim.tbl_filter(edit_error, vim.diagnostic.get(buf)) == 1 end) then
+  if not wait_for('error 14 on the edited line', function() return #vim.tbl_filter(edit_error, vim.diagnostic.get(buf)) == 1 end) then
     expect(false, 'the diagnostics after the edit: ' .. vim.inspect(vim.diagnostic.get(buf)))
   end
   vim.cmd('silent undo')
   wait_for('the error to be cleared', function() return #(published[uri] or {}) == 0 and #vim.diagnostic.get(buf) == 0 end)
 end
 
--- Hover on MESSAGE 13 (line 172); definitions of it and of the noun CHEST
--- of the entry on line 169.
+-- Hover on MESSAGE 13; definitions of it and of the noun CHEST of the
+-- entry "GET   CHEST".
 local function check_navigation(client, buf)
-  local message = position(buf, 172, 'MESSAGE ', '13')
+  local message = position(buf, 'MESSAGE ', '13')
   local hover = vim.lsp.util.convert_input_to_markdown_lines(request(client, buf, 'textDocument/hover', message).contents)
   expect(table.concat(hover, '\n'):find('The chest is far too heavy to lift', 1, true),
          'hover on MESSAGE 13 shows ' .. vim.inspect(hover))
   local cases = {
-    { at = message, file = '/BEACON2.SCE', line = 50, what = 'MESSAGE 13 -> /MTX /13' },
-    { at = position(buf, 169, 'GET   ', 'CHEST'), file = '/BEACON.SCE', what = 'CHEST -> its /VOC line',
+    { at = message, file = '/BEACON2.SCE', what = 'MESSAGE 13 -> /MTX /13',
+      line = vim.fn.match(vim.fn.readfile(dir .. '/BEACON2.SCE'), '^/13\\>') },
+    { at = position(buf, 'GET   ', 'CHEST'), file = '/BEACON.SCE', what = 'CHEST -> its /VOC line',
       line = vim.fn.match(vim.fn.readfile(dir .. '/BEACON.SCE'), '^CHEST ') },
   }
   for _, case in ipairs(cases) do
