@@ -2,8 +2,9 @@
 
 #include <algorithm>
 
+#include "analysis/compiled.h"
+#include "analysis/figures.h"
 #include "core/memory_files.h"
-#include "driver/compile.h"
 #include "format/format.h"
 
 namespace zel::lsp {
@@ -11,6 +12,26 @@ namespace zel::lsp {
 namespace {
 
 constexpr int source_not_found = 37;  // "%s not found"
+
+bool has_errors(const AnalysisIndex& index) {
+    return index.dropped > 0 || std::any_of(index.kept.begin(), index.kept.end(), [](const Diagnostic& d) {
+               return d.severity == Diagnostic::Severity::error;
+           });
+}
+
+// lint's findings as the command line would give them with its defaults;
+// the limits only when the database could be read back.
+void lint_into(Analysis& a, const analysis::InMemory& compiled) {
+    std::optional<analysis::Figures> figures;
+    if (compiled.database)
+        figures = analysis::figures_of(*compiled.database);
+    analysis::LintOptions options;
+    options.figures = figures ? &*figures : nullptr;
+    options.editor_positions = false;
+    for (const AnalysedFile& f : a.files)
+        options.file_texts.push_back(f.source.text ? *f.source.text : std::string());
+    a.findings = analysis::lint(a.index, options);
+}
 
 }  // namespace
 
@@ -110,9 +131,11 @@ Hit Analysis::hit_at(int file, const Position& at, Encoding encoding) const {
 std::unique_ptr<Analysis> analyse(const std::string& name, WorkspaceFiles& files) {
     auto analysis = std::make_unique<Analysis>();
     NullConsole console;
-    compile({name, "N"}, console, files, &analysis->index);
+    const analysis::InMemory compiled = analysis::compile_in_memory({name}, files, console, &analysis->index);
     for (const ServedSource& source : files.served())
         analysis->files.push_back({source, LineMap(source.text)});
+    if (compiled.status == 0 && !has_errors(analysis->index))
+        lint_into(*analysis, compiled);
     return analysis;
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/lint.h"
 #include "index/hints.h"
 #include "index/source_index.h"
 #include "lsp/line_map.h"
@@ -50,6 +51,8 @@ class Analysis {
 public:
     AnalysisIndex index;
     std::vector<AnalysedFile> files;  // by the index's file number
+    // lint's findings, in compiler positions; none while there are errors.
+    std::vector<analysis::Finding> findings;
 
     // The file of that URI in the chain, or -1.
     int file_of(const std::string& uri) const;
@@ -67,8 +70,8 @@ public:
     Hit hit_at(int file, const Position& at, Encoding encoding) const;
 };
 
-// Compiles the adventure `name` as zelc would with switch N, over the
-// workspace's files.
+// Compiles the adventure `name` over the workspace's files, the database
+// only in memory, and lints it when it compiled without errors.
 std::unique_ptr<Analysis> analyse(const std::string& name, WorkspaceFiles& files);
 
 json to_json(const Position& at);

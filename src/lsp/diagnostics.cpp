@@ -28,6 +28,21 @@ json related_information(const Analysis& analysis, const Diagnostic& d, Encoding
     return related;
 }
 
+// A lint finding: a warning or an information, its code the finding's name.
+json finding_json(const Analysis& analysis, const analysis::Finding& f, Encoding encoding) {
+    Span at = f.at;
+    if (at.begin == 0) {
+        at.begin = 1;
+        at.end = static_cast<unsigned>(analysis.line_text(at.file, at.line).size()) + 1;
+    } else if (at.end <= at.begin) {
+        at.end = at.begin + 1;
+    }
+    const int severity = f.severity == analysis::Severity::warning ? severity_warning : severity_information;
+    json item{{"range", analysis.range(at, encoding)}, {"severity", severity}, {"source", "zeltool lint"},
+              {"message", f.message}, {"code", analysis::info(f.code).name}};
+    return item;
+}
+
 }  // namespace
 
 Span shown_span(const Analysis& analysis, std::size_t k) {
@@ -71,6 +86,9 @@ json diagnostics_json(const Analysis& analysis, int file, Encoding encoding) {
         if (of == file || (first && of < 0))
             list.push_back(diagnostic_json(analysis, k, encoding));
     }
+    for (const analysis::Finding& f : analysis.findings)
+        if (f.at.file == file)
+            list.push_back(finding_json(analysis, f, encoding));
     if (first && index.dropped > 0)
         list.push_back(plain_diagnostic(whole_file_start(), severity_information,
                                         std::to_string(index.dropped) + " more diagnostics are not shown"));

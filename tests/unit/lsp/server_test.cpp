@@ -59,7 +59,8 @@ protected:
     std::string uri(const char* name) const { return "file://" + (folder_ / name).string(); }
 
     // A message body with its placeholders filled in: @PART and @GAME for
-    // the URIs, @TEXT for the erroneous text, @AT(text,k) for the position
+    // the URIs, @TEXT for the erroneous text, @FIXED for the fixed one, @SPARE
+// for the fixed one with a message nothing prints, @AT(text,k) for the position
     // k characters into the first occurrence of text in the fixed part.
     std::string filled(std::string body) const {
         auto replace = [&](const std::string& from, const std::string& to) {
@@ -70,6 +71,7 @@ protected:
         replace("@GAME", uri("GAME.SCE"));
         replace("@TEXT", json(part(false)).dump());
         replace("@FIXED", json(part(true)).dump());
+        replace("@SPARE", json(std::string(part(true)).insert(part(true).find("/OTX"), "/2\nNothing prints this.\n")).dump());
         for (std::size_t at; (at = body.find("@AT(")) != std::string::npos;) {
             const std::size_t comma = body.find(',', at), close = body.find(')', comma);
             const std::string text = part(true);
@@ -133,6 +135,8 @@ const Step steps[] = {
     {"invalid params", {request(14, "textDocument/hover", R"({"textDocument":{"uri":"@PART"}})")}, "id:14", "/error/code", "-32602"},
     {"cancelled while waiting", {request(15, "textDocument/hover", at_part("@AT(MES 1,4)")), notice("$/cancelRequest", R"({"id":15})")},
      "id:15", "/error/code", "-32800"},
+    {"lint's findings", {notice("textDocument/didChange", R"({"textDocument":{"uri":"@PART","version":3},"contentChanges":[{"text":@SPARE}]})")},
+     "uri:PART.SCE", "/params/diagnostics", R"("code":"unused-message")"},
     {"shutdown", {request(16, "shutdown", "null")}, "id:16", "/result", "null"},
     {"nothing after shutdown", {request(17, "textDocument/hover", at_part("@AT(MES 1,4)"))}, "id:17", "/error/code", "-32600"},
 };
