@@ -21,9 +21,11 @@ unsigned char upper(unsigned char ch) {
 
 bool at_end(const Scanner& s) { return s.scanptr >= s.scanend; }
 
+// Passes blanks; what follows is where the next token begins.
 void skip_blanks(Scanner& s) {
     while (!at_end(s) && blank(static_cast<unsigned char>(*s.scanptr)))
         ++s.scanptr;
+    s.tokbegin = s.scanptr;
 }
 
 }  // namespace
@@ -36,6 +38,7 @@ int blank(int ch) {
 void scanfrom(Compilation& c, const char* begin, const char* end) {
     c.scanner.scanptr = begin;
     c.scanner.scanend = end;
+    c.scanner.tokbegin = begin;
 }
 
 void scanline(Compilation& c, std::size_t offset) {
@@ -56,6 +59,7 @@ int readword(Compilation& c, int width) {
     s.wordbuf[width] = '\0';
     s.wordwidth = width;
     skip_blanks(s);
+    s.wordbegin = s.tokbegin;
     if (at_end(s))
         return 1;
     for (int i = 0; i < width; ++i) {

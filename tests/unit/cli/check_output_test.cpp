@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <vector>
 
 #include "cli/check_format.h"
 
@@ -27,21 +28,30 @@ Diagnostic diagnostic(int number, bool has_line, unsigned line, int column) {
 // A column shows only beside a line, and only when it is known; an error
 // outside any line is the adventure's own.
 TEST(CheckOutput, PlacesInTextAndJson) {
+    const Diagnostic diagnostics[] = {diagnostic(8, true, 12, 1), diagnostic(8, true, 12, 0),
+                                      diagnostic(-1, true, 3, 9), diagnostic(32, false, 7, 5)};
     CheckResult r;
-    r.diagnostics = {diagnostic(8, true, 12, 1), diagnostic(8, true, 12, 0), diagnostic(-1, true, 3, 9),
-                     diagnostic(32, false, 7, 5)};
     r.summary = std::string("S");
+    const std::vector<std::string> opened = {"GAME.SCE", "PART.SCE"};
     std::ostringstream text, json;
-    write_text(r, {"dir/", "GAME.SCE"}, text);
-    write_json(r, {"dir/", "GAME.SCE"}, json);
+    // The adventure's own source is the first opened, once there is one.
+    DiagnosticPrinter text_printer(false, {"dir/", "G.SCE"}, opened, text);
+    DiagnosticPrinter json_printer(true, {"dir/", "G.SCE"}, opened, json);
+    for (const Diagnostic& d : diagnostics) {
+        text_printer.report(d);
+        json_printer.report(d);
+    }
+    text_printer.finish(r);
+    json_printer.finish(r);
     EXPECT_EQ(text.str(), "dir/PART.SCE:12:1: error 8: M\ndir/PART.SCE:12: error 8: M\ndir/PART.SCE:3:9: warning: M\n"
                           "dir/GAME.SCE: error 32: M\nS\n");
+    const std::string notes = ", \"notes\": []}";
     EXPECT_EQ(json.str(), R"({
   "diagnostics": [
-    {"file": "dir/PART.SCE", "line": 12, "column": 1, "severity": "error", "number": 8, "message": "M", "source": "T"},
-    {"file": "dir/PART.SCE", "line": 12, "column": null, "severity": "error", "number": 8, "message": "M", "source": "T"},
-    {"file": "dir/PART.SCE", "line": 3, "column": 9, "severity": "warning", "number": null, "message": "M", "source": "T"},
-    {"file": "dir/GAME.SCE", "line": null, "column": null, "severity": "error", "number": 32, "message": "M", "source": null}
+    {"file": "dir/PART.SCE", "line": 12, "column": 1, "endColumn": 1, "severity": "error", "number": 8, "message": "M", "source": "T")" + notes + R"(,
+    {"file": "dir/PART.SCE", "line": 12, "column": null, "endColumn": null, "severity": "error", "number": 8, "message": "M", "source": "T")" + notes + R"(,
+    {"file": "dir/PART.SCE", "line": 3, "column": 9, "endColumn": 9, "severity": "warning", "number": null, "message": "M", "source": "T")" + notes + R"(,
+    {"file": "dir/GAME.SCE", "line": null, "column": null, "endColumn": null, "severity": "error", "number": 32, "message": "M", "source": null)" + notes + R"(
   ],
   "errors": 0,
   "warnings": 0,

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "core/posix_platform.h"
 #include "driver/compile.h"
@@ -134,19 +135,35 @@ TEST_F(PosixFaults, NamesTakenByDirectories) {
     EXPECT_TRUE(std::filesystem::is_directory(dir_ / "GAME.ZDB"));
 }
 
+// A source that is there but cannot be read is error 55, whatever the
+// reason; only a source that is not there is error 37.
 TEST_F(PosixFaults, SourcesThatCannotBeRead) {
-    std::filesystem::remove(dir_ / "GAME.SCE");
-    std::filesystem::create_symlink("/proc/self/mem", dir_ / "GAME.SCE");  // reading offset 0 fails
-    std::string out = compile_here();
-    EXPECT_TRUE(out.ends_with("*** ERROR 55 - Failure to read GAME.SCE\n" + one_error)) << out;
-    EXPECT_FALSE(std::filesystem::exists(dir_ / "GAME.$$$"));
-
-    std::filesystem::remove(dir_ / "GAME.SCE");
-    std::filesystem::create_directory(dir_ / "game.sce");
-    out = compile_here();
-    EXPECT_TRUE(out.ends_with("*** ERROR 37 - GAME.SCE not found\n" + one_error)) << out;
-    out = compile_here((dir_ / "missing").string());
-    EXPECT_TRUE(out.ends_with("*** ERROR 37 - GAME.SCE not found\n" + one_error)) << out;
+    namespace fs = std::filesystem;
+    const std::string unreadable = "*** ERROR 55 - Failure to read GAME.SCE\n" + one_error;
+    const std::string missing = "*** ERROR 37 - GAME.SCE not found\n" + one_error;
+    struct Case {
+        const char* name;
+        std::function<void(const fs::path& source)> make;
+        const std::string& expected;
+    };
+    const Case cases[] = {
+        {"a read that fails", [](const fs::path& p) { fs::create_symlink("/proc/self/mem", p); }, unreadable},
+        {"a folder", [](const fs::path& p) { fs::create_directory(p); }, unreadable},
+        {"a folder in lower case", [](const fs::path& p) { fs::create_directory(p.parent_path() / "game.sce"); },
+         unreadable},
+        {"a loop of links", [](const fs::path& p) { fs::create_symlink(p.filename(), p); }, unreadable},
+        {"a link to nothing", [](const fs::path& p) { fs::create_symlink("NOTHERE", p); }, missing},
+        {"no file", [](const fs::path&) {}, missing},
+    };
+    for (const Case& c : cases) {
+        fs::remove(dir_ / "GAME.SCE");
+        fs::remove(dir_ / "game.sce");
+        c.make(dir_ / "GAME.SCE");
+        const std::string out = compile_here();
+        EXPECT_TRUE(out.ends_with(c.expected)) << c.name << ":\n" << out;
+        EXPECT_FALSE(fs::exists(dir_ / "GAME.$$$")) << c.name;
+    }
+    EXPECT_TRUE(compile_here((dir_ / "missing").string()).ends_with(missing));
 }
 
 // The console of the command: standard output is buffered, and pushed out

@@ -26,8 +26,18 @@ const Bytes& base() {
 struct Malformed {
     const char* name;
     std::function<void(Bytes&)> damage;
-    const char* message;  // part of the error
+    std::string message;  // part of the error
 };
+
+void expect_refused(const Bytes& good, const std::vector<Malformed>& cases) {
+    for (const Malformed& m : cases) {
+        Bytes b = good;
+        m.damage(b);
+        std::string error;
+        EXPECT_FALSE(read_database(b, error)) << m.name;
+        EXPECT_NE(error.find(m.message), std::string::npos) << m.name << ": " << error;
+    }
+}
 
 TEST(DatabaseReader, MalformedDatabasesAreRefusedWithTheirReason) {
     ASSERT_FALSE(base().empty());
@@ -58,13 +68,32 @@ TEST(DatabaseReader, MalformedDatabasesAreRefusedWithTheirReason) {
         {"token table not at its block", [](Bytes& b) { set_word(b, f_tokens, 33); }, "does not begin with the byte 255"},
         {"unknown word type", [](Bytes& b) { b[32 + 6] = 9; }, "unknown word type 9"},
     };
-    for (const Malformed& m : cases) {
-        Bytes b = base();
-        m.damage(b);
-        std::string error;
-        EXPECT_FALSE(read_database(b, error)) << m.name;
-        EXPECT_NE(error.find(m.message), std::string::npos) << m.name << ": " << error;
-    }
+    expect_refused(base(), cases);
+}
+
+// Damage that would make the work of the tools grow far beyond the size of
+// the file: a text longer than the compiler can write, and many texts that
+// point at one long text.
+TEST(DatabaseReader, DamageThatMultipliesTheWorkIsRefused) {
+    zel::testing::Sections sections;
+    std::string long_text;
+    for (int line = 0; line < 100; ++line)
+        long_text += std::string(89, 'x') + "\n";
+    sections.mtx = "/0\n" + long_text + "/1\n" + long_text;
+    const Bytes good = compiled(sections.source(), false);
+    ASSERT_FALSE(good.empty());
+    const unsigned mtx = word_at(good, f_mtx), stx = word_at(good, f_stx);
+    const std::vector<Malformed> cases = {
+        {"text running into the next", [mtx](Bytes& b) { b[word_at(b, mtx + 2) - 1] = 0; },
+         "text 0 of the messages (offset " + std::to_string(word_at(good, mtx)) + ") expands to more than 16007"},
+        {"system messages all at one long text",
+         [mtx, stx](Bytes& b) {
+             for (unsigned i = 0; i < 61; ++i)
+                 set_word(b, stx + 2 * i, word_at(b, mtx));
+         },
+         "overlaps other parts of the database"},
+    };
+    expect_refused(good, cases);
 }
 
 // Every damaged copy of a database is either refused or can be listed and
