@@ -19,20 +19,6 @@ bool has_errors(const AnalysisIndex& index) {
            });
 }
 
-// lint's findings as the command line would give them with its defaults;
-// the limits only when the database could be read back.
-void lint_into(Analysis& a, const analysis::InMemory& compiled) {
-    std::optional<analysis::Figures> figures;
-    if (compiled.database)
-        figures = analysis::figures_of(*compiled.database);
-    analysis::LintOptions options;
-    options.figures = figures ? &*figures : nullptr;
-    options.editor_positions = false;
-    for (const AnalysedFile& f : a.files)
-        options.file_texts.push_back(f.source.text ? *f.source.text : std::string());
-    a.findings = analysis::lint(a.index, options);
-}
-
 }  // namespace
 
 void AnalysisIndex::report(const Diagnostic& d) {
@@ -131,12 +117,29 @@ Hit Analysis::hit_at(int file, const Position& at, Encoding encoding) const {
 std::unique_ptr<Analysis> analyse(const std::string& name, WorkspaceFiles& files) {
     auto analysis = std::make_unique<Analysis>();
     NullConsole console;
-    const analysis::InMemory compiled = analysis::compile_in_memory({name}, files, console, &analysis->index);
+    analysis::InMemory compiled = analysis::compile_in_memory({name}, files, console, &analysis->index);
     for (const ServedSource& source : files.served())
         analysis->files.push_back({source, LineMap(source.text)});
     if (compiled.status == 0 && !has_errors(analysis->index))
-        lint_into(*analysis, compiled);
+        analysis->database = std::move(compiled.database);
+    else
+        analysis->linted = true;  // nothing to lint until the errors are fixed
     return analysis;
+}
+
+// lint's findings as the command line gives them with its defaults; the
+// limits only when the database could be read back.
+void lint(Analysis& a) {
+    a.linted = true;
+    std::optional<analysis::Figures> figures;
+    if (a.database)
+        figures = analysis::figures_of(*a.database);
+    analysis::LintOptions options;
+    options.figures = figures ? &*figures : nullptr;
+    options.editor_positions = false;
+    for (const AnalysedFile& f : a.files)
+        options.file_texts.push_back(f.source.text ? *f.source.text : std::string());
+    a.findings = analysis::lint(a.index, options);
 }
 
 }  // namespace zel::lsp

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -51,8 +52,12 @@ class Analysis {
 public:
     AnalysisIndex index;
     std::vector<AnalysedFile> files;  // by the index's file number
+    // The database compiled in memory, when it compiled without errors; lint
+    // reads the figures of the format's limits from it.
+    std::optional<tool::Database> database;
     // lint's findings, in compiler positions; none while there are errors.
     std::vector<analysis::Finding> findings;
+    bool linted = false;
 
     // The file of that URI in the chain, or -1.
     int file_of(const std::string& uri) const;
@@ -71,8 +76,13 @@ public:
 };
 
 // Compiles the adventure `name` over the workspace's files, the database
-// only in memory, and lints it when it compiled without errors.
+// only in memory.
 std::unique_ptr<Analysis> analyse(const std::string& name, WorkspaceFiles& files);
+
+// Adds lint's findings to an analysis that compiled without errors. It takes
+// about as long again as the compilation, so the server does it once the
+// compiler's diagnostics are out and no input waits.
+void lint(Analysis& analysis);
 
 json to_json(const Position& at);
 

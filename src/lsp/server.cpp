@@ -86,6 +86,9 @@ int Server::run(std::istream& in, std::ostream& out) {
         // Nothing more waits: bring the diagnostics up to date.
         if (queue_.empty() && !transport.more_waiting() && !exited_)
             workspace_.compile_pending();
+        // Still nothing: lint's findings follow the compiler's diagnostics.
+        if (queue_.empty() && !transport.more_waiting() && !exited_)
+            workspace_.lint_pending();
     }
     transport_ = nullptr;
     return exited_ && shut_down_ ? 0 : 1;

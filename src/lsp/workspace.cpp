@@ -125,6 +125,19 @@ Workspace::View Workspace::view(const std::string& uri) {
     return {it->second.analysis.get(), it->second.analysis->file_of(uri)};
 }
 
+bool Workspace::lint_pending() {
+    bool any = false;
+    for (auto& [key, adventure] : adventures_) {
+        if (adventure.dirty || !adventure.analysis || adventure.analysis->linted)
+            continue;
+        lint(*adventure.analysis);
+        if (!adventure.analysis->findings.empty())
+            publish(adventure);
+        any = true;
+    }
+    return any;
+}
+
 std::unique_ptr<Analysis> Workspace::compile_root(const DocumentPlace& root) {
     const auto document = std::find_if(documents_.begin(), documents_.end(),
                                        [&](const auto& d) { return key_of(d.second.place) == key_of(root); });

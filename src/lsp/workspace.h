@@ -32,6 +32,9 @@ public:
     void save(const std::string& uri);
 
     void compile_pending();
+    // Lints what compiled without errors and is not linted yet, and
+    // publishes the findings; true when it did any.
+    bool lint_pending();
 
     // The analysis that holds an open document, and the document's file in
     // it (-1 when the compiler did not read it); compiled first if a change
