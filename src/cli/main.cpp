@@ -7,9 +7,21 @@
 
 #include "cli/commands.h"
 #include "cli/standard_output.h"
+#ifdef ZELTOOL_LSP
 #include "lsp/server.h"
+#endif
 
 namespace {
+
+#ifdef ZELTOOL_LSP
+const auto run_server = zel::lsp::run_server;
+#else
+int run_server(const std::vector<std::string>&, std::ostream&, std::ostream& err) {
+    err << "zeltool: this zeltool was built without its language server; install the JSON library "
+           "(nlohmann-json3-dev) and build it again\n";
+    return 1;
+}
+#endif
 
 constexpr int status_failed = 1;
 constexpr int status_usage = 2;
@@ -21,7 +33,7 @@ Command command_named(const std::string& name) {
         {"build", zel::tool::run_build}, {"check", zel::tool::run_check},         {"dump", zel::tool::run_dump},
         {"map", zel::tool::run_map},     {"decompile", zel::tool::run_decompile}, {"lint", zel::tool::run_lint},
         {"stats", zel::tool::run_stats},
-        {"lsp", zel::lsp::run_server},
+        {"lsp", run_server},
     };
     for (const auto& [command_name, run] : commands)
         if (name == command_name)
