@@ -13,6 +13,7 @@
 #include "core/compilation.h"
 #include "core/memory_files.h"
 #include "driver/compile.h"
+#include "index/source_index.h"
 #include "source/reader.h"
 #include "source/scanner.h"
 #include "text/compression.h"
@@ -173,9 +174,8 @@ BENCHMARK(BM_compression)->Arg(64)->Arg(512)->Arg(15000);
 
 // The whole compilation of bench workload a, the largest valid adventure,
 // from a source held in memory: with switch N (no database), without a
-// switch, and with C. The
-// workload is read from ZELC_BENCH_WORK (bench/run and bench/gen.py write it
-// to build/bench-work).
+// switch, and with C. The workload is read from ZELC_BENCH_WORK (bench/run
+// and bench/gen.py write it to build/bench-work).
 void BM_compile_largest(benchmark::State& state, const char* switches) {
     const char* work = std::getenv("ZELC_BENCH_WORK");
     std::ifstream in(std::string(work ? work : ZELC_BENCH_WORK) + "/a/MAXVALID.SCE", std::ios::binary);
@@ -200,5 +200,31 @@ void BM_compile_largest(benchmark::State& state, const char* switches) {
 BENCHMARK_CAPTURE(BM_compile_largest, N, "N")->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(BM_compile_largest, database, "")->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(BM_compile_largest, C, "C")->Unit(benchmark::kMicrosecond);
+
+// The whole compilation of the example adventure (three linked files) from
+// memory with switch N, without and with a source index attached: what the
+// observer costs when nobody listens, and when the index records everything.
+void BM_compile_observed(benchmark::State& state) {
+    zel::MemoryFiles files;
+    std::size_t bytes = 0;
+    for (const char* name : {"BEACON.SCE", "BEACON2.SCE", "BEACON3.SCE"}) {
+        std::ifstream in(std::string(ZEL_EXAMPLES_DIR) + "/" + name, std::ios::binary);
+        std::ostringstream text;
+        text << in.rdbuf();
+        files.files[name] = text.str();
+        bytes += text.str().size();
+    }
+    const bool observed = state.range(0) == 1;
+    zel::StringConsole console;
+    for (auto _ : state) {
+        console.output.clear();
+        zel::SourceIndex index;
+        benchmark::DoNotOptimize(zel::compile({"BEACON", "N"}, console, files, observed ? &index : nullptr));
+    }
+    if (console.output.find("Compilation ends OK") == std::string::npos)
+        state.SkipWithError("the example did not compile");
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
+}
+BENCHMARK(BM_compile_observed)->Arg(0)->Arg(1)->ArgNames({"index"})->Unit(benchmark::kMicrosecond);
 
 }  // namespace

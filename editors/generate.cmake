@@ -40,7 +40,7 @@ list(JOIN textmate "|" ZEL_CONDACTS_TEXTMATE)
 list(JOIN vim "\\|" ZEL_CONDACTS_VIM)
 list(LENGTH names ZEL_CONDACT_COUNT)
 
-set(outputs zel.tmLanguage.json vim/syntax/zel.vim)
+set(outputs vscode/syntaxes/zel.tmLanguage.json vim/syntax/zel.vim)
 foreach(file IN LISTS outputs)
   configure_file(${SOURCE}/${file}.in ${OUTPUT}/${file} @ONLY NEWLINE_STYLE UNIX)
 endforeach()

@@ -1,11 +1,11 @@
 // zeltool check: compiles a source as zelc would, writing nothing, and
 // reports its diagnostics in a form editors understand.
-#include <string>
-#include <vector>
+#include "cli/check.h"
 
 #include "cli/check_format.h"
 #include "cli/check_run.h"
 #include "cli/commands.h"
+#include "cli/find_adventure.h"
 #include "core/posix_platform.h"
 
 namespace zel::tool {
@@ -16,45 +16,26 @@ constexpr int status_clean = 0;
 constexpr int status_errors = 1;
 constexpr int status_trouble = 2;  // bad usage, or the compiler failed itself
 
-struct CheckOptions {
-    bool json = false;
-    std::string directory;                  // where the sources are ("" for here)
-    std::vector<std::string> compiler_args;  // the adventure name, then the switches
-};
-
-void usage(std::ostream& err) {
-    err << "usage: zeltool check NAME [switches] [--format=text|json]\n"
-           "  NAME is the adventure name as zelc takes it, optionally after a directory\n"
-           "  (dir/NAME); the switches are zelc's (N is always in force).\n";
+std::string ascii_upper(std::string s) {
+    for (char& ch : s)
+        if (ch >= 'a' && ch <= 'z')
+            ch = static_cast<char>(ch - 'a' + 'A');
+    return s;
 }
 
-// Options start with "--"; everything else goes to the compiler, which, like
-// zelc, ignores switches it does not know.
-bool parse(const std::vector<std::string>& args, CheckOptions& options, std::ostream& err) {
-    for (const std::string& arg : args) {
-        if (arg == "--format=json") {
-            options.json = true;
-        } else if (arg == "--format=text") {
-            options.json = false;
-        } else if (arg.rfind("--", 0) == 0) {
-            err << "zeltool check: unknown option " << arg << "\n";
-            return false;
-        } else {
-            options.compiler_args.push_back(arg);
-        }
-    }
-    if (options.compiler_args.empty())
-        return false;
-    // A directory before the name lets an editor check the file it shows
-    // from anywhere; file names are then reported with that directory.
-    std::string& name = options.compiler_args.front();
+}  // namespace
+
+void split_name(std::string& name, std::string& directory) {
     const std::size_t slash = name.rfind('/');
     if (slash != std::string::npos) {
-        options.directory = name.substr(0, slash + 1);
+        directory = name.substr(0, slash + 1);
         name.erase(0, slash + 1);
     }
-    return true;
+    if (name.size() > 4 && ascii_upper(name.substr(name.size() - 4)) == ".SCE")
+        name.resize(name.size() - 4);
 }
+
+namespace {
 
 // The name of the adventure's source file as the compiler forms it: the
 // name's first word, upper case, at most eight characters, and ".SCE". Used
@@ -71,30 +52,80 @@ std::string formed_source_name(const std::string& name) {
 
 }  // namespace
 
-int run_check(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    CheckOptions options;
-    if (!parse(args, options, err)) {
-        usage(err);
-        return status_trouble;
+// Options start with "--"; everything else goes to the compiler, which, like
+// zelc, ignores switches it does not know (-N included).
+bool parse_check_options(const std::string& command, const std::vector<std::string>& args, CheckOptions& options,
+                         std::ostream& err) {
+    for (const std::string& arg : args) {
+        if (arg == "--format=json") {
+            options.json = true;
+        } else if (arg == "--format=text") {
+            options.json = false;
+        } else if (arg.rfind("--", 0) == 0) {
+            err << "zeltool " << command << ": unknown option " << arg << "\n";
+            print_usage(err, command);
+            return false;
+        } else {
+            options.compiler_args.push_back(arg);
+        }
     }
-    PosixFileSystem files(options.directory.empty() ? "." : options.directory);
-    const CheckResult result = check_compilation(options.compiler_args, files);
+    if (options.compiler_args.empty()) {
+        print_usage(err, command);
+        return false;
+    }
+    split_name(options.compiler_args.front(), options.directory);
+    return true;
+}
+
+int compile_and_report(const std::string& command, const CheckOptions& given, FileSystem& files, bool check_only,
+                       std::ostream& out, std::ostream& err) {
+    CheckOptions options = given;
+    CheckResult result;
+    Naming naming;
+    naming.directory = options.directory;
+    naming.main_source = formed_source_name(options.compiler_args.front());
+    DiagnosticPrinter printer(options.json, naming, result.sources, out);
+    const auto compile_once = [&](const WrongStart& wrong_start) {
+        if (check_only)
+            check_compilation(options.compiler_args, files, printer, result, wrong_start);
+        else
+            run_compilation(options.compiler_args, files, printer, result, wrong_start);
+    };
+    // A file that does not begin with /CTL may be a later file of a chain:
+    // then the adventure it belongs to is reported on.
+    std::optional<std::string> instead;
+    bool ambiguous = false;
+    compile_once([&](const std::string& first_file) {
+        const std::optional<std::string> adventure = adventure_of(files, options.directory, first_file, err);
+        ambiguous = !adventure;
+        if (adventure && !adventure->empty())
+            instead = *adventure;
+        return ambiguous || instead.has_value();
+    });
+    if (ambiguous)
+        return status_trouble;
+    if (instead) {
+        options.compiler_args.front() = *instead;
+        result = CheckResult{};
+        compile_once({});
+    }
+    printer.finish(result);
     if (result.status != 0) {
-        err << "zeltool check: the compiler stopped with an internal error";
+        err << "zeltool " << command << ": the compiler stopped with an internal error";
         if (!result.internal_error.empty())
             err << ": " << result.internal_error;
         err << "\n";
         return status_trouble;
     }
-    Naming naming;
-    naming.directory = options.directory;
-    naming.main_source = result.sources.empty() ? formed_source_name(options.compiler_args.front())
-                                                : result.sources.front();
-    if (options.json)
-        write_json(result, naming, out);
-    else
-        write_text(result, naming, out);
     return result.errors != 0 ? status_errors : status_clean;
+}
+
+int run_check(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    CheckOptions options;
+    if (!parse_check_options("check", args, options, err))
+        return status_trouble;
+    PosixFileSystem files(options.directory.empty() ? "." : options.directory);
+    return compile_and_report("check", options, files, true, out, err);
 }
 
 }  // namespace zel::tool

@@ -1,6 +1,7 @@
 #include "cli/check_format.h"
 #include "diagnostics/diagnostics.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace zel::tool {
@@ -49,6 +50,35 @@ const char* severity_name(const Diagnostic& d) {
 
 }  // namespace
 
+void write_place(std::ostream& out, const Place& place) {
+    out << place.file;
+    if (place.line != 0)
+        out << ':' << place.line;
+    if (place.line != 0 && place.column != 0)
+        out << ':' << place.column;
+}
+
+namespace {
+
+// A line or column as JSON: null when unknown (0).
+void write_number(std::ostream& out, long value) {
+    if (value != 0)
+        out << value;
+    else
+        out << "null";
+}
+
+}  // namespace
+
+void write_json_place(std::ostream& out, const Place& place) {
+    out << "\"file\": " << json_string(place.file) << ", \"line\": ";
+    write_number(out, place.line);
+    out << ", \"column\": ";
+    write_number(out, place.line != 0 ? place.column : 0);
+    out << ", \"endColumn\": ";
+    write_number(out, place.line != 0 && place.column != 0 ? place.end_column : 0);
+}
+
 Place place_of(const Diagnostic& d, const Naming& naming) {
     Place place;
     const std::string own = d.file.empty() ? naming.main_source : d.file;
@@ -56,34 +86,65 @@ Place place_of(const Diagnostic& d, const Naming& naming) {
         place.file = naming.directory + own;
         place.line = d.line;
         place.column = d.column;
-    } else if (d.number == source_not_found && !d.file.empty()) {
+        place.end_column = std::max(d.end_column, d.column);
+    } else if ((d.number == source_not_found || d.number == read_failure) && !d.file.empty()) {
         // A linked file that cannot be opened: the fault is the link line,
-        // which is still the current line of the file that holds it.
+        // which is still the current line of the file that holds it. A read
+        // that fails later is placed at the line being read.
         place.file = naming.directory + d.file;
         place.line = d.line;
-    } else if (d.number == read_failure) {
-        place.file = naming.directory + own;  // the file that could not be read
     } else {
         place.file = naming.directory + naming.main_source;
     }
     return place;
 }
 
-void write_text(const CheckResult& result, const Naming& naming, std::ostream& out) {
-    for (const Diagnostic& d : result.diagnostics) {
-        const Place place = place_of(d, naming);
-        out << place.file;
-        if (place.line != 0)
-            out << ':' << place.line;
-        if (place.line != 0 && place.column != 0)
-            out << ':' << place.column;
-        out << ": " << severity_name(d);
-        if (d.severity == Diagnostic::Severity::error)
-            out << ' ' << d.number;
-        out << ": " << d.message << '\n';
+Place place_of(const Note& note, const std::vector<std::string>& opened, const Naming& naming) {
+    Place place;
+    const bool known = note.at.file >= 0 && static_cast<std::size_t>(note.at.file) < opened.size();
+    place.file = naming.directory + (known ? opened[static_cast<std::size_t>(note.at.file)] : naming.main_source);
+    place.line = note.at.line;
+    place.column = static_cast<int>(note.at.begin);
+    place.end_column = static_cast<int>(std::max(note.at.end, note.at.begin));
+    return place;
+}
+
+DiagnosticPrinter::DiagnosticPrinter(bool json, Naming naming, const std::vector<std::string>& opened,
+                                     std::ostream& out)
+    : json_(json), naming_(std::move(naming)), opened_(opened), out_(out) {}
+
+void DiagnosticPrinter::begin() {
+    if (!begun_ && json_)
+        out_ << "{\n  \"diagnostics\": [";
+    begun_ = true;
+}
+
+void DiagnosticPrinter::report(const Diagnostic& d) {
+    begin();
+    Naming naming = naming_;
+    if (!opened_.empty())
+        naming.main_source = opened_.front();
+    const Place place = place_of(d, naming);
+    if (json_) {
+        write_json(d, place);
+        write_json_notes(d, naming);
+        out_ << '}';
+    } else {
+        write_text(d, place);
+        for (const Note& note : d.notes) {
+            write_place(out_, place_of(note, opened_, naming));
+            out_ << ": note: " << note.message << '\n';
+        }
     }
-    if (!result.summary.empty())
-        out << result.summary << '\n';
+    any_ = true;
+}
+
+void DiagnosticPrinter::write_text(const Diagnostic& d, const Place& place) {
+    write_place(out_, place);
+    out_ << ": " << severity_name(d);
+    if (d.severity == Diagnostic::Severity::error)
+        out_ << ' ' << d.number;
+    out_ << ": " << d.message << '\n';
 }
 
 std::string json_string(std::string_view s) {
@@ -113,37 +174,43 @@ std::string json_string(std::string_view s) {
     return out + "\"";
 }
 
-void write_json(const CheckResult& result, const Naming& naming, std::ostream& out) {
-    out << "{\n  \"diagnostics\": [";
-    const char* separator = "\n";
-    for (const Diagnostic& d : result.diagnostics) {
-        const Place place = place_of(d, naming);
-        out << separator << "    {\"file\": " << json_string(place.file) << ", \"line\": ";
-        if (place.line != 0)
-            out << place.line;
-        else
-            out << "null";
-        out << ", \"column\": ";
-        if (place.line != 0 && place.column != 0)
-            out << place.column;
-        else
-            out << "null";
-        out << ", \"severity\": \"" << severity_name(d) << "\", \"number\": ";
-        if (d.severity == Diagnostic::Severity::error)
-            out << d.number;
-        else
-            out << "null";
-        out << ", \"message\": " << json_string(d.message) << ", \"source\": ";
-        if (place.line != 0)
-            out << json_string(d.text);
-        else
-            out << "null";
-        out << '}';
-        separator = ",\n";
+void DiagnosticPrinter::write_json(const Diagnostic& d, const Place& place) {
+    out_ << (any_ ? ",\n" : "\n") << "    {";
+    write_json_place(out_, place);
+    out_ << ", \"severity\": \"" << severity_name(d) << "\", \"number\": ";
+    if (d.severity == Diagnostic::Severity::error)
+        out_ << d.number;
+    else
+        out_ << "null";
+    out_ << ", \"message\": " << json_string(d.message) << ", \"source\": ";
+    if (place.line != 0 && d.has_text)
+        out_ << json_string(d.text);
+    else
+        out_ << "null";
+}
+
+void DiagnosticPrinter::write_json_notes(const Diagnostic& d, const Naming& naming) {
+    out_ << ", \"notes\": [";
+    const char* separator = "";
+    for (const Note& note : d.notes) {
+        out_ << separator << '{';
+        write_json_place(out_, place_of(note, opened_, naming));
+        out_ << ", \"message\": " << json_string(note.message) << '}';
+        separator = ", ";
     }
-    out << (result.diagnostics.empty() ? "],\n" : "\n  ],\n");
-    out << "  \"errors\": " << result.errors << ",\n  \"warnings\": " << result.warnings << ",\n";
-    out << "  \"summary\": " << json_string(result.summary) << "\n}\n";
+    out_ << ']';
+}
+
+void DiagnosticPrinter::finish(const CheckResult& result) {
+    begin();
+    if (!json_) {
+        if (!result.summary.empty())
+            out_ << result.summary << '\n';
+        return;
+    }
+    out_ << (any_ ? "\n  ],\n" : "],\n");
+    out_ << "  \"errors\": " << result.errors << ",\n  \"warnings\": " << result.warnings << ",\n";
+    out_ << "  \"summary\": " << json_string(result.summary) << "\n}\n";
 }
 
 }  // namespace zel::tool

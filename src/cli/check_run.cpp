@@ -2,87 +2,148 @@
 
 #include "diagnostics/diagnostics.h"
 #include "driver/compile.h"
+#include "index/hints.h"
+#include "index/source_index.h"
 
 namespace zel::tool {
 
 namespace {
 
-// Keeps the compiler's console output; the summary line is taken from it.
-class KeptConsole : public Console {
+// Takes from the compiler's console only the summary line and the line of an
+// internal error; everything else is passed over, line by line.
+class SummaryConsole : public Console {
 public:
-    void out(std::string_view text) override { text_.append(text); }
+    void out(std::string_view text) override {
+        for (std::size_t end; (end = text.find('\n')) != std::string_view::npos; text.remove_prefix(end + 1)) {
+            line_.append(text.substr(0, end));
+            take_line();
+        }
+        line_.append(text);
+    }
     void err(std::string_view) override {}
     void flush() override {}
-    const std::string& text() const { return text_; }
+
+    // The last line, when the output did not end with a line break.
+    void finish() { take_line(); }
+    std::string summary, internal_error;
 
 private:
-    std::string text_;
+    // The summary may share its line with the heading of error 24, whose
+    // message went to standard error: the line is taken from its start text.
+    void take_line() {
+        remember("*** Compilation ends ", summary);
+        remember("*** Compiler error in ", internal_error);
+        line_.clear();
+    }
+    void remember(const std::string& start, std::string& into) const {
+        const std::size_t at = line_.rfind(start);
+        if (at != std::string::npos)
+            into = line_.substr(at);
+    }
+
+    std::string line_;
 };
 
-class Collector : public DiagnosticListener {
+// Indexes the source as the compiler reads it, and passes each diagnostic
+// on, counted, with its notes, at the lines and columns an editor shows.
+class Annotator : public SourceIndex {
 public:
-    explicit Collector(CheckResult& result) : result_(result) {}
+    Annotator(CheckResult& result, DiagnosticListener& next, const WrongStart& wrong_start)
+        : SourceIndex(false), result_(result), next_(next), wrong_start_(wrong_start), hints_(*this) {}
     void report(const Diagnostic& diagnostic) override {
-        result_.diagnostics.push_back(diagnostic);
-        if (diagnostic.severity == Diagnostic::Severity::error)
+        Diagnostic d = diagnostic;
+        hints_.annotate(d);
+        take(std::move(d));
+    }
+    void line_split(const Span& at) override {
+        SourceIndex::line_split(at);
+        if (std::optional<Diagnostic> warning = hints_.split_warning(at))
+            take(std::move(*warning));
+    }
+    // The notes need no uses, exits, entries or condition lines: they are not
+    // kept, so that memory does not grow with the lines of the process tables.
+    void referenced(const Reference&) override {}
+    void exit_defined(const ExitDef&) override {}
+    void condact_defined(const CondactDef&) override {}
+    void entry_defined(const EntryDef& entry) override { hints_.entry_ended(entry); }
+
+private:
+    void take(Diagnostic d) {
+        if (!asked_ && d.number == 41 && sections().empty() && !files().empty()) {
+            asked_ = true;
+            dropping_ = wrong_start_ && wrong_start_(files().front().found);
+        }
+        if (dropping_)
+            return;
+        to_editor_positions(d, *this);
+        if (d.severity == Diagnostic::Severity::error)
             ++result_.errors;
         else
             ++result_.warnings;
+        next_.report(d);
     }
 
-private:
     CheckResult& result_;
+    DiagnosticListener& next_;
+    const WrongStart& wrong_start_;
+    Hints hints_;
+    bool asked_ = false;
+    bool dropping_ = false;
 };
 
-// Reads source files through the real file system and refuses everything
-// else: a check must never touch a database, whatever the switches say.
-class ReadOnlyFiles : public FileSystem {
+// Notes every source file opened; refuses every change to the files when
+// read-only, so that a check never touches a database.
+class WatchedFiles : public FileSystem {
 public:
-    ReadOnlyFiles(FileSystem& files, std::vector<std::string>& opened) : files_(files), opened_(opened) {}
+    WatchedFiles(FileSystem& files, bool read_only, std::vector<std::string>& opened)
+        : files_(files), read_only_(read_only), opened_(opened) {}
     std::unique_ptr<InputFile> open_source(const std::string& name, FileId& id) override {
         std::unique_ptr<InputFile> file = files_.open_source(name, id);
         if (file)
             opened_.push_back(id.found.empty() ? name : id.found);
         return file;
     }
-    std::unique_ptr<OutputFile> create(const std::string&) override { return nullptr; }
-    bool remove(const std::string&) override { return false; }
-    bool rename(const std::string&, const std::string&) override { return false; }
+    std::unique_ptr<OutputFile> create(const std::string& name) override {
+        return read_only_ ? nullptr : files_.create(name);
+    }
+    bool remove(const std::string& name) override { return !read_only_ && files_.remove(name); }
+    bool rename(const std::string& from, const std::string& to) override {
+        return !read_only_ && files_.rename(from, to);
+    }
 
 private:
     FileSystem& files_;
+    bool read_only_;
     std::vector<std::string>& opened_;
 };
 
-// The rest of the line from the last occurrence of `start`. The summary may
-// share its line with the heading of error 24, whose message went to
-// standard error.
-std::string last_line_from(const std::string& text, const std::string& start) {
-    const std::size_t at = text.rfind(start);
-    if (at == std::string::npos)
-        return {};
-    const std::size_t end = text.find('\n', at);
-    return text.substr(at, end == std::string::npos ? std::string::npos : end - at);
+void compile_watched(const std::vector<std::string>& arguments, FileSystem& files, bool read_only,
+                     DiagnosticListener& listener, CheckResult& result, const WrongStart& wrong_start) {
+    SummaryConsole console;
+    Annotator annotator(result, listener, wrong_start);
+    WatchedFiles watched(files, read_only, result.sources);
+    result.status = compile(arguments, console, watched, &annotator);
+    console.finish();
+    result.summary = console.summary;
+    if (result.status != 0)
+        result.internal_error = console.internal_error;
 }
 
 }  // namespace
 
-CheckResult check_compilation(const std::vector<std::string>& arguments, FileSystem& files) {
-    CheckResult result;
+void run_compilation(const std::vector<std::string>& arguments, FileSystem& files, DiagnosticListener& listener,
+                     CheckResult& result, const WrongStart& wrong_start) {
+    compile_watched(arguments, files, false, listener, result, wrong_start);
+}
+
+void check_compilation(const std::vector<std::string>& arguments, FileSystem& files, DiagnosticListener& listener,
+                       CheckResult& result, const WrongStart& wrong_start) {
     // The name first, then N, then the user's switches. Without a name the
     // compiler reports error 24 itself.
     std::vector<std::string> with_n = arguments;
     if (!with_n.empty())
         with_n.insert(with_n.begin() + 1, "N");
-
-    KeptConsole console;
-    Collector collector(result);
-    ReadOnlyFiles readonly(files, result.sources);
-    result.status = compile(with_n, console, readonly, &collector);
-    result.summary = last_line_from(console.text(), "*** Compilation ends ");
-    if (result.status != 0)
-        result.internal_error = last_line_from(console.text(), "*** Compiler error in ");
-    return result;
+    compile_watched(with_n, files, true, listener, result, wrong_start);
 }
 
 }  // namespace zel::tool

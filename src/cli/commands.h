@@ -1,5 +1,5 @@
 // The subcommands of zeltool, the companion tool that inspects compiled
-// databases and checks sources for editors.
+// databases, checks and builds sources.
 #pragma once
 
 #include <ostream>
@@ -14,5 +14,14 @@ int run_dump(const std::vector<std::string>& args, std::ostream& out, std::ostre
 int run_decompile(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int run_map(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int run_check(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int run_lint(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int run_stats(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int run_build(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+// Whether command names one of the commands above.
+bool is_command(const std::string& command);
+
+// The usage of one command, or of the whole tool when command is empty.
+void print_usage(std::ostream& out, const std::string& command);
 
 }  // namespace zel::tool

@@ -1,9 +1,14 @@
 // zeltool decompile: writes the source of a database and proves that it
-// compiles back into the same bytes.
+// compiles back into the same bytes. It never writes over a file unless told.
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
+#include <system_error>
 
 #include "cli/commands.h"
 #include "inspect/database_tools.h"
@@ -14,14 +19,19 @@ namespace {
 
 bool letter_or_digit(unsigned char ch) { return (ch >= 'A' && ch <= 'Z') || (ch >= '0' && ch <= '9'); }
 
+std::string ascii_upper(std::string s) {
+    for (char& ch : s)
+        if (ch >= 'a' && ch <= 'z')
+            ch = static_cast<char>(ch - 'a' + 'A');
+    return s;
+}
+
 // The adventure name the compiler would form from a database's file name:
 // its stem up to the first dot, upper-cased and cut to eight characters.
 bool adventure_name(const std::string& path, std::string& name, std::string& error) {
     std::string stem = std::filesystem::path(path).filename().string();
     stem = stem.substr(0, stem.find('.'));
-    name.clear();
-    for (char ch : stem.substr(0, 8))
-        name.push_back(ch >= 'a' && ch <= 'z' ? static_cast<char>(ch - 'a' + 'A') : ch);
+    name = ascii_upper(stem.substr(0, 8));
     if (name.empty() || !std::all_of(name.begin(), name.end(), [](char ch) {
             return letter_or_digit(static_cast<unsigned char>(ch));
         })) {
@@ -31,42 +41,111 @@ bool adventure_name(const std::string& path, std::string& name, std::string& err
     return true;
 }
 
+// The file of the folder that the compiler would read as `file`: the one of
+// that name, or one whose name differs only in case. Empty when none.
+std::string existing_file(const std::filesystem::path& dir, const std::string& file) {
+    std::error_code ec;
+    if (std::filesystem::exists(std::filesystem::symlink_status(dir / file, ec)))
+        return (dir / file).string();
+    for (std::filesystem::directory_iterator it(dir.empty() ? "." : dir, ec), end; !ec && it != end; it.increment(ec))
+        if (ascii_upper(it->path().filename().string()) == file)
+            return it->path().string();
+    return {};
+}
+
+bool write_all(int fd, const std::string& text) {
+    for (std::size_t done = 0; done < text.size();) {
+        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// Writes text as a new file at path. With replace, an existing file is
+// replaced only by a complete new one (written beside it, then renamed).
+// False with the system's reason in error.
+bool write_file(const std::string& path, const std::string& text, bool replace, std::string& error) {
+    const std::string target = replace ? path + ".zeltool-" + std::to_string(::getpid()) : path;
+    const int fd = ::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        error = "cannot write " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    bool ok = write_all(fd, text);
+    int reason = ok ? 0 : (errno != 0 ? errno : EIO);
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        reason = errno;
+    }
+    if (ok && replace && ::rename(target.c_str(), path.c_str()) != 0) {
+        ok = false;
+        reason = errno;
+    }
+    if (!ok) {
+        ::unlink(target.c_str());
+        error = "cannot write " + path + ": " + std::strerror(reason);
+    }
+    return ok;
+}
+
+struct DecompileOptions {
+    std::string path, dir, name;  // dir "" for here
+    bool force = false;
+};
+
+bool parse(const std::vector<std::string>& args, DecompileOptions& o) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "-o" && i + 1 < args.size())
+            o.dir = args[++i];
+        else if (args[i] == "-n" && i + 1 < args.size())
+            o.name = args[++i];
+        else if (args[i] == "--force")
+            o.force = true;
+        else if (o.path.empty() && !args[i].empty() && args[i][0] != '-')
+            o.path = args[i];
+        else
+            return false;
+    }
+    return !o.path.empty();
+}
+
 }  // namespace
 
 int run_decompile(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    std::string path, dir = ".", name;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "-o" && i + 1 < args.size())
-            dir = args[++i];
-        else if (args[i] == "-n" && i + 1 < args.size())
-            name = args[++i];
-        else if (path.empty() && !args[i].empty() && args[i][0] != '-')
-            path = args[i];
-        else {
-            err << "usage: zeltool decompile GAME.ZDB [-o DIR] [-n NAME]\n";
-            return status_usage;
-        }
-    }
-    if (path.empty()) {
-        err << "usage: zeltool decompile GAME.ZDB [-o DIR] [-n NAME]\n";
+    DecompileOptions o;
+    if (!parse(args, o)) {
+        print_usage(err, "decompile");
         return status_usage;
     }
-    std::string error;
-    if (!adventure_name(name.empty() ? path : name, name, error)) {
+    std::string name, error;
+    if (!adventure_name(o.name.empty() ? o.path : o.name, name, error)) {
         err << "zeltool: " << error << "\n";
         return status_usage;
     }
-    const std::optional<Database> db = load_database(path, err);
+    const std::optional<Database> db = load_database(o.path, err);
     if (!db)
         return status_failed;
+    const std::string file = name + ".SCE";
+    const std::string target = (std::filesystem::path(o.dir) / file).string();
+    if (const std::string existing = existing_file(o.dir, file); !existing.empty() && !o.force) {
+        err << "zeltool: " << existing << " exists; nothing written (--force replaces it)\n";
+        return status_failed;
+    }
+    std::error_code ec;
+    if (!o.dir.empty())
+        std::filesystem::create_directories(o.dir, ec);
+    if (ec) {
+        err << "zeltool: cannot create the folder " << o.dir << ": " << ec.message() << "\n";
+        return status_failed;
+    }
     std::ostringstream source;
     const int status = decompile_to(*db, name, source, err);
-    const std::string target = (std::filesystem::path(dir) / (name + ".SCE")).string();
-    std::ofstream file(target, std::ios::binary);
-    file << source.str();
-    file.close();
-    if (!file) {
-        err << "zeltool: cannot write " << target << "\n";
+    if (!write_file(target, source.str(), o.force, error)) {
+        err << "zeltool: " << error << "\n";
         return status_failed;
     }
     Decompiled d;

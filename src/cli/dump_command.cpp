@@ -6,7 +6,7 @@ namespace zel::tool {
 
 int run_dump(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     if (args.size() != 1 || args[0].empty() || args[0][0] == '-') {
-        err << "usage: zeltool dump GAME.ZDB\n";
+        print_usage(err, "dump");
         return status_usage;
     }
     const std::optional<Database> db = load_database(args[0], err);

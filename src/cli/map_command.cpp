@@ -1,5 +1,5 @@
-// zeltool map: the connections of a database as a Graphviz graph, written as
-// DOT or rendered by the dot program.
+// zeltool map: the connections of a database, or the map drawn from a source,
+// as a Graphviz graph, written as DOT or rendered by the dot program.
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -12,7 +12,9 @@
 #include <fstream>
 #include <sstream>
 
+#include "analysis/source_map.h"
 #include "cli/commands.h"
+#include "cli/source_arg.h"
 #include "inspect/database_tools.h"
 
 extern char** environ;
@@ -107,34 +109,89 @@ int render(const std::string& graph, const std::string& format, std::ostream& ou
 
 }  // namespace
 
-int run_map(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+namespace {
+
+struct MapArgs {
     std::string path, format;
-    bool usage = false;
+    bool objects = false;
+    std::optional<int> start;
+};
+
+bool parse_map(const std::vector<std::string>& args, MapArgs& a) {
     for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "-T" && i + 1 < args.size())
-            format = args[++i];
+        const bool has_next = i + 1 < args.size();
+        if (args[i] == "-T" && has_next)
+            a.format = args[++i];
         else if (args[i].rfind("-T", 0) == 0 && args[i].size() > 2)
-            format = args[i].substr(2);
-        else if (path.empty() && !args[i].empty() && args[i][0] != '-')
-            path = args[i];
+            a.format = args[i].substr(2);
+        else if (args[i] == "--objects")
+            a.objects = true;
+        else if ((args[i] == "--start" && has_next) || args[i].rfind("--start=", 0) == 0) {
+            a.start = location_number(args[i] == "--start" ? args[++i] : args[i].substr(8));
+            if (!a.start)
+                return false;
+        } else if (a.path.empty() && !args[i].empty() && args[i][0] != '-')
+            a.path = args[i];
         else
-            usage = true;
+            return false;
     }
-    if (usage || path.empty() || (!format.empty() && !valid_format(format))) {
-        err << "usage: zeltool map GAME.ZDB [-T FORMAT]\n";
+    // The database's map knows no notes, objects or other start.
+    const bool source_only = a.objects || a.start;
+    return !a.path.empty() && (a.format.empty() || valid_format(a.format)) &&
+           !(is_database_path(a.path) && source_only) && (is_database_path(a.path) || source_arg(a.path));
+}
+
+// The map drawn from a source; nothing when it does not compile.
+std::optional<std::string> source_graph(const MapArgs& a, std::ostream& err, int& status) {
+    const SourceArg source = *source_arg(a.path);
+    const std::optional<analysis::Compiled> found = compile_source(source, err);
+    if (!found) {
+        status = status_usage;
+        return std::nullopt;
+    }
+    const analysis::Compiled& compiled = *found;
+    if (!compiled.database) {
+        status = report_failure("map", source, compiled, false, err, err);
+        return std::nullopt;
+    }
+    const analysis::World world = analysis::world_of(compiled.index, a.start.value_or(0));
+    if (world.start >= world.locations) {
+        err << "zeltool map: there is no location " << world.start << "\n";
+        status = status_usage;
+        return std::nullopt;
+    }
+    return analysis::source_map(compiled.index, world, {source.name, a.objects});
+}
+
+}  // namespace
+
+int run_map(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    MapArgs a;
+    if (!parse_map(args, a)) {
+        print_usage(err, "map");
         return status_usage;
     }
-    const std::optional<Database> db = load_database(path, err);
-    if (!db)
-        return status_failed;
-    std::ostringstream graph;
-    std::string name = std::filesystem::path(path).filename().string();
-    write_map(*db, name.substr(0, name.find('.')), graph);
-    if (format.empty()) {
-        out << graph.str();
+    std::string graph;
+    if (is_database_path(a.path)) {
+        const std::optional<Database> db = load_database(a.path, err);
+        if (!db)
+            return status_failed;
+        std::ostringstream dot;
+        std::string name = std::filesystem::path(a.path).filename().string();
+        write_map(*db, name.substr(0, name.find('.')), dot);
+        graph = dot.str();
+    } else {
+        int status = status_ok;
+        const std::optional<std::string> drawn = source_graph(a, err, status);
+        if (!drawn)
+            return status;
+        graph = *drawn;
+    }
+    if (a.format.empty()) {
+        out << graph;
         return status_ok;
     }
-    return render(graph.str(), format, out, err);
+    return render(graph, a.format, out, err);
 }
 
 }  // namespace zel::tool

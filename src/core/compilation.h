@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 #include <string>
 #include <vector>
@@ -37,6 +38,7 @@ struct Reader {
     std::size_t blklen = 0;
     std::size_t special = 0;          // next carriage return or byte 26 in the block, from blkpos on
     bool fileend = false;             // the open file has no more characters
+    bool cut = false;                 // (observer only) the last piece filled the line before its end
 };
 
 struct Scanner {
@@ -46,11 +48,12 @@ struct Scanner {
     int wordwidth = 0;              // the width it was read with
     std::int32_t numval = 0;        // last number or location code read
     std::int32_t wordtype = 0;      // type of the last word found by lookup
+    const char* tokbegin = nullptr; // where the last word, number or line end was looked for
+    const char* wordbegin = nullptr; // where the last readword began its word
 };
 
 struct Diagnostics {
     Console* console = nullptr;
-    DiagnosticListener* listener = nullptr;
     std::uint32_t errors = 0;
     std::uint32_t warnings = 0;
     int lineerr = 0;  // set by every per-line report; cleared by the entry compiler
@@ -81,6 +84,7 @@ struct Vocabulary {
 struct Texts {
     std::uint32_t textoff[255] = {};  // position of each text of the section
     bool toolong = false;             // the current text passed its room
+    TextDef def;                      // (observer only) the text being read
 };
 
 // Working tables of the substitution, indexed by a position in the text
@@ -115,6 +119,8 @@ struct ProcessTables {
     std::size_t idxsize = 0;                // bytes in the entry index
     std::uint32_t okcount = 0;              // entries compiled without error
     int hdrmarker = 0;                      // the header line is still current
+    std::optional<EntryDef> entry;          // (observer only) the entry being compiled
+    CondactDef condact;                     // (observer only) the condition or action line being compiled
 };
 
 // Fields of the driver: the name, the switches, the null word character, the
@@ -139,6 +145,7 @@ struct Compilation {
     Compilation(Console& console, FileSystem& files);
 
     FileSystem& files;
+    Observer* observer = nullptr;  // null: nobody listens, nothing extra is done
     std::unique_ptr<std::array<unsigned char, workarea_size>> workarea;
 
     Driver driver;

@@ -17,6 +17,15 @@ public:
     std::string output;
 };
 
+// A console that keeps nothing: for compilations run only for what their
+// observer learns.
+class NullConsole : public Console {
+public:
+    void out(std::string_view) override {}
+    void err(std::string_view) override {}
+    void flush() override {}
+};
+
 class MemoryFiles : public FileSystem {
 public:
     std::map<std::string, std::string> files;  // name -> contents

@@ -21,11 +21,15 @@ public:
 
 // Identity of an opened source file, so that a link back to a file already
 // read can be recognised whatever name reaches it; and the name under which
-// it was found, which may differ in case from the name asked for.
+// it was found, which may differ in case from the name asked for. When the
+// file could not be opened, unreadable tells a file that is there but cannot
+// be read (no permission, a folder, a loop of symbolic links) from one that
+// does not exist.
 struct FileId {
     std::uint64_t device = 0;
     std::uint64_t inode = 0;
     std::string found;
+    bool unreadable = false;
     bool operator==(const FileId& other) const { return device == other.device && inode == other.inode; }
 };
 
@@ -54,7 +58,8 @@ public:
     // Opens an existing source file for reading. The name is in upper case;
     // where the file system distinguishes case, a file whose name differs
     // only in case is taken when the upper-case one is missing. Returns null
-    // when there is no such file; fills id when it succeeds.
+    // when there is no such file, or with id.unreadable set when there is one
+    // that cannot be read; fills id when it succeeds.
     virtual std::unique_ptr<InputFile> open_source(const std::string& name, FileId& id) = 0;
     // Creates or empties a file for binary writing; null on failure.
     virtual std::unique_ptr<OutputFile> create(const std::string& name) = 0;

@@ -7,7 +7,6 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <vector>
 
 namespace zel {
@@ -31,19 +30,16 @@ bool write_all(int fd, const char* bytes, std::size_t size) {
     return true;
 }
 
-bool same_ignoring_case(const std::string& a, const char* b) {
-    const std::size_t n = a.size();
-    if (std::strlen(b) != n)
-        return false;
-    for (std::size_t i = 0; i < n; ++i) {
-        unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
-        if (x >= 'a' && x <= 'z') x = static_cast<unsigned char>(x - 32);
-        if (y >= 'a' && y <= 'z') y = static_cast<unsigned char>(y - 32);
-        if (x != y)
-            return false;
-    }
-    return true;
+std::string ascii_upper(std::string name) {
+    for (char& ch : name)
+        if (ch >= 'a' && ch <= 'z')
+            ch = static_cast<char>(ch - 'a' + 'A');
+    return name;
 }
+
+// A name that cannot be opened names a missing file only when it leads
+// nowhere; any other failure concerns a file that is there.
+bool is_missing(int error) { return error == ENOENT || error == ENOTDIR; }
 
 class PosixInputFile : public InputFile {
 public:
@@ -114,11 +110,13 @@ private:
 
 }  // namespace
 
+StdConsole::StdConsole() : line_buffered_(::isatty(1) == 1) {}
+
 StdConsole::~StdConsole() { flush(); }
 
 void StdConsole::out(std::string_view text) {
     pending_.append(text);
-    if (pending_.size() >= console_flush_size)
+    if (pending_.size() >= console_flush_size || (line_buffered_ && text.find('\n') != std::string_view::npos))
         flush();
 }
 
@@ -134,18 +132,23 @@ PosixFileSystem::PosixFileSystem(std::string directory) : directory_(std::move(d
 std::string PosixFileSystem::path(const std::string& name) const { return directory_ + "/" + name; }
 
 // The first directory entry, in byte order, whose name equals name when
-// ASCII case is ignored; empty when there is none.
-std::string PosixFileSystem::find_ignoring_case(const std::string& name) const {
-    std::string best;
-    DIR* dir = ::opendir(directory_.c_str());
-    if (!dir)
-        return best;
-    while (const dirent* entry = ::readdir(dir)) {
-        if (same_ignoring_case(name, entry->d_name) && (best.empty() || best > entry->d_name))
-            best = entry->d_name;
+// ASCII case is ignored; empty when there is none. A chain of many linked
+// files named in lower case would otherwise read the folder once per link.
+std::string PosixFileSystem::find_ignoring_case(const std::string& name) {
+    if (!listed_) {
+        listed_ = true;
+        if (DIR* dir = ::opendir(directory_.c_str())) {
+            while (const dirent* entry = ::readdir(dir)) {
+                const std::string entry_name = entry->d_name;
+                auto [it, added] = by_upper_name_.try_emplace(ascii_upper(entry_name), entry_name);
+                if (!added && it->second > entry_name)
+                    it->second = entry_name;
+            }
+            ::closedir(dir);
+        }
     }
-    ::closedir(dir);
-    return best;
+    const auto it = by_upper_name_.find(ascii_upper(name));
+    return it == by_upper_name_.end() ? std::string() : it->second;
 }
 
 std::unique_ptr<InputFile> PosixFileSystem::open_source(const std::string& name, FileId& id) {
@@ -153,14 +156,18 @@ std::unique_ptr<InputFile> PosixFileSystem::open_source(const std::string& name,
     int fd = ::open(path(name).c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0 && errno == ENOENT) {
         found = find_ignoring_case(name);
-        if (!found.empty())
-            fd = ::open(path(found).c_str(), O_RDONLY | O_CLOEXEC);
+        if (found.empty())
+            return nullptr;
+        fd = ::open(path(found).c_str(), O_RDONLY | O_CLOEXEC);
     }
-    if (fd < 0)
+    if (fd < 0) {
+        id.unreadable = !is_missing(errno);
         return nullptr;
+    }
     struct stat st {};
     if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
         ::close(fd);
+        id.unreadable = true;
         return nullptr;
     }
     id.device = static_cast<std::uint64_t>(st.st_dev);

@@ -2,14 +2,18 @@
 #pragma once
 
 #include <string>
+#include <unordered_map>
 
 #include "core/platform.h"
 
 namespace zel {
 
-// Standard output through a buffer of its own; standard error unbuffered.
+// Standard output through a buffer of its own, written out line by line
+// when it is a terminal so that a person sees the progress; standard error
+// unbuffered.
 class StdConsole : public Console {
 public:
+    StdConsole();
     ~StdConsole() override;
     void out(std::string_view text) override;
     void err(std::string_view text) override;
@@ -17,9 +21,12 @@ public:
 
 private:
     std::string pending_;
+    bool line_buffered_;
 };
 
-// Files in one directory (the current one unless given).
+// Files in one directory (the current one unless given). The directory is
+// listed at most once, on the first look-up that ignores case, and that
+// listing serves every later one: make one file system per compilation.
 class PosixFileSystem : public FileSystem {
 public:
     explicit PosixFileSystem(std::string directory = ".");
@@ -30,8 +37,10 @@ public:
 
 private:
     std::string path(const std::string& name) const;
-    std::string find_ignoring_case(const std::string& name) const;
+    std::string find_ignoring_case(const std::string& name);
     std::string directory_;
+    bool listed_ = false;
+    std::unordered_map<std::string, std::string> by_upper_name_;  // upper case -> first entry in byte order
 };
 
 }  // namespace zel

@@ -118,19 +118,56 @@ void say_number(Compilation& c, long value, int width) {
 
 namespace {
 
-// The position of the scanner in the current line, counted from 1, when it
-// points into it.
-int scan_column(const Compilation& c) {
-    const char* p = c.scanner.scanptr;
+// The columns of the offending token in the current line, counted from 1:
+// the run of non-blank characters where the scanner began its last token;
+// where it found none (the end of the line or a comment), the place just
+// past the last significant character before it. Errors that show a word
+// point at that word, which may lie before the last token; errors about a
+// section or item line at the line's first token; a character reported in a
+// text is a token by itself.
+bool separator(char ch) { return ch == ' ' || ch == '\t'; }
+
+const char* token_start(const Compilation& c, int n) {
     const char* line = c.reader.linebuf;
-    if (p == nullptr || p < line || p > line + c.reader.linelen)
-        return 0;
-    return static_cast<int>(p - line) + 1;
+    if (n == 23 || n == 41 || n == 46)
+        return line;
+    if (n == 44 || (n >= 0 && error_table[n].argument == Argument::word))
+        return c.scanner.wordbegin;
+    return c.scanner.tokbegin != nullptr ? c.scanner.tokbegin : line;  // nothing scanned: the line's start
+}
+
+void token_columns(const Compilation& c, int n, int& begin, int& end) {
+    const char* line = c.reader.linebuf;
+    const std::size_t len = c.reader.linelen;
+    const char* p = token_start(c, n);
+    begin = end = 0;
+    if (p == nullptr || p < line || p > line + len)
+        return;
+    std::size_t at = static_cast<std::size_t>(p - line);
+    if ((n < 0 || n == 53) && at < len) {
+        begin = static_cast<int>(at) + 1;
+        end = begin + 1;
+        return;
+    }
+    while (at < len && separator(line[at]))
+        ++at;
+    const bool comment = at < len && line[at] == ';' && (at == 0 || separator(line[at - 1]));
+    if (at == len || comment) {
+        while (at > 0 && separator(line[at - 1]))
+            --at;
+        begin = end = static_cast<int>(at) + 1;
+        return;
+    }
+    std::size_t stop = at;
+    while (stop < len && !separator(line[stop]))
+        ++stop;
+    begin = static_cast<int>(at) + 1;
+    end = static_cast<int>(stop) + 1;
 }
 
 void notify(Compilation& c, int n, bool with_line, std::string_view message) {
-    DiagnosticListener* listener = c.diag.listener;
-    if (!listener)
+    Observer* observer = c.observer;
+    if (!observer)
         return;
     Diagnostic d;
     d.severity = n < 0 ? Diagnostic::Severity::warning : Diagnostic::Severity::error;
@@ -138,10 +175,12 @@ void notify(Compilation& c, int n, bool with_line, std::string_view message) {
     d.message = std::string(message);
     d.has_line = with_line;
     d.file = c.reader.srcfound;
+    d.file_index = static_cast<int>(c.reader.opened.size()) - 1;
     d.line = c.reader.lineno;
     d.text = std::string(c.reader.linebuf, c.reader.linelen);
-    d.column = with_line ? scan_column(c) : 0;
-    listener->report(d);
+    if (with_line)
+        token_columns(c, n, d.column, d.end_column);
+    observer->report(d);
 }
 
 // Prints the message of a report and its line break, and tells the listener.

@@ -173,11 +173,11 @@ void run(Compilation& c, const std::vector<std::string>& arguments) {
 }  // namespace
 
 int compile(const std::vector<std::string>& arguments, Console& console, FileSystem& files,
-            DiagnosticListener* listener) {
+            Observer* observer) {
     std::unique_ptr<Compilation> c;
     try {
         c = std::make_unique<Compilation>(console, files);
-        c->diag.listener = listener;
+        c->observer = observer;
     } catch (const std::bad_alloc&) {
         console.out("Error - Failure to allocate heap\n");
         return 0;
@@ -190,6 +190,7 @@ int compile(const std::vector<std::string>& arguments, Console& console, FileSys
     } catch (const std::bad_alloc&) {
         console.out("Error - Failure to allocate heap\n");
     }
+    note_open_file_end(*c);
     // Whatever reached the temporary file before an error stays in it.
     close_stream(*c);
     console.flush();

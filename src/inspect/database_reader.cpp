@@ -40,6 +40,18 @@ public:
                     std::to_string(size()) + " bytes)");
     }
 
+    // Counts the bytes of a list each time something points at it. The
+    // lists of a database that the compiler wrote lie side by side, so
+    // together they never take more bytes than the file; lists that point
+    // into one another would make the work grow far beyond the file's size.
+    bool use(unsigned count, const std::string& what) {
+        used_ += count;
+        if (used_ <= size())
+            return true;
+        return fail(what + " overlaps other parts of the database: its lists, counted each time they are used, take "
+                    "more than the file's " + std::to_string(size()) + " bytes");
+    }
+
     // Reads count positions of an offset table.
     bool offset_table(unsigned pos, unsigned count, const std::string& what, std::vector<unsigned>& out) {
         if (!need(pos, 2 * count, what))
@@ -52,6 +64,7 @@ public:
 private:
     const Bytes& bytes_;
     std::string& error_;
+    std::uint64_t used_ = 0;
 };
 
 bool read_header(Parser& p, Header& h) {
@@ -138,6 +151,18 @@ unsigned section_count_of(const Header& h, Section s) {
     return h.nlocations;
 }
 
+// The length of a text with its tokens expanded, counted no further than
+// just past the longest text the compiler can write.
+std::size_t expanded_length(const Text& text, const Database& db) {
+    std::size_t length = 0;
+    for (unsigned char b : text.bytes) {
+        length += db.tokens && b >= token_code_base ? (*db.tokens)[b - token_code_base].size() : 1;
+        if (length > longest_text)
+            break;
+    }
+    return length;
+}
+
 bool read_texts(Parser& p, Database& db, Section s) {
     std::vector<unsigned> offsets;
     const std::string title = section_title(s);
@@ -155,6 +180,11 @@ bool read_texts(Parser& p, Database& db, Section s) {
             text.bytes.push_back(static_cast<unsigned char>(255 - p.byte(pos++)));
         if (pos == p.size())
             return p.fail(name + at(text.pos) + " has no end byte");
+        if (expanded_length(text, db) > longest_text)
+            return p.fail(name + at(text.pos) + " expands to more than " + std::to_string(longest_text) +
+                          " characters, more than the compiler can write");
+        if (!p.use(static_cast<unsigned>(text.bytes.size()) + 1, name + at(text.pos)))
+            return false;
         db.texts[static_cast<int>(s)].push_back(std::move(text));
     }
     return true;
@@ -181,6 +211,8 @@ bool read_connections(Parser& p, Database& db) {
             loc.exits.push_back({p.byte(pos), p.byte(pos + 1)});
             pos += 2;
         }
+        if (!p.use(pos + 1 - loc.pos, name + at(loc.pos)))
+            return false;
         db.locations.push_back(std::move(loc));
     }
     return true;
@@ -244,7 +276,7 @@ bool read_index(Parser& p, ProcessTable& table, const std::string& name) {
         if (!p.inside(pos, 2))
             return p.fail("the entry index of " + name + at(table.pos) + " has no end word");
         if (p.word(pos) == 0)
-            return true;
+            return p.use(pos + 2 - table.pos, "the entry index of " + name + at(table.pos));
         if (!p.inside(pos, 4))
             return p.fail("the entry index of " + name + at(table.pos) + " has no end word");
         Entry e;
@@ -277,8 +309,11 @@ bool read_entries(Parser& p, ProcessTable& table, const std::string& name) {
         previous_number = number;
         parsed.emplace(pos, std::move(entry));
     }
-    for (Entry& e : table.entries) {
+    for (std::size_t n = 0; n < table.entries.size(); ++n) {
+        Entry& e = table.entries[n];
         const Entry& found = parsed.at(e.pos);
+        if (!p.use(found.end - found.pos, "entry " + std::to_string(n) + " of " + name + at(e.pos)))
+            return false;
         e.actions = found.actions;
         e.end = found.end;
     }
@@ -301,55 +336,6 @@ bool read_process_tables(Parser& p, Database& db) {
 }
 
 }  // namespace
-
-unsigned& section_field(Header& h, Section s) {
-    switch (s) {
-    case Section::stx: return h.stxpos;
-    case Section::mtx: return h.mtxpos;
-    case Section::otx: return h.otxpos;
-    case Section::ltx: break;
-    }
-    return h.ltxpos;
-}
-
-const char* section_header(Section s) {
-    static const char* const headers[section_count] = {"/STX", "/MTX", "/OTX", "/LTX"};
-    return headers[static_cast<int>(s)];
-}
-
-const char* section_title(Section s) {
-    static const char* const titles[section_count] = {"system messages", "messages", "object texts",
-                                                      "location texts"};
-    return titles[static_cast<int>(s)];
-}
-
-std::string Database::expand(const Text& text) const {
-    std::string out;
-    for (unsigned char b : text.bytes) {
-        if (tokens && b >= token_code_base)
-            out += (*tokens)[b - token_code_base];
-        else
-            out.push_back(static_cast<char>(b));
-    }
-    return out;
-}
-
-std::string Database::word_for(unsigned number, bool (*accepts)(unsigned type, unsigned number)) const {
-    // Of several synonyms the longest reads best (NORTH rather than N).
-    std::string best;
-    for (const VocabWord& w : vocabulary)
-        if (w.number == number && accepts(w.type, w.number)) {
-            std::string word = w.word;
-            word.erase(word.find_last_not_of(' ') + 1);
-            if (word.size() > best.size())
-                best = word;
-        }
-    return best;
-}
-
-bool is_movement_word(unsigned type, unsigned number) {
-    return type == verb || (type == noun && number < 20);
-}
 
 std::optional<Database> read_database(Bytes bytes, std::string& error) {
     error.clear();

@@ -90,9 +90,18 @@ struct Database {
     const std::vector<Text>& section(Section s) const { return texts[static_cast<int>(s)]; }
     // The text with its token codes replaced by the tokens of this database.
     std::string expand(const Text& text) const;
-    // The first word of the vocabulary with this number whose type accepts()
-    // allows; empty when there is none.
+    // The longest word of the vocabulary with this number whose type
+    // accepts() allows, the first of equally long ones; empty when there is
+    // none.
     std::string word_for(unsigned number, bool (*accepts)(unsigned type, unsigned number)) const;
+
+    // For word_for: the longest word of each number and type, found on first use.
+    struct LongestWord {
+        std::string word;
+        std::size_t index = 0;  // in the vocabulary
+    };
+    static constexpr unsigned word_type_count = 7;
+    mutable std::vector<LongestWord> longest_words_;
 };
 
 // Reads a database; on failure returns nothing and puts the reason in error.

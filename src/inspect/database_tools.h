@@ -41,6 +41,9 @@ std::optional<std::string> recompile_difference(const Decompiled& source, const 
 // Returns the exit status; what went wrong goes to err.
 int decompile_to(const Database& db, const std::string& name, std::ostream& source, std::ostream& err);
 
+// A DOT string literal; each line break becomes one in the label.
+std::string dot_string(const std::string& text);
+
 // The connections as a Graphviz DOT graph.
 void write_map(const Database& db, const std::string& name, std::ostream& out);
 

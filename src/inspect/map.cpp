@@ -11,22 +11,26 @@ namespace {
 
 constexpr std::size_t label_text = 30;  // characters of the location text in a label
 
-std::string dot_string(const std::string& text) {
-    std::string out = "\"";
-    for (char ch : text) {
-        if (ch == '"' || ch == '\\')
-            out += '\\';
-        out += ch;
-    }
-    return out + "\"";
-}
-
 std::string movement_word(const Database& db, unsigned number) {
     std::string w = db.word_for(number, is_movement_word);
     return w.empty() ? std::string("#").append(std::to_string(number)) : w;
 }
 
 }  // namespace
+
+std::string dot_string(const std::string& text) {
+    std::string out = "\"";
+    for (char ch : text) {
+        if (ch == '\n') {
+            out += "\\n";
+            continue;
+        }
+        if (ch == '"' || ch == '\\')
+            out += '\\';
+        out += ch;
+    }
+    return out + "\"";
+}
 
 void write_map(const Database& db, const std::string& name, std::ostream& out) {
     out << "digraph " << dot_string(name) << " {\n"

@@ -8,6 +8,7 @@
 #include "process/params.h"
 #include "source/reader.h"
 #include "source/scanner.h"
+#include "source/spans.h"
 #include "vocabulary/vocabulary.h"
 
 namespace zel {
@@ -43,13 +44,139 @@ void append_record(Compilation& c, int verbword, int nounword, std::uint32_t pos
     c.process.idxsize += entry_record_size;
 }
 
+// What the observer is told of entries: each entry from its header line to
+// its last line, and each condition or action line with its parameters.
+
+void entry_started(Compilation& c) {
+    EntryDef e;
+    e.table = c.process.current;
+    e.at = line_span(c);
+    e.last_line = e.at.line;
+    e.comment.file = -1;
+    c.process.entry = e;
+}
+
+// The verb or noun of the header line that vocab_operand has just accepted.
+void entry_word(Compilation& c, int& field, std::string& text, int number) {
+    field = number;
+    text = upper_text(c, word_span(c));
+    note_word(c, number, c.process.current);
+}
+
+// The current line belongs to the entry; when it is blank (blank_line has
+// just said so) it ended the entry, and an indented comment is remembered.
+void entry_line(Compilation& c, bool ends) {
+    EntryDef& e = *c.process.entry;
+    if (!ends) {
+        e.last_line = c.reader.lineno;
+    } else if (c.scanner.scanptr < c.scanner.scanend && *c.scanner.scanptr == ';') {
+        e.comment = span_of(c, c.scanner.scanptr, c.scanner.scanend);
+    }
+}
+
+void entry_finished(Compilation& c, bool accepted) {
+    std::optional<EntryDef>& e = c.process.entry;
+    if (!e)
+        return;  // not an entry: a line that should have begun one
+    e->accepted = accepted;
+    c.observer->entry_defined(*e);
+    e.reset();
+}
+
+Kind kind_of_param(int kind) {
+    switch (kind) {
+    case kind_object: return Kind::object;
+    case kind_location:
+    case kind_locword: return Kind::location;
+    case kind_message: return Kind::message;
+    case kind_sysmess: return Kind::sysmess;
+    case kind_process: return Kind::process;
+    case kind_percent: return Kind::percent;
+    case kind_flag: return Kind::flag;
+    case kind_value: return Kind::value;
+    default: return Kind::word;
+    }
+}
+
+// A parameter that compile_param has just accepted: its value and span, and
+// a reference to what it names.
+void note_param(Compilation& c, CondactDef& def, int kind) {
+    const int i = def.params++;
+    Reference r;
+    r.kind = kind_of_param(kind);
+    r.at = token_span(c);
+    r.number = r.kind == Kind::word ? lookup(c) : c.scanner.numval;  // the look-up again gives the same word
+    r.type = r.kind == Kind::word ? c.scanner.wordtype : -1;
+    r.opcode = def.opcode;
+    r.param = i;
+    r.table = def.table;
+    def.kind[i] = kind;
+    def.value[i] = r.number;
+    def.param[i] = r.at;
+    const bool names_item = r.kind == Kind::word ? r.number != 255
+                          : kind != kind_locword || static_cast<std::uint32_t>(r.number) < c.driver.nlocations;
+    if (names_item)
+        c.observer->referenced(r);
+}
+
+[[gnu::noinline]] CondactDef* start_condact(Compilation& c, int opcode) {
+    CondactDef& def = c.process.condact;
+    def = CondactDef{};
+    def.table = c.process.current;
+    def.opcode = opcode;
+    def.name = token_span(c);
+    return &def;
+}
+
+// One parameter of a condition or action; false after reporting its error.
+bool one_param(Compilation& c, int kind, int opcode, CondactDef* def) {
+    if (!compile_param(c, kind, opcode))
+        return false;
+    if (def)
+        note_param(c, *def, kind);
+    return true;
+}
+
+// Reads, checks and emits the parameters of a condition or action; false
+// after the first that fails.
+bool compile_params(Compilation& c, int opcode, CondactDef* def) {
+    const OpcodeRow& row = opcode_table[opcode];
+    if (row.kind1 == kind_none)
+        return true;
+    if (!one_param(c, row.kind1, opcode, def))
+        return false;
+    return row.kind2 == kind_none || one_param(c, row.kind2, opcode, def);
+}
+
+// The verb and noun of an entry's header line; false after the first error.
+bool header_words(Compilation& c, int& verbword, int& nounword) {
+    verbword = vocab_operand(c, " verb or noun<20", [](int type, int number) {
+        return type == verb || (type == noun && number < 20);
+    });
+    if (verbword < 0)
+        return false;
+    if (c.observer)
+        entry_word(c, c.process.entry->verb, c.process.entry->verb_text, verbword);
+    nounword = vocab_operand(c, " noun", [](int type, int) { return type == noun; });
+    if (nounword < 0)
+        return false;
+    if (c.observer)
+        entry_word(c, c.process.entry->noun, c.process.entry->noun_text, nounword);
+    return true;
+}
+
 // Passes the rest of an entry that failed.
 void skip_failed_entry(Compilation& c) {
     const Reader& r = c.reader;
     if (c.process.hdrmarker)
         next_line(c);
-    while (!r.hdrflag && begins_with_blank(r) && !blank_line(c))
+    while (!r.hdrflag && begins_with_blank(r) && !blank_line(c)) {
+        if (c.observer && c.process.entry)
+            entry_line(c, false);
         next_line(c);
+    }
+    if (c.observer && c.process.entry && !r.hdrflag && begins_with_blank(r))
+        entry_line(c, true);
     scanline(c, 0);
 }
 
@@ -71,10 +198,15 @@ void compile_table(Compilation& c) {
             p.idxsize = 0;
             p.okcount = 0;
         }
-        if (compile_entry(c))
+        if (compile_entry(c)) {
             ++p.okcount;
-        else
+            if (c.observer)
+                entry_finished(c, true);
+        } else {
             skip_failed_entry(c);
+            if (c.observer)
+                entry_finished(c, false);
+        }
     }
     p.tablepos[p.current] = c.writer.dbpos;
     put_stream(c, c.work() + c.writer.bufbase, p.idxsize);  // the entry index, as it stands
@@ -91,16 +223,12 @@ bool vetca(Compilation& c) {
     const int opcode = find_opcode(c.scanner.wordbuf);
     if (opcode < 0)
         return false;
+    CondactDef* def = c.observer ? start_condact(c, opcode) : nullptr;
     wrb(c, static_cast<unsigned>(opcode));
-    const OpcodeRow& row = opcode_table[opcode];
-    if (row.kind1 != kind_none) {
-        if (!compile_param(c, row.kind1, opcode))
-            return true;
-        if (row.kind2 != kind_none && !compile_param(c, row.kind2, opcode))
-            return true;
-    }
-    if (lineend(c) == 0)
+    if (compile_params(c, opcode, def) && lineend(c) == 0)
         pline1(c, 3);
+    if (def)
+        c.observer->condact_defined(*def);
     return true;
 }
 
@@ -111,12 +239,11 @@ bool compile_entry(Compilation& c) {
     p.hdrmarker = 1;
     int verbword = -1, nounword = -1;
     std::uint32_t position = 0;
+    if (c.observer && !begins_with_blank(r))
+        entry_started(c);
     if (begins_with_blank(r)) {
         pline1(c, 10);
-    } else if ((verbword = vocab_operand(c, " verb or noun<20", [](int type, int number) {
-                    return type == verb || (type == noun && number < 20);
-                })) >= 0 &&
-               (nounword = vocab_operand(c, " noun", [](int type, int) { return type == noun; })) >= 0) {
+    } else if (header_words(c, verbword, nounword)) {
         position = c.writer.dbpos;
         for (;;) {
             if (readword(c, 7) != 0) {
@@ -129,8 +256,13 @@ bool compile_entry(Compilation& c) {
             }
             next_line(c);
             p.hdrmarker = 0;
-            if (r.hdrflag || blank_line(c) || !begins_with_blank(r))
+            if (r.hdrflag || blank_line(c) || !begins_with_blank(r)) {
+                if (c.observer && !r.hdrflag && begins_with_blank(r))
+                    entry_line(c, true);
                 break;
+            }
+            if (c.observer)
+                entry_line(c, false);
         }
     }
     if (c.diag.lineerr)

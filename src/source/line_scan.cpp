@@ -146,8 +146,8 @@ bool wide_scan_available() {
 }
 
 std::size_t pass_comment_run(Reader& r, ScanWidth width) {
-    if (r.blkpos >= r.special || r.block[r.blkpos] != ';')
-        return 0;
+    if (r.blkpos >= r.special || r.block[r.blkpos] != ';' || r.cut)
+        return 0;  // (a piece that continues a cut line is no comment line to an observer)
 #if defined(ZEL_AVX2)
     if (width == ScanWidth::wide && wide_scan_available())
         return comment_run_avx2(r);

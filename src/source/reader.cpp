@@ -8,6 +8,7 @@
 #include "format/format.h"
 #include "source/line_scan.h"
 #include "source/scanner.h"
+#include "source/spans.h"
 
 namespace zel {
 
@@ -32,6 +33,42 @@ std::size_t next_special(const Reader& r, std::size_t from) {
     if (const void* cr = std::memchr(p, '\r', n))
         n = static_cast<std::size_t>(static_cast<const char*>(cr) - p);
     return from + n;
+}
+
+// What the observer is told while lines are read: the files, where a line
+// longer than the line buffer is split, the sections found.
+
+[[gnu::noinline]] void note_file_opened(Compilation& c) {
+    Reader& r = c.reader;
+    const int index = current_file(c);
+    SourceFile f;
+    f.index = index;
+    f.name = r.srcname;
+    f.found = r.srcfound;
+    if (index > 0) {
+        // The link line of the file before is still the current line.
+        f.link = Span{index - 1, r.lineno, 1, static_cast<unsigned>(r.linelen) + 1};
+        c.observer->file_closed(Span{index - 1, r.lineno, 0, 0});
+    }
+    r.cut = false;
+    c.observer->file_opened(f);
+}
+
+// A piece has been read; `line` when it is a line, `cut` when it filled the
+// line buffer before the line's end, so that the next piece continues it.
+[[gnu::noinline]] void note_piece(Compilation& c, bool cut, bool line) {
+    Reader& r = c.reader;
+    if (r.cut && line)
+        c.observer->line_split(line_span(c));
+    r.cut = cut;
+}
+
+[[gnu::noinline]] void note_section(Compilation& c, const char* name, int number) {
+    SectionDef s;
+    s.header = name;
+    s.number = number;
+    s.at = line_span(c);
+    c.observer->section_found(s);
 }
 
 // Reads the next block of the open file; false at its end. A failing read
@@ -99,6 +136,8 @@ bool refill(Compilation& c) {
     }
     r.linebuf[len] = '\0';
     r.linelen = len;
+    if (c.observer) [[unlikely]]
+        note_piece(c, len == line_room && !newline && !ended, !(ended && len == 0));
     return !(ended && len == 0);
 }
 
@@ -123,6 +162,8 @@ bool read_piece(Compilation& c) {
             r.linebuf[n] = '\0';
             r.linelen = n;
             r.blkpos += n + 1;
+            if (c.observer) [[unlikely]]
+                note_piece(c, false, true);
             return true;
         }
     }
@@ -131,9 +172,10 @@ bool read_piece(Compilation& c) {
 
 // Passes a comment line that lies whole in the block before the next
 // special byte, without copying it: nothing ever looks at a comment line.
-// A line of 258 characters or more is left to read_piece, which cuts it.
+// A line of 258 characters or more is left to read_piece, which cuts it, and
+// so is the piece that continues a line cut (which only an observer notes).
 bool skip_comment_in_block(Reader& r) {
-    if (r.blkpos >= r.special || r.block[r.blkpos] != ';')
+    if (r.blkpos >= r.special || r.block[r.blkpos] != ';' || r.cut)
         return false;
     const char* p = r.block.get() + r.blkpos;
     const std::size_t n = std::min(r.special - r.blkpos, line_room);
@@ -169,14 +211,18 @@ void srcopen(Compilation& c, const std::string& name) {
     r.srcname = name + ".SCE";
     FileId id;
     r.stream = c.files.open_source(r.srcname, id);
+    // A file that is there but cannot be read is no missing file: the
+    // author must not go looking for it.
     if (!r.stream)
-        perr2(c, 37, r.srcname);
+        perr2(c, id.unreadable ? 55 : 37, r.srcname);
     // A link back to a file already read would deliver its sections again,
     // or read on forever.
     if (std::find(r.opened.begin(), r.opened.end(), id) != r.opened.end())
         pline2(c, 28, r.srcname.c_str());
     r.opened.push_back(id);
     r.srcfound = id.found.empty() ? r.srcname : id.found;
+    if (c.observer)
+        note_file_opened(c);
     r.blkpos = r.blklen = r.special = 0;
     r.fileend = false;
     r.lineno = 0;
@@ -184,6 +230,12 @@ void srcopen(Compilation& c, const std::string& name) {
 }
 
 void srcclose(Compilation& c) { c.reader.stream.reset(); }
+
+void note_open_file_end(Compilation& c) {
+    const Reader& r = c.reader;
+    if (c.observer && !r.srceof && !r.opened.empty())
+        c.observer->file_closed(Span{current_file(c), r.lineno, 0, 0});
+}
 
 void rdline(Compilation& c) {
     Reader& r = c.reader;
@@ -196,7 +248,7 @@ void rdline(Compilation& c) {
             return;
         ++r.lineno;
         scanfrom(c, nullptr, nullptr);  // nothing of the new line is scanned yet
-        if (r.blkpos < r.special && r.block[r.blkpos] == ';') {
+        if (r.blkpos < r.special && r.block[r.blkpos] == ';' && !r.cut) {
             r.lineno += static_cast<unsigned>(pass_comment_run(r));
             while (skip_comment_in_block(r))
                 ++r.lineno;  // comment lines come in runs: pass them here
@@ -204,6 +256,8 @@ void rdline(Compilation& c) {
         if (!read_piece(c)) {
             r.srceof = 1;
             r.hdrflag = 1;
+            if (c.observer) [[unlikely]]
+                c.observer->file_closed(Span{current_file(c), r.lineno - 1, 0, 0});
         }
         if (is_header_line(r)) {
             for (std::size_t i = 1; i < 4 && i < r.linelen; ++i)
@@ -231,6 +285,8 @@ void findsec(Compilation& c, const char* name, int number) {
         r.hdrflag = 0;
         if (r.linelen >= 4 && std::memcmp(r.linebuf, name, 4) == 0) {
             say(c, "Processing %s\n", name);
+            if (c.observer)
+                note_section(c, name, 0);
             return;
         }
         pline2(c, 41, name);
@@ -249,6 +305,8 @@ void findsec(Compilation& c, const char* name, int number) {
             sayraw(c, "Processing /PRO");  // as "Processing %s%4d": one for each of up to 255 tables
             say_number(c, number, 4);
             sayraw(c, "\n");
+            if (c.observer)
+                note_section(c, name, number);
             return;
         }
     }

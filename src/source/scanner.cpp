@@ -56,7 +56,8 @@ const char* after_blanks(const char* p, const char* end) {
     return p;
 }
 
-void skip_blanks(Scanner& s) { s.scanptr = after_blanks(s.scanptr, s.scanend); }
+// Passes blanks; what follows is where the next token begins.
+void skip_blanks(Scanner& s) { s.tokbegin = s.scanptr = after_blanks(s.scanptr, s.scanend); }
 
 }  // namespace
 
@@ -68,6 +69,7 @@ int blank(int ch) {
 void scanfrom(Compilation& c, const char* begin, const char* end) {
     c.scanner.scanptr = begin;
     c.scanner.scanend = end;
+    c.scanner.tokbegin = begin;
 }
 
 void scanline(Compilation& c, std::size_t offset) {
@@ -89,7 +91,7 @@ int readword(Compilation& c, int width) {
     s.wordwidth = width;
     const char* p = after_blanks(s.scanptr, s.scanend);
     const char* const end = s.scanend;
-    s.scanptr = p;
+    s.tokbegin = s.wordbegin = s.scanptr = p;
     if (p >= end)
         return 1;
     const char* const stop = end - p > width ? p + width : end;
@@ -117,6 +119,7 @@ int readnum(Compilation& c) {
     Scanner& s = c.scanner;
     const char* p = after_blanks(s.scanptr, s.scanend);
     const char* const end = s.scanend;
+    s.tokbegin = p;
     std::int32_t value = 0;
     int result = 1;
     while (p < end) {

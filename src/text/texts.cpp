@@ -9,6 +9,7 @@
 #include "format/format.h"
 #include "source/reader.h"
 #include "source/scanner.h"
+#include "source/spans.h"
 #include "text/compression.h"
 
 namespace zel {
@@ -31,6 +32,34 @@ void store_text_byte(Compilation& c, unsigned char byte) {
         return;
     }
     c.work()[w.bufptr++] = byte;
+}
+
+Kind kind_of_section(const char* name) {
+    switch (name[1]) {
+    case 'S': return Kind::sysmess;
+    case 'O': return Kind::object;
+    case 'L': return Kind::location;
+    default: return Kind::message;
+    }
+}
+
+// The text whose number line itemline has just accepted; the observer is
+// told of it when it ends.
+[[gnu::noinline]] TextDef* start_text_def(Compilation& c, const char* section) {
+    TextDef& t = c.texts.def;
+    t = TextDef{};
+    t.kind = kind_of_section(section);
+    t.number = static_cast<int>(c.reader.nitems);
+    t.at = item_span(c);
+    t.note = item_note(c);
+    t.last_line = t.at.line;
+    return &t;
+}
+
+// The text as stored, before its terminator and any compression.
+[[gnu::noinline]] void end_text_def(Compilation& c, TextDef& t) {
+    const unsigned char* work = c.work();
+    t.text.assign(reinterpret_cast<const char*>(work + c.writer.txtstart), c.writer.bufptr - c.writer.txtstart);
 }
 
 void open_text(Compilation& c) {
@@ -145,10 +174,13 @@ std::uint32_t compile_texts(Compilation& c, const char* name, std::int32_t limit
             pline1(c, 23);
             break;
         }
+        TextDef* def = c.observer ? start_text_def(c, name) : nullptr;
         open_text(c);
         bool join = false;
         rdline(c);
         while (!r.hdrflag && !(r.linelen > 0 && r.linebuf[0] == '/')) {
+            if (def)
+                def->last_line = r.lineno;
             if (r.linelen == 0) {
                 put_text_byte(c, paragraph_break);
                 join = false;
@@ -160,7 +192,11 @@ std::uint32_t compile_texts(Compilation& c, const char* name, std::int32_t limit
             }
             rdline(c);
         }
+        if (def)
+            end_text_def(c, *def);
         put_text_byte(c, text_end);
+        if (def)
+            c.observer->text_defined(*def);
         if (r.hdrflag || static_cast<std::int32_t>(r.nitems) >= limit)
             break;
     }

@@ -13,6 +13,7 @@
 #include "format/format.h"
 #include "source/reader.h"
 #include "source/scanner.h"
+#include "source/spans.h"
 
 namespace zel {
 
@@ -44,6 +45,16 @@ int word_type_of(const char* word) {
     return -1;
 }
 
+void note_word_defined(Compilation& c, const Span& word, int number, int type) {
+    WordDef w;
+    w.word = upper_text(c, word);
+    w.number = number;
+    w.type = type;
+    w.at = word;
+    w.line = line_span(c);
+    c.observer->word_defined(w);
+}
+
 // One vocabulary line: word, number, type. Returns without storing anything
 // after the first fault, which it reports.
 void vocab_line(Compilation& c) {
@@ -60,6 +71,7 @@ void vocab_line(Compilation& c) {
         return;
     }
     std::memcpy(entry, s.wordbuf, 5);
+    const Span word_at = c.observer ? word_span(c) : Span{};
     if (readnum(c) != 0 || s.numval < 1 || s.numval > 254) {
         pline1(c, 2);
         return;
@@ -80,6 +92,8 @@ void vocab_line(Compilation& c) {
     }
     entry[6] = static_cast<unsigned char>(type);
     ++v.nwords;
+    if (c.observer)
+        note_word_defined(c, word_at, entry[5], type);
 }
 
 // Sorts the table on the seven bytes of its entries, as qsort with

@@ -4,6 +4,7 @@
 #include "format/format.h"
 #include "source/reader.h"
 #include "source/scanner.h"
+#include "source/spans.h"
 #include "world/world.h"
 
 namespace zel {
@@ -11,6 +12,28 @@ namespace zel {
 namespace {
 
 bool starts_with_slash(const Reader& r) { return r.linelen > 0 && r.linebuf[0] == '/'; }
+
+void note_exit(Compilation& c, int word, int destination, const Span& destination_at) {
+    ExitDef e;
+    e.location = static_cast<int>(c.reader.nitems) - 1;
+    e.word = word;
+    e.word_at = word_span(c);
+    e.text = upper_text(c, e.word_at);
+    e.destination = destination;
+    e.destination_at = destination_at;
+    note_word(c, word);
+    note_reference(c, Kind::location, destination, destination_at);
+    c.observer->exit_defined(e);
+}
+
+ConnectionDef start_connections(const Compilation& c) {
+    ConnectionDef def;
+    def.location = static_cast<int>(c.reader.nitems);
+    def.at = item_span(c);
+    def.note = item_note(c);
+    def.last_line = def.at.line;
+    return def;
+}
 
 // One exit line: a movement word and a destination. Only the first fault
 // is reported; a faulty line emits nothing.
@@ -26,6 +49,7 @@ void exit_line(Compilation& c) {
         return;
     }
     const std::int32_t destination = s.numval;
+    const Span destination_at = c.observer ? token_span(c) : Span{};
     if (static_cast<std::uint32_t>(destination) >= c.driver.nlocations) {
         pline1(c, 8);
         return;
@@ -42,6 +66,8 @@ void exit_line(Compilation& c) {
     if ((s.wordtype == noun && number < 20) || s.wordtype == verb) {
         putb(c, static_cast<unsigned>(number));
         putb(c, static_cast<unsigned>(destination));
+        if (c.observer)
+            note_exit(c, number, destination, destination_at);
     } else {
         pline2(c, 44, " verb or noun<20");
     }
@@ -59,14 +85,21 @@ std::uint32_t compile_connections(Compilation& c) {
             pline1(c, 23);
             break;
         }
+        std::optional<ConnectionDef> def;
+        if (c.observer)
+            def = start_connections(c);
         c.world.exitpos[r.nitems] = c.writer.dbpos;
         ++r.nitems;
         rdline(c);
         while (!r.hdrflag && !starts_with_slash(r)) {
+            if (def)
+                def->last_line = r.lineno;
             exit_line(c);
             rdline(c);
         }
         putb(c, end_of_list);
+        if (def)
+            c.observer->connections_defined(*def);
     }
     if (!r.hdrflag && r.nitems == c.driver.nlocations) {
         pline1(c, 6);

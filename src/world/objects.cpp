@@ -4,6 +4,7 @@
 #include "format/format.h"
 #include "source/reader.h"
 #include "source/scanner.h"
+#include "source/spans.h"
 #include "vocabulary/vocabulary.h"
 #include "world/world.h"
 
@@ -24,8 +25,23 @@ int indicator(Compilation& c) {
     return -1;
 }
 
+ObjectDef start_object_def(const Compilation& c) {
+    ObjectDef def;
+    def.object = static_cast<int>(c.reader.nitems);
+    def.at = item_span(c);
+    def.line = line_span(c);
+    return def;
+}
+
+// The noun or adjective that vocab_operand has just accepted.
+void note_object_word(Compilation& c, int& field, int number) {
+    field = number;
+    note_word(c, number);
+}
+
 // One object line after its number; stops at the first fault it reports.
-void object_line(Compilation& c, unsigned object) {
+// With an observer, def is filled field by field as they are accepted.
+void object_line(Compilation& c, unsigned object, ObjectDef* def) {
     Scanner& s = c.scanner;
     const Driver& d = c.driver;
     if (readloc(c) != 0) {
@@ -39,6 +55,11 @@ void object_line(Compilation& c, unsigned object) {
         return;
     }
     c.world.objloc[object] = static_cast<std::uint8_t>(location);
+    if (def) {
+        def->location = location;
+        if (static_cast<std::uint32_t>(location) < d.nlocations)
+            note_reference(c, Kind::location, location, token_span(c));
+    }
     if (readnum(c) != 0) {
         pline1(c, 43);
         return;
@@ -48,6 +69,8 @@ void object_line(Compilation& c, unsigned object) {
         return;
     }
     unsigned value = static_cast<unsigned>(s.numval);
+    if (def)
+        def->weight = s.numval;
     const int container = indicator(c);
     if (container < 0) {
         pline1(c, 52);
@@ -55,6 +78,8 @@ void object_line(Compilation& c, unsigned object) {
     }
     if (container)
         value += container_bit;
+    if (def)
+        def->container = container != 0;
     if (value > 63 && object >= d.nlocations) {
         pline1(c, 40);
         return;
@@ -66,6 +91,8 @@ void object_line(Compilation& c, unsigned object) {
     }
     if (wearable)
         value += wearable_bit;
+    if (def)
+        def->wearable = wearable != 0;
     c.world.objattr[object] = static_cast<std::uint8_t>(value);
     if (value < wearable_bit && location == loc_worn) {
         pline1(c, 26);
@@ -74,10 +101,14 @@ void object_line(Compilation& c, unsigned object) {
     const int nounword = vocab_operand(c, " noun", [](int type, int) { return type == noun; });
     if (nounword < 0)
         return;
+    if (def)
+        note_object_word(c, def->noun, nounword);
     const int adjectiveword =
         vocab_operand(c, "n adjective", [](int type, int) { return type == adjective; });
     if (adjectiveword < 0)
         return;
+    if (def)
+        note_object_word(c, def->adjective, adjectiveword);
     if (adjectiveword < 255 && nounword == 255) {
         pline1(c, 45);
         return;
@@ -102,7 +133,15 @@ std::uint32_t compile_objects(Compilation& c) {
             pline1(c, 23);
             break;
         }
-        object_line(c, r.nitems);
+        std::optional<ObjectDef> def;
+        const std::uint32_t errors = c.diag.errors;
+        if (c.observer)
+            def = start_object_def(c);
+        object_line(c, r.nitems, def ? &*def : nullptr);
+        if (def) {
+            def->accepted = c.diag.errors == errors;
+            c.observer->object_defined(*def);
+        }
         rdline(c);
         ++r.nitems;
     }

@@ -1,6 +1,9 @@
 #!/usr/bin/env python3
 """Validates the JSON output of `zeltool check` against editors/check.schema.json,
-over every end-to-end case and the example adventure.
+over every end-to-end case, the example adventure and the traps; and compares
+check's text output, standard error and exit status on each trap (a folder of
+sources with `args` and the expected `stdout`, `stderr` and `status`) with
+what the folder expects.
 
 The validator knows the part of JSON Schema that the schema uses: type (one
 or a list), enum, required, properties, additionalProperties false, items,
@@ -81,14 +84,42 @@ def check(zeltool, schema, directory, args):
     for d in diagnostics:
         if (d["number"] is None) != (d["severity"] == "warning"):
             faults.append(f"number {d['number']} with severity {d['severity']}")
-        if (d["line"] is None) != (d["source"] is None) or (d["line"] is None and d["column"] is not None):
+        if d["line"] is None and (d["source"] is not None or d["column"] is not None):
             faults.append(f"line, column and source disagree: {d}")
+        for item in [d] + d["notes"]:
+            if (item["column"] is None) != (item["endColumn"] is None) or \
+                    (item["column"] is not None and item["endColumn"] < item["column"]):
+                faults.append(f"column and endColumn disagree: {item}")
     expected_status = 1 if errors else 0
     if json_run.returncode != expected_status or text_run.returncode != expected_status:
         faults.append(f"exit status {json_run.returncode} and {text_run.returncode}, expected {expected_status}")
     text_lines = text_run.stdout.decode("latin-1").splitlines()
-    if len(text_lines) != len(diagnostics) + 1 or text_lines[-1] != document["summary"]:
+    notes = sum(len(d["notes"]) for d in diagnostics)
+    if len(text_lines) != len(diagnostics) + notes + 1 or text_lines[-1] != document["summary"]:
         faults.append("the text output does not hold the same diagnostics and summary")
+    return faults
+
+
+def read(path, default=""):
+    if not os.path.exists(path):
+        return default
+    with open(path, encoding="latin-1") as f:
+        return f.read()
+
+
+def trap(zeltool, schema, folder):
+    """Runs check on one trap; returns its faults."""
+    args = read(os.path.join(folder, "args")).splitlines()
+    run = subprocess.run([zeltool, "check", *args], cwd=folder, capture_output=True)
+    faults = []
+    for stream, got in (("stdout", run.stdout), ("stderr", run.stderr)):
+        if got.decode("latin-1") != read(os.path.join(folder, stream)):
+            faults.append(f"{stream} differs:\n{got.decode('latin-1')}")
+    status = int(read(os.path.join(folder, "status"), "0"))
+    if run.returncode != status:
+        faults.append(f"exit status {run.returncode}, expected {status}")
+    if status != 2:  # a usage failure prints no document
+        faults += check(zeltool, schema, folder, args)
     return faults
 
 
@@ -98,6 +129,7 @@ def main():
     parser.add_argument("--schema", required=True)
     parser.add_argument("--cases", required=True)
     parser.add_argument("--example", required=True, help="path of the example adventure without .SCE")
+    parser.add_argument("--traps", required=True, help="folder of the traps, one folder each")
     args = parser.parse_args()
     zeltool = os.path.abspath(args.zeltool)
     with open(args.schema, encoding="utf-8") as f:
@@ -115,7 +147,12 @@ def main():
         for fault in check(zeltool, schema, directory, run_args):
             print(f"FAIL {directory}: {fault}")
             failed += 1
-    print(f"{len(runs)} runs, {failed} faults")
+    traps = sorted(os.listdir(args.traps))
+    for name in traps:
+        for fault in trap(zeltool, schema, os.path.join(args.traps, name)):
+            print(f"FAIL trap {name}: {fault}")
+            failed += 1
+    print(f"{len(runs)} runs and {len(traps)} traps, {failed} faults")
     return 1 if failed else 0
 
 

@@ -11,6 +11,14 @@ std::string Sections::system_messages(int count) {
     return text;
 }
 
+Sections Sections::three_locations() {
+    Sections s;
+    s.voc += "QUICK 50 ADVERB\nINTO 60 PREPOSITION\nNINE 19 NOUN\nTWENTY 20 NOUN\n";
+    s.ltx += "/2\nA cellar.\n";
+    s.con = "/0\nN 1\n/1\nS 0\n/2\n";
+    return s;
+}
+
 std::string Sections::source() const {
     std::string text = "/CTL\n" + ctl + "/VOC\n" + voc + "/STX\n" + stx + "/MTX\n" + mtx + "/OTX\n" + otx +
                        "/LTX\n" + ltx + "/CON\n" + con + "/OBJ\n" + obj;

@@ -25,6 +25,8 @@ struct Sections {
     std::vector<std::string> pro = {"_ _ DESC\n", "GET LAMP GET 0\n OK\n", ""};
 
     static std::string system_messages(int count);
+    // With a third location, nouns numbered 19 and 20, an adverb and a preposition.
+    static Sections three_locations();
     std::string source() const;  // the whole source text
 };
 

@@ -6,108 +6,93 @@ namespace zel::testing {
 
 namespace {
 
-class MemoryInput : public InputFile {
+// Delivers at most read_chunk bytes a read, and fails once read_fails_after
+// bytes of a faulty file were delivered.
+class FaultyInput : public InputFile {
 public:
-    MemoryInput(const std::string& text, const Faults& faults, bool faulty)
-        : text_(text), faults_(faults), faulty_(faulty) {}
+    FaultyInput(std::unique_ptr<InputFile> inner, const Faults& faults, bool faulty)
+        : inner_(std::move(inner)), faults_(faults), faulty_(faulty) {}
     long read(char* buffer, std::size_t size) override {
-        const bool fails = faulty_ && faults_.read_fails_after >= 0;
-        if (fails && static_cast<long>(at_) >= faults_.read_fails_after)
-            return -1;
-        std::size_t n = std::min({size, text_.size() - at_, faults_.read_chunk});
-        if (fails)
-            n = std::min(n, static_cast<std::size_t>(faults_.read_fails_after) - at_);
-        std::copy_n(text_.data() + at_, n, buffer);
-        at_ += n;
-        return static_cast<long>(n);
+        size = std::min(size, faults_.read_chunk);
+        if (faulty_ && faults_.read_fails_after >= 0) {
+            if (at_ >= faults_.read_fails_after)
+                return -1;
+            size = std::min(size, static_cast<std::size_t>(faults_.read_fails_after - at_));
+        }
+        const long n = inner_->read(buffer, size);
+        at_ += std::max(n, 0L);
+        return n;
     }
 
 private:
-    std::string text_;
+    std::unique_ptr<InputFile> inner_;
     const Faults& faults_;
     bool faulty_;
-    std::size_t at_ = 0;
+    long at_ = 0;
 };
 
-class MemoryOutput : public OutputFile {
+// Passes bytes on until write_fails_after of them were accepted; then fails
+// every write, or loses the bytes silently so that only the close tells.
+class FaultyOutput : public OutputFile {
 public:
-    MemoryOutput(std::string& target, const Faults& faults) : target_(target), faults_(faults) {}
+    FaultyOutput(std::unique_ptr<OutputFile> inner, const Faults& faults) : inner_(std::move(inner)), faults_(faults) {}
     bool write(const unsigned char* bytes, std::size_t size) override {
         for (std::size_t i = 0; i < size; ++i) {
-            if (failed_ || (faults_.write_fails_after >= 0 && static_cast<long>(accepted_) >= faults_.write_fails_after))
-                failed_ = true;
-            if (!failed_)
-                put(bytes[i]);
-            else if (faults_.silent_write_failure)
-                ++pos_;  // lost in a buffer: neither the call nor the position tells
-            else
+            failed_ = failed_ || (faults_.write_fails_after >= 0 && accepted_ >= faults_.write_fails_after);
+            if (!failed_) {
+                inner_->write(bytes + i, 1);
+                ++accepted_;
+            } else if (faults_.silent_write_failure) {
+                ++lost_;  // lost in a buffer: neither the call nor the position tells
+            } else {
                 return false;
+            }
         }
         return true;
     }
-    long position() override { return faults_.position ? -1 : static_cast<long>(pos_); }
+    long position() override { return faults_.position ? -1 : inner_->position() + lost_; }
     bool rewind() override {
         if (faults_.rewind)
             return false;
-        pos_ = 0;
-        return true;
+        lost_ = 0;
+        return inner_->rewind();
     }
-    bool close() override { return !faults_.close && !failed_; }
+    bool close() override { return !faults_.close && !failed_ && inner_->close(); }
 
 private:
-    void put(unsigned char byte) {
-        if (pos_ < target_.size())
-            target_[pos_] = static_cast<char>(byte);
-        else
-            target_.push_back(static_cast<char>(byte));
-        ++pos_;
-        ++accepted_;
-    }
-
-    std::string& target_;
+    std::unique_ptr<OutputFile> inner_;
     const Faults& faults_;
-    std::size_t pos_ = 0;
-    std::size_t accepted_ = 0;  // bytes taken over the stream's whole life
+    long accepted_ = 0;  // bytes taken over the stream's whole life
+    long lost_ = 0;      // bytes lost since the last rewind
     bool failed_ = false;
 };
 
 }  // namespace
 
 std::unique_ptr<InputFile> MemoryFileSystem::open_source(const std::string& name, FileId& id) {
-    auto it = files.find(name);
-    if (faults.open_source || it == files.end())
+    auto input = faults.open_source ? nullptr : MemoryFiles::open_source(name, id);
+    if (!input)
         return nullptr;
-    id.device = 1;
-    auto known = ids.try_emplace(name, ids.size() + 1).first;
-    id.inode = known->second;
-    id.found = name;
+    id.inode = ids_.try_emplace(name, ids_.size() + 1).first->second;
     const bool faulty = faults.read_fails_in.empty() || faults.read_fails_in == name;
-    return std::make_unique<MemoryInput>(it->second, faults, faulty);
+    return std::make_unique<FaultyInput>(std::move(input), faults, faulty);
 }
 
 std::unique_ptr<OutputFile> MemoryFileSystem::create(const std::string& name) {
     log.push_back("create " + name);
     if (faults.create)
         return nullptr;
-    files[name].clear();
-    return std::make_unique<MemoryOutput>(files[name], faults);
+    return std::make_unique<FaultyOutput>(MemoryFiles::create(name), faults);
 }
 
 bool MemoryFileSystem::remove(const std::string& name) {
     log.push_back("remove " + name);
-    if (faults.remove)
-        return false;
-    files.erase(name);
-    return true;
+    return !faults.remove && MemoryFiles::remove(name);
 }
 
 bool MemoryFileSystem::rename(const std::string& from, const std::string& to) {
     log.push_back("rename " + from + " " + to);
-    if (faults.rename || !has(from))
-        return false;
-    files[to] = files[from];
-    files.erase(from);
-    return true;
+    return !faults.rename && MemoryFiles::rename(from, to);
 }
 
 }  // namespace zel::testing

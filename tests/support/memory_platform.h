@@ -1,12 +1,14 @@
-// An in-memory console and file system for running compilations in-process,
-// with faults that can be switched on one by one.
+// The in-memory file system of the tools, extended for tests with faults
+// that can be switched on one by one; a console that keeps standard output
+// and standard error apart; and a compilation set up by hand.
 #pragma once
 
 #include <map>
 #include <string>
 #include <vector>
 
-#include "core/platform.h"
+#include "core/compilation.h"
+#include "core/memory_files.h"
 
 namespace zel::testing {
 
@@ -42,11 +44,9 @@ struct Faults {
     std::size_t read_chunk = 1 << 16;  // most bytes delivered by one read
 };
 
-class MemoryFileSystem : public FileSystem {
+class MemoryFileSystem : public MemoryFiles {
 public:
-    std::map<std::string, std::string> files;  // name -> contents
     Faults faults;
-    std::map<std::string, std::uint64_t> ids;  // a stable identity per name
     std::vector<std::string> log;  // "remove X", "create X", "rename X Y"
 
     std::unique_ptr<InputFile> open_source(const std::string& name, FileId& id) override;
@@ -55,6 +55,18 @@ public:
     bool rename(const std::string& from, const std::string& to) override;
 
     bool has(const std::string& name) const { return files.count(name) != 0; }
+
+private:
+    std::map<std::string, std::uint64_t> ids_;  // a stable identity per name
+};
+
+// A compilation with its work area, for the tests of one subsystem.
+struct Workbench {
+    CaptureConsole console;
+    MemoryFileSystem files;
+    Compilation c{console, files};
+
+    Workbench() { c.workarea = std::make_unique<std::array<unsigned char, workarea_size>>(); }
 };
 
 }  // namespace zel::testing

@@ -26,14 +26,25 @@ const Bytes& base() {
 struct Malformed {
     const char* name;
     std::function<void(Bytes&)> damage;
-    const char* message;  // part of the error
+    std::string message;  // part of the error
 };
 
-TEST(Reader, MalformedDatabasesAreRefusedWithTheirReason) {
+void expect_refused(const Bytes& good, const std::vector<Malformed>& cases) {
+    for (const Malformed& m : cases) {
+        Bytes b = good;
+        m.damage(b);
+        std::string error;
+        EXPECT_FALSE(read_database(b, error)) << m.name;
+        EXPECT_NE(error.find(m.message), std::string::npos) << m.name << ": " << error;
+    }
+}
+
+TEST(DatabaseReader, MalformedDatabasesAreRefusedWithTheirReason) {
     ASSERT_FALSE(base().empty());
     const unsigned end = static_cast<unsigned>(base().size());
     const std::vector<Malformed> cases = {
         {"shorter than a header", [](Bytes& b) { b.resize(20); }, "truncated: the file has 20 bytes"},
+        {"only a header", [](Bytes& b) { b.resize(32); }, "truncated: the header gives the length"},
         {"one byte short", [](Bytes& b) { b.pop_back(); }, "truncated: the header gives the length"},
         {"a byte too many", [](Bytes& b) { b.push_back(0); }, "the file has"},
         {"wrong format word", [](Bytes& b) { b[1] = 3; }, "the format word is 768 instead of 512"},
@@ -47,6 +58,7 @@ TEST(Reader, MalformedDatabasesAreRefusedWithTheirReason) {
          "the exit list of location 0"},
         {"initial locations without end byte", [](Bytes& b) { b[word_at(b, f_objloc) + 2] = 7; },
          "has no end byte 255 after its 2 objects"},
+        {"process offset table outside", [](Bytes& b) { set_word(b, f_process, 0xfffe); }, "the process table offset table"},
         {"entry index without end word", [end](Bytes& b) { set_word(b, word_at(b, f_process), end - 2); },
          "the entry index of process table 0"},
         {"unknown opcode", [](Bytes& b) { b[word_at(b, word_at(b, word_at(b, f_process)) + 2)] = 65; },
@@ -56,18 +68,37 @@ TEST(Reader, MalformedDatabasesAreRefusedWithTheirReason) {
         {"token table not at its block", [](Bytes& b) { set_word(b, f_tokens, 33); }, "does not begin with the byte 255"},
         {"unknown word type", [](Bytes& b) { b[32 + 6] = 9; }, "unknown word type 9"},
     };
-    for (const Malformed& m : cases) {
-        Bytes b = base();
-        m.damage(b);
-        std::string error;
-        EXPECT_FALSE(read_database(b, error)) << m.name;
-        EXPECT_NE(error.find(m.message), std::string::npos) << m.name << ": " << error;
-    }
+    expect_refused(base(), cases);
+}
+
+// Damage that would make the work of the tools grow far beyond the size of
+// the file: a text longer than the compiler can write, and many texts that
+// point at one long text.
+TEST(DatabaseReader, DamageThatMultipliesTheWorkIsRefused) {
+    zel::testing::Sections sections;
+    std::string long_text;
+    for (int line = 0; line < 100; ++line)
+        long_text += std::string(89, 'x') + "\n";
+    sections.mtx = "/0\n" + long_text + "/1\n" + long_text;
+    const Bytes good = compiled(sections.source(), false);
+    ASSERT_FALSE(good.empty());
+    const unsigned mtx = word_at(good, f_mtx), stx = word_at(good, f_stx);
+    const std::vector<Malformed> cases = {
+        {"text running into the next", [mtx](Bytes& b) { b[word_at(b, mtx + 2) - 1] = 0; },
+         "text 0 of the messages (offset " + std::to_string(word_at(good, mtx)) + ") expands to more than 16007"},
+        {"system messages all at one long text",
+         [mtx, stx](Bytes& b) {
+             for (unsigned i = 0; i < 61; ++i)
+                 set_word(b, stx + 2 * i, word_at(b, mtx));
+         },
+         "overlaps other parts of the database"},
+    };
+    expect_refused(good, cases);
 }
 
 // Every damaged copy of a database is either refused or can be listed and
 // decompiled; nothing crashes or hangs.
-TEST(Reader, EveryDamagedCopyIsHandled) {
+TEST(DatabaseReader, EveryDamagedCopyIsHandled) {
     const Bytes good = compiled(zel::testing::Sections().source(), true);
     ASSERT_FALSE(good.empty());
     int read = 0;
@@ -90,6 +121,17 @@ TEST(Reader, EveryDamagedCopyIsHandled) {
     EXPECT_GT(read, 0);
 }
 
+TEST(Dump, ShowsAnUnprintableNullWordCharacterByItsValue) {
+    Bytes b = base();
+    b[2] = 200;
+    std::string error;
+    const auto db = read_database(b, error);
+    ASSERT_TRUE(db) << error;
+    std::ostringstream out;
+    dump_database(*db, out);
+    EXPECT_NE(out.str().find("  null word character         (200)\n"), std::string::npos) << out.str();
+}
+
 TEST(Commands, UsageAndMissingFiles) {
     std::ostringstream out, err;
     EXPECT_EQ(run_dump({}, out, err), status_usage);
@@ -97,6 +139,7 @@ TEST(Commands, UsageAndMissingFiles) {
     EXPECT_EQ(run_map({"GAME.ZDB", "-T", "svg;rm"}, out, err), status_usage);
     EXPECT_EQ(run_dump({"/nonexistent/GAME.ZDB"}, out, err), status_failed);
     EXPECT_NE(err.str().find("cannot open /nonexistent/GAME.ZDB"), std::string::npos);
+    EXPECT_EQ(run_decompile({"/nonexistent/A9Z.ZDB"}, out, err), status_failed);  // the name would do
     EXPECT_EQ(run_decompile({"/nonexistent/my_game.zdb"}, out, err), status_usage);
     EXPECT_NE(err.str().find("cannot form an adventure name"), std::string::npos);
 }

@@ -12,25 +12,6 @@ namespace {
 
 using testing::Sections;
 
-// Three locations; object 0 (LAMP) is no container, object 1 (BOX) is one;
-// one message, 61 system messages; a word of every type a parameter needs.
-Sections adventure() {
-    Sections s;
-    s.voc += "QUICK 50 ADVERB\nINTO 60 PREPOSITION\nNINE 19 NOUN\nTWENTY 20 NOUN\n";
-    s.ltx += "/2\nA cellar.\n";
-    s.con = "/0\nN 1\n/1\nS 0\n/2\n";
-    return s;
-}
-
-void expect_in_order(const std::string& out, const std::vector<std::string>& fragments) {
-    std::size_t at = 0;
-    for (const std::string& f : fragments) {
-        const std::size_t found = out.find(f, at);
-        ASSERT_NE(found, std::string::npos) << "missing: " << f << "\nin:\n" << out;
-        at = found + f.size();
-    }
-}
-
 // Every row of the opcode table in opcode order: name and the two parameter
 // kinds (10 to 14 written a to e); "-" for a reserved row.
 const char* const rows =
@@ -82,7 +63,7 @@ TEST(Opcodes, EveryNameCompilesToItsOpcodeAndParameters) {
         entries.emplace_back(line, bytes);
     }
     EXPECT_EQ(named, 96);
-    Sections s = adventure();
+    Sections s = Sections::three_locations();
     s.pro.resize(255);
     for (const auto& [line, bytes] : entries)
         s.pro[2] += "_ _ " + line + "\n";
@@ -105,135 +86,20 @@ TEST(Opcodes, EveryNameCompilesToItsOpcodeAndParameters) {
     }
 }
 
-// Each line is the header line of its own entry in table 2; every failing
-// one gives exactly the error shown.
-TEST(Opcodes, ParameterErrorsInOrder) {
-    const std::vector<std::pair<const char*, const char*>> cases = {
-        {"GET", "15 - Object No. not found"}, {"GET x", "15 - Object No. not found"},
-        {"GET 256", "15 - Object No. not found"}, {"GET 2", "16 - Object No. too big"},
-        {"SWAP 2 x", "16 - Object No. too big"}, {"SWAP 0 2", "16 - Object No. too big"},
-        {"GOTO", "7 - Location No. not found"}, {"GOTO HERE", "7 - Location No. not found"},
-        {"GOTO 3", "8 - Location No. too big"}, {"PUTIN 0 3", "8 - Location No. too big"},
-        {"PUTIN 0 2", "49 - You can only PUTIN to or TAKEOUT of a container"},
-        {"PUTIN 0 0", "49 - You can only PUTIN to or TAKEOUT of a container"},
-        {"TAKEOUT 1 0", "49 - You can only PUTIN to or TAKEOUT of a container"},
-        {"AUTOP 2", "49 - You can only PUTIN to or TAKEOUT of a container"},
-        {"AUTOT 3", "8 - Location No. too big"}, {"PUTIN 2 1", "16 - Object No. too big"},
-        {"MES", "17 - Message No. not found"}, {"MESSAGE 1", "18 - Message No. too big"},
-        {"MES 0;note", "17 - Message No. not found"}, {"SYSMESS", "11 - System message No. not found"},
-        {"PROMPT 61", "20 - System message No. too big"}, {"PROCESS", "47 - Process table No. not found or too big"},
-        {"PROCESS 300", "47 - Process table No. not found or too big"}, {"PROCESS 1", "48 - Process table No. out of range"},
-        {"PROCESS 255", "48 - Process table No. out of range"}, {"PROCESS 0", "48 - Process table No. out of range"},
-        {"CHANCE", "12 - Percentage not found"}, {"CHANCE 256", "12 - Percentage not found"},
-        {"CHANCE 0", "13 - Percentage out of range"}, {"CHANCE 100", "13 - Percentage out of range"},
-        {"SET", "19 - Flag No. not found or too big"}, {"ZERO 256", "19 - Flag No. not found or too big"},
-        {"SET 38", "39 - Illegal use of Flag 38"}, {"LET 38 5", "39 - Illegal use of Flag 38"},
-        {"WEIGH 0 38", "39 - Illegal use of Flag 38"}, {"WEIGHT 38", "39 - Illegal use of Flag 38"},
-        {"RANDOM 38", "39 - Illegal use of Flag 38"}, {"LET 5 256", "21 - Value not found or too big"},
-        {"PAUSE", "21 - Value not found or too big"}, {"EQ 1", "21 - Value not found or too big"},
-        {"LISTAT", "7 - Location No. not found"}, {"PLACE 0 HEREX", "7 - Location No. not found"},
-        {"PLACE 0 HER", "7 - Location No. not found"}, {"ISAT 0 __", "7 - Location No. not found"},
-        {"DOALL 3", "8 - Location No. too big"}, {"PUTO 251", "8 - Location No. too big"},
-        {"ADVERB", "1 - Valid word not found      "}, {"ADVERB XYZ", "5 - XYZ   is not in Vocabulary"},
-        {"ADVERB LAMP", "44 - LAMP  is not an adverb"}, {"NOUN2 GET", "44 - GET   is not a noun"},
-        {"ADJECT1 LAMP", "44 - LAMP  is not an adjective"}, {"ADJECT2 QUICK", "44 - QUICK is not an adjective"},
-        {"PREP LAMP", "44 - LAMP  is not a preposition"}, {"PREP a,b", "1 - Valid word not found A    "},
-        {"DONE 5", "3 - Too many parameters"}, {"AT 0 1", "3 - Too many parameters"},
-        {"PLACE 0 HERE 1", "3 - Too many parameters"}, {"FOO", "14 - 'FOO' is not a condition or action"},
-        {",x", "1 - Valid word not found        "}, {"65", "14 - '65' is not a condition or action"},
-        {"66", ""}, {"67", ""}, {"78", ""}, {"82", ""}, {"84", ""}, {"87", ""}, {"96", ""}, {"97", ""},
-        {"98", ""}, {"99", ""}, {"07", ""},
-    };
-    Sections s = adventure();
-    for (const auto& [line, error] : cases)
-        s.pro[2] += std::string("_ _ ") + line + "\n";
-    const auto r = testing::run(s.source());
-    for (const auto& [line, error] : cases) {
-        const std::string message =
-            *error ? std::string(error) : std::string("14 - '") + line + "' is not a condition or action";
-        EXPECT_NE(r.out.find(std::string("_ _ ") + line + "\n*** ERROR " + message + "\n"), std::string::npos)
-            << line;
-    }
-    EXPECT_NE(r.out.find("*** Compilation ends with " + std::to_string(cases.size()) + " ERRORS\n"),
-              std::string::npos);
-    EXPECT_NE(r.out.find("Processing /PRO   2\n"), std::string::npos);
-}
-
-TEST(Process, EntriesAndTheirRecovery) {
-    struct Case {
-        std::string table2;
-        std::vector<std::string> out;
-        unsigned successes, errors;
-    } cases[] = {
-        {" DESC\n OK\n_ _ DESC\n", {" DESC\n*** ERROR 10 - Start of entry expected\n"}, 1, 1},
-        {"_ _\n DESC\n OK\n_ _ DESC\n", {"_ _\n*** ERROR 1 - Valid word not found        \n"}, 1, 1},
-        {"_ _ DESC\n ;note\n OK\n", {" OK\n*** ERROR 10 - Start of entry expected\n"}, 1, 1},
-        {"_ _ DESC\n\n OK\n", {" OK\n*** ERROR 10 -"}, 1, 1},
-        {"_ _ DESC\n DONE 5\n", {" DONE 5\n*** ERROR 3 - Too many parameters\n"}, 0, 1},
-        {"_ _ AT 999\n AT 7\n OK\n_ _ DESC\n", {"_ _ AT 999\n*** ERROR 7 -", " AT 7\n*** ERROR 8 -"}, 1, 2},
-        {"_ _ DESC\n FOO\n AT 999\n_ _ DESC\n", {" FOO\n*** ERROR 14 - 'FOO' is"}, 1, 1},
-        {"XYZ _ DESC\n AT 999\n_ _ DESC\n", {"XYZ _ DESC\n*** ERROR 5 - XYZ   is not in Vocabulary\n"}, 1, 1},
-        {"LAMP _ DESC\nNINE _ DESC\nTWENTY _ DESC\n_ GET DESC\n_ XYZ DESC\n, _ DESC\nGET LAMP DESC\nN LAMP DESC\n",
-         {"LAMP _ DESC\n*** ERROR 44 - LAMP  is not a verb or noun<20\n",
-          "TWENTY _ DESC\n*** ERROR 44 - TWENT is not a verb or noun<20\n",
-          "_ GET DESC\n*** ERROR 44 - GET   is not a noun\n", "_ XYZ DESC\n*** ERROR 5 - XYZ   is not",
-          ", _ DESC\n*** ERROR 1 - Valid word not found      \n"},
-         3, 5},
-    };
-    for (const Case& k : cases) {
-        Sections s = adventure();
-        s.pro[2] = k.table2;
-        const auto r = testing::run(s.source());
-        std::vector<std::string> fragments = {"Processing /PRO   2\n"};
-        fragments.insert(fragments.end(), k.out.begin(), k.out.end());
-        fragments.push_back(std::to_string(k.successes) + " entries processed successfully\n");
-        expect_in_order(r.out, fragments);
-        EXPECT_NE(r.out.find("with " + std::to_string(k.errors) + " ERROR" + (k.errors > 1 ? "S\n" : "\n")),
-                  std::string::npos)
-            << r.out;
-    }
-}
-
-TEST(Process, RecordsIndexesAndOffsetTable) {
-    Sections s = adventure();
-    s.pro = {"_ _ DESC\n", "GET LAMP OK\nGET LAMP DONE\n", ""};
-    const auto r = testing::run(s.source());
-    ASSERT_TRUE(r.ok()) << r.out;
-    const std::string& db = r.database();
-    const unsigned index0 = testing::table_entry(db, testing::f_protable, 0), entry0 = index0 - 2;
-    const unsigned entry1 = index0 + 6, index1 = entry1 + 4, index2 = index1 + 10;
-    auto bytes = [&](unsigned at, std::size_t n) {
-        std::vector<unsigned> v;
-        while (n--)
-            v.push_back(testing::byte_at(db, at++));
-        return v;
-    };
-    EXPECT_EQ(bytes(entry0, 8), (std::vector<unsigned>{19, 255, 255, 255, entry0 & 255, entry0 >> 8, 0, 0}));
-    EXPECT_EQ(bytes(entry1, 16), (std::vector<unsigned>{23, 255, 22, 255, 20, 30, entry1 & 255, entry1 >> 8, 20, 30,
-                                                        (entry1 + 2) & 255, (entry1 + 2) >> 8, 0, 0, 0, 0}));
-    EXPECT_EQ(testing::byte_at(db, testing::f_tables), 3u);
-    EXPECT_EQ(testing::word_at(db, testing::f_protable), index2 + 2);
-    EXPECT_EQ(testing::table_entry(db, testing::f_protable, 1), index1);
-    EXPECT_EQ(testing::table_entry(db, testing::f_protable, 2), index2);
-    EXPECT_EQ(db.size(), index2 + 2 + 6u);
-    EXPECT_EQ(testing::word_at(db, testing::f_length), db.size());
-    EXPECT_NE(r.out.find("Processing /PRO   2\n0 entries processed successfully\n"), std::string::npos);
-}
-
 // The entry index fills the output buffer behind the vocabulary: at most
 // ceil(room / 4) records, and error 22 before the next entry.
 TEST(Process, TableLimitAtTheIndexRoom) {
     for (std::size_t words : {12, 2211}) {
         const std::size_t room = 16000 - 7 * (words + 1), most = (room + 3) / 4;
         for (std::size_t entries : {most, most + 1}) {
-            Sections s = adventure();
+            Sections s = Sections::three_locations();
             s.voc += testing::filler_words(words - 12);
             s.pro[2].clear();
             for (std::size_t i = 0; i < entries; ++i)
                 s.pro[2] += "_ _ DESC\n";
             const auto r = testing::run(s.source());
-            const std::string count = "\n" + std::to_string(entries == most ? most : 1) +
-                                      " entries processed successfully\n";
+            const std::string count =
+                std::string("\n").append(std::to_string(entries == most ? most : 1)).append(" entries processed successfully\n");
             EXPECT_NE(r.out.find(count, r.out.find("Processing /PRO   2\n")), std::string::npos) << words;
             EXPECT_EQ(testing::count_of(r.out, "_ _ DESC\n*** ERROR 22 - Table limit exceeded\n"), entries - most);
             if (entries == most) {

@@ -1,0 +1,77 @@
+#!/usr/bin/env python3
+"""Writes the seed corpus of the language server's fuzz target: sessions
+over the example adventure and the linked end-to-end case, each a list of
+message bodies separated by lines "@@@" (see fuzz/lsp_fuzz.cpp), and one
+raw stream with broken framing.
+
+  fuzz/lsp_seeds.py FOLDER
+"""
+import json
+import os
+import sys
+
+TOP = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+
+
+def message(method, params, ident=None):
+    m = {"jsonrpc": "2.0", "method": method, "params": params}
+    if ident is not None:
+        m["id"] = ident
+    return json.dumps(m)
+
+
+def session(files):
+    """Opens every file, asks for everything at a few places, edits, ends."""
+    bodies = [message("initialized", {})]
+    for name, text in files:
+        bodies.append(message("textDocument/didOpen", {"textDocument": {
+            "uri": "mem:/" + name, "languageId": "zel", "version": 1, "text": text}}))
+    ident = 1
+    for name, text in files:
+        doc = {"uri": "mem:/" + name}
+        lines = text.split("\n")
+        for line in range(0, len(lines), max(1, len(lines) // 6)):
+            at = {"line": line, "character": min(len(lines[line]), 5)}
+            for method in ("hover", "definition", "completion"):
+                bodies.append(message("textDocument/" + method, {"textDocument": doc, "position": at}, ident))
+                ident += 1
+            bodies.append(message("textDocument/references", {"textDocument": doc, "position": at,
+                                                              "context": {"includeDeclaration": True}}, ident))
+            ident += 1
+        for method in ("documentSymbol", "foldingRange"):
+            bodies.append(message("textDocument/" + method, {"textDocument": doc}, ident))
+            ident += 1
+        whole = {"start": {"line": 0, "character": 0}, "end": {"line": len(lines), "character": 0}}
+        bodies.append(message("textDocument/codeAction", {"textDocument": doc, "range": whole,
+                                                           "context": {"diagnostics": []}}, ident))
+        ident += 1
+        edited = "\n".join(lines[:len(lines) // 2] + lines[len(lines) // 2 + 1:])
+        bodies.append(message("textDocument/didChange", {"textDocument": dict(doc, version=2),
+                                                          "contentChanges": [{"text": edited}]}))
+    bodies.append(message("shutdown", None, ident))
+    bodies.append(message("exit", None))
+    return "\n@@@\n".join(bodies)
+
+
+def read(path):
+    with open(path, encoding="latin-1") as f:
+        return f.read()
+
+
+def main():
+    out = sys.argv[1]
+    os.makedirs(out, exist_ok=True)
+    example = [(n, read(os.path.join(TOP, "examples", n))) for n in ("BEACON.SCE", "BEACON2.SCE", "BEACON3.SCE")]
+    case = os.path.join(TOP, "tests", "cases", "adventure-linked", "in")
+    linked = [(n, read(os.path.join(case, n))) for n in ("GAME.SCE", "SHORE.SCE", "CAVE.SCE")]
+    seeds = {"example": session(example), "linked": session(linked)}
+    seeds["raw"] = ("RAW\nContent-Length: 5\r\n\r\n{\"a\":Content-Length: x\r\n\r\n"
+                    "Content-Length: 2\r\n\r\n[]Content-Length: 99999999999\r\n\r\n")
+    for name, text in seeds.items():
+        with open(os.path.join(out, name), "w", encoding="latin-1") as f:
+            f.write(text)
+    print(f"{len(seeds)} seeds in {out}")
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,81 @@
+#include "analysis/compiled.h"
+
+#include "core/memory_files.h"
+#include "driver/compile.h"
+
+namespace zel::analysis {
+
+namespace {
+
+constexpr const char* database_extension = ".ZDB";
+
+// Sources from the file system given; every file written, deleted or renamed
+// only in memory.
+class WritesInMemory : public FileSystem {
+public:
+    explicit WritesInMemory(FileSystem& sources) : sources_(sources) {}
+    std::unique_ptr<InputFile> open_source(const std::string& name, FileId& id) override {
+        return sources_.open_source(name, id);
+    }
+    std::unique_ptr<OutputFile> create(const std::string& name) override { return written.create(name); }
+    bool remove(const std::string& name) override { return written.remove(name); }
+    bool rename(const std::string& from, const std::string& to) override { return written.rename(from, to); }
+
+    MemoryFiles written;
+
+private:
+    FileSystem& sources_;
+};
+
+bool is_check_only(const std::string& a) { return a == "N" || a == "n"; }
+
+}  // namespace
+
+InMemory compile_in_memory(const std::vector<std::string>& arguments, FileSystem& sources, Console& console,
+                           Observer* observer) {
+    InMemory result;
+    std::vector<std::string> args;
+    for (std::size_t i = 0; i < arguments.size(); ++i)
+        if (i == 0 || !is_check_only(arguments[i]))
+            args.push_back(arguments[i]);
+    WritesInMemory files(sources);
+    result.status = compile(args, console, files, observer);
+    // The compiler gives the database its name only when it compiled
+    // without errors.
+    const std::string ext = database_extension;
+    for (const auto& [name, bytes] : files.written.files)
+        if (result.status == 0 && name.size() >= ext.size() && name.compare(name.size() - ext.size(), ext.size(), ext) == 0)
+            result.database = tool::read_database(tool::Bytes(bytes.begin(), bytes.end()), result.database_error);
+    return result;
+}
+
+Compiled compile_adventure(const std::vector<std::string>& arguments, FileSystem& sources) {
+    Compiled result;
+    StringConsole console;
+    InMemory compiled = compile_in_memory(arguments, sources, console, &result.index);
+    result.status = compiled.status;
+    result.database = std::move(compiled.database);
+    result.database_error = std::move(compiled.database_error);
+    result.console = std::move(console.output);
+    for (const Diagnostic& d : result.index.diagnostics())
+        ++(d.severity == Diagnostic::Severity::error ? result.errors : result.warnings);
+    return result;
+}
+
+std::vector<std::string> source_texts(const SourceIndex& index, FileSystem& sources) {
+    std::vector<std::string> texts;
+    for (const SourceFile& f : index.files()) {
+        std::string text;
+        FileId id;
+        if (std::unique_ptr<InputFile> in = sources.open_source(f.found.empty() ? f.name : f.found, id)) {
+            char buffer[4096];
+            long n = 0;
+            while ((n = in->read(buffer, sizeof buffer)) > 0)
+                text.append(buffer, static_cast<std::size_t>(n));
+        }
+        texts.push_back(std::move(text));
+    }
+    return texts;
+}
+
+}  // namespace zel::analysis

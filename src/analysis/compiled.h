@@ -1,0 +1,44 @@
+// One compilation in memory for the tools that look at a whole adventure:
+// the compiler reads the sources through the file system given, everything
+// it would write stays in memory, and the source index listens.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/platform.h"
+#include "index/source_index.h"
+#include "inspect/database_reader.h"
+
+namespace zel::analysis {
+
+struct Compiled {
+    SourceIndex index;                       // everything read, the diagnostics too
+    int status = 0;                          // the compiler's exit status
+    unsigned errors = 0, warnings = 0;
+    std::string console;                     // what the compiler printed
+    std::optional<tool::Database> database;  // read back when it compiled without errors
+    std::string database_error;              // why it could not be read back
+};
+
+// Compiles the adventure named by arguments[0] with the switches that follow;
+// switch N is dropped, since the database is wanted (in memory).
+Compiled compile_adventure(const std::vector<std::string>& arguments, FileSystem& sources);
+
+// The same for a caller with a console and an observer of its own (the
+// language server keeps an index of its own): the compiler's exit status,
+// and the database when the compilation kept one.
+struct InMemory {
+    int status = 0;
+    std::optional<tool::Database> database;
+    std::string database_error;  // why a database kept could not be read back
+};
+InMemory compile_in_memory(const std::vector<std::string>& arguments, FileSystem& sources, Console& console,
+                           Observer* observer);
+
+// The text of every source file the compilation read, by file index, read
+// again through the same file system (empty when it cannot be read).
+std::vector<std::string> source_texts(const SourceIndex& index, FileSystem& sources);
+
+}  // namespace zel::analysis

@@ -1,0 +1,157 @@
+// The checks of the unused and flags groups: things defined and never used,
+// and flags used once.
+#include <map>
+#include <set>
+#include <utility>
+
+#include "analysis/lint_checks.h"
+#include "format/format.h"
+#include "format/opcodes.h"
+#include "inspect/text_lines.h"
+
+namespace zel::analysis {
+
+namespace {
+
+using WordKey = std::pair<int, int>;  // number, type
+
+// Everything the adventure uses, gathered in one pass over the index.
+struct Uses {
+    std::set<int> messages;
+    std::set<int> objects;    // named by a condition or action
+    std::set<int> locations;  // named by an exit, an object or a parameter
+    std::set<WordKey> words;
+    // Each flag: the lines that use it, and where it is first written.
+    std::map<int, std::set<std::pair<int, unsigned>>> flag_lines;
+    std::map<int, Span> flag_first;
+};
+
+int word_type_of(const World& w, const std::string& written) {
+    const WordDef* word = w.spellings.find(written);
+    return word ? word->type : -1;
+}
+
+// The word type a parameter kind takes, or -1.
+int word_kind_type(int kind) {
+    switch (kind) {
+    case kind_adverb: return adverb;
+    case kind_noun: return noun;
+    case kind_adjective: return adjective;
+    case kind_preposition: return preposition;
+    default: return -1;
+    }
+}
+
+void add_parameter(const CondactDef& c, int i, Uses& u) {
+    const int kind = c.kind[i], value = c.value[i];
+    switch (kind) {
+    case kind_message: u.messages.insert(value); break;
+    case kind_object: u.objects.insert(value); break;
+    case kind_location:
+        u.locations.insert(value);
+        if (names_container(c.opcode))
+            u.objects.insert(value);  // PUTIN 7 13 names container 13 too
+        break;
+    case kind_locword:
+        if (value < loc_notcreated)
+            u.locations.insert(value);
+        break;
+    case kind_flag:
+        u.flag_lines[value].insert({c.name.file, c.name.line});
+        u.flag_first.try_emplace(value, c.param[i]);
+        break;
+    default:
+        if (word_kind_type(kind) >= 0 && value != static_cast<int>(no_word))
+            u.words.insert({value, word_kind_type(kind)});
+    }
+}
+
+Uses uses_of(const SourceIndex& index, const World& w) {
+    Uses u;
+    u.locations.insert(w.start);
+    for (const CondactDef& c : index.condacts())
+        for (int i = 0; i < c.params && i < 2; ++i)
+            add_parameter(c, i, u);
+    for (const ExitDef& e : index.exits()) {
+        u.locations.insert(e.destination);
+        u.words.insert({e.word, word_type_of(w, e.text)});
+    }
+    for (const ObjectDef& o : index.objects()) {
+        if (o.location < loc_notcreated)
+            u.locations.insert(o.location);
+        if (o.container)
+            u.locations.insert(o.object);  // its inside
+        u.words.insert({o.noun, noun});
+        u.words.insert({o.adjective, adjective});
+    }
+    for (const EntryDef& e : index.entries()) {
+        if (e.verb != static_cast<int>(no_word))
+            u.words.insert({e.verb, word_type_of(w, e.verb_text)});
+        u.words.insert({e.noun, noun});
+    }
+    return u;
+}
+
+std::string lower(std::string s) {
+    for (char& ch : s)
+        if (ch >= 'A' && ch <= 'Z')
+            ch = static_cast<char>(ch - 'A' + 'a');
+    return s;
+}
+
+void check_texts(const SourceIndex& index, const World& w, const Uses& u, std::vector<Finding>& out) {
+    for (const TextDef& t : index.texts()) {
+        if (t.kind == Kind::message && !u.messages.count(t.number))
+            out.push_back(finding(Code::unused_message, t.at,
+                                  "message " + std::to_string(t.number) + " is never printed: no MESSAGE or MES names it"));
+        if (t.kind == Kind::location && !u.locations.count(t.number))
+            out.push_back(finding(Code::unused_location, t.at,
+                                  "nothing refers to " + location_title(w, t.number) +
+                                      ": no exit leads there, and no object, condition or action names it"));
+    }
+}
+
+void check_objects(const SourceIndex& index, const Uses& u, std::vector<Finding>& out) {
+    for (const ObjectDef& o : index.objects()) {
+        if (o.location != loc_notcreated || u.objects.count(o.object))
+            continue;
+        const TextDef* text = index.text(Kind::object, o.object);
+        out.push_back(finding(Code::unused_object, o.at,
+                              "object " + std::to_string(o.object) + (text ? " (" + tool::text_preview(text->text, 30) + ")" : "") +
+                                  " starts not created, and no condition or action names it, so it never comes into play"));
+    }
+}
+
+void check_words(const SourceIndex& index, const Uses& u, std::vector<Finding>& out) {
+    for (const WordDef& w : index.words()) {
+        // The run-time's parser reads conjunctions and pronouns itself; no
+        // entry or parameter can name them.
+        if (w.type == conjunction || w.type == pronoun || w.type < 0 || w.type > pronoun)
+            continue;
+        if (u.words.count({w.number, w.type}))
+            continue;
+        out.push_back(finding(Code::unused_word, w.at,
+                              "the " + lower(word_type_names[w.type]) + " " + w.word + " (" + std::to_string(w.number) +
+                                  ") is used by no entry, exit, object or parameter, nor is any synonym"));
+    }
+}
+
+void check_flags(const Uses& u, std::vector<Finding>& out) {
+    for (const auto& [flag, lines] : u.flag_lines)
+        if (lines.size() == 1)
+            out.push_back(finding(Code::lone_flag, u.flag_first.at(flag),
+                                  "flag " + std::to_string(flag) +
+                                      " is used on this line only: often a typo, unless the run-time uses the flag itself"));
+}
+
+}  // namespace
+
+void check_usage(const SourceIndex& index, const World& w, std::vector<Finding>& out) {
+    const Uses u = uses_of(index, w);
+    check_texts(index, w, u, out);
+    check_objects(index, u, out);
+    check_words(index, u, out);
+    check_flags(u, out);
+}
+
+}  // namespace zel::analysis

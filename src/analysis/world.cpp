@@ -1,0 +1,152 @@
+#include "analysis/world.h"
+
+#include <deque>
+
+#include "format/format.h"
+#include "format/opcodes.h"
+#include "inspect/text_lines.h"
+
+namespace zel::analysis {
+
+namespace {
+
+constexpr std::size_t name_length = 30;  // characters of a text that name a location
+
+int location_count(const SourceIndex& index) {
+    int count = 0;
+    for (const TextDef& t : index.texts())
+        if (t.kind == Kind::location && t.number + 1 > count)
+            count = t.number + 1;
+    return count;
+}
+
+std::string upper_case(std::string s) {
+    for (char& ch : s)
+        if (ch >= 'a' && ch <= 'z')
+            ch = static_cast<char>(ch - 'a' + 'A');
+    return s;
+}
+
+bool within(const EntryDef& e, const Span& at) {
+    return at.file == e.at.file && at.line >= e.at.line && at.line <= e.last_line;
+}
+
+// The location the entry of a GOTO tests with AT, or -1.
+int tested_location(const SourceIndex& index, const EntryDef& entry) {
+    static const int at = find_opcode("AT");
+    for (const CondactDef& c : index.condacts())
+        if (c.opcode == at && c.params > 0 && within(entry, c.name))
+            return c.value[0];
+    return -1;
+}
+
+void add_gotos(const SourceIndex& index, World& w) {
+    static const int go = find_opcode("GOTO");
+    for (const CondactDef& c : index.condacts()) {
+        if (c.opcode != go || c.params == 0 || !w.valid(c.value[0]))
+            continue;
+        const EntryDef* entry = index.entry_at(c.name);
+        const int from = entry ? tested_location(index, *entry) : -1;
+        w.gotos.push_back({w.valid(from) ? from : -1, c.value[0], entry, &c});
+    }
+}
+
+void mark_reachable(World& w) {
+    std::deque<int> pending;
+    auto reach = [&](int n) {
+        if (w.valid(n) && !w.reachable[n]) {
+            w.reachable[n] = true;
+            pending.push_back(n);
+        }
+    };
+    reach(w.start);
+    for (const Goto& g : w.gotos)
+        if (g.from < 0)
+            reach(g.to);
+    while (!pending.empty()) {
+        const int n = pending.front();
+        pending.pop_front();
+        for (const ExitDef* e : w.exits[n])
+            reach(e->destination);
+        for (const Goto& g : w.gotos)
+            if (g.from == n)
+                reach(g.to);
+    }
+}
+
+}  // namespace
+
+bool World::has_way_out(int n) const {
+    if (!exits[n].empty())
+        return true;
+    for (const Goto& g : gotos)
+        if (g.from == n)
+            return true;
+    return false;
+}
+
+World world_of(const SourceIndex& index, int start) {
+    World w(index);
+    w.locations = location_count(index);
+    w.start = start;
+    const auto size = static_cast<std::size_t>(w.locations);
+    w.texts.assign(size, nullptr);
+    w.connections.assign(size, nullptr);
+    w.exits.assign(size, {});
+    w.container.assign(size, -1);
+    w.reachable.assign(size, false);
+    for (const TextDef& t : index.texts())
+        if (t.kind == Kind::location && w.valid(t.number))
+            w.texts[static_cast<std::size_t>(t.number)] = &t;
+    for (const ConnectionDef& c : index.connections())
+        if (w.valid(c.location))
+            w.connections[static_cast<std::size_t>(c.location)] = &c;
+    for (const ExitDef& e : index.exits())
+        if (w.valid(e.location) && w.valid(e.destination))
+            w.exits[static_cast<std::size_t>(e.location)].push_back(&e);
+    for (const ObjectDef& o : index.objects())
+        if (o.container && w.valid(o.object))
+            w.container[static_cast<std::size_t>(o.object)] = o.object;
+    add_gotos(index, w);
+    mark_reachable(w);
+    return w;
+}
+
+std::string place_name(const World& w, int n) {
+    const TextDef* text = w.valid(n) ? w.texts[static_cast<std::size_t>(n)] : nullptr;
+    const ConnectionDef* con = w.valid(n) ? w.connections[static_cast<std::size_t>(n)] : nullptr;
+    if (text && !text->note.empty())
+        return text->note;
+    if (con && !con->note.empty())
+        return con->note;
+    return text ? tool::text_preview(text->text, name_length) : std::string();
+}
+
+Spellings::Spellings(const SourceIndex& index) {
+    for (const WordDef& w : index.words())
+        words_.try_emplace(w.word.substr(0, 5), &w);
+}
+
+const WordDef* Spellings::find(const std::string& written) const {
+    const auto it = words_.find(upper_case(written).substr(0, 5));
+    return it == words_.end() ? nullptr : it->second;
+}
+
+std::string Spellings::full(const std::string& written) const {
+    const WordDef* w = find(written);
+    return w ? w->word : upper_case(written);
+}
+
+std::string Spellings::entry_words(const EntryDef& entry) const {
+    std::string words;
+    if (entry.verb != static_cast<int>(no_word))
+        words = full(entry.verb_text);
+    if (entry.noun != static_cast<int>(no_word)) {
+        if (!words.empty())
+            words += ' ';
+        words += full(entry.noun_text);
+    }
+    return words;
+}
+
+}  // namespace zel::analysis

@@ -1,0 +1,81 @@
+#include "cli/source_arg.h"
+
+#include "cli/check.h"
+#include "cli/commands.h"
+#include "cli/find_adventure.h"
+#include "core/posix_platform.h"
+#include "inspect/database_tools.h"
+
+namespace zel::tool {
+
+std::optional<SourceArg> source_arg(const std::string& arg) {
+    SourceArg source;
+    source.name = arg;
+    split_name(source.name, source.directory);
+    if (source.name.empty() || source.name[0] == '-' || is_database_path(source.name))
+        return std::nullopt;
+    return source;
+}
+
+bool is_database_path(const std::string& path) {
+    if (path.size() < 4)
+        return false;
+    std::string extension = path.substr(path.size() - 4);
+    for (char& ch : extension)
+        if (ch >= 'a' && ch <= 'z')
+            ch = static_cast<char>(ch - 'a' + 'A');
+    return extension == ".ZDB";
+}
+
+std::optional<analysis::Compiled> compile_source(const SourceArg& source, std::ostream& err) {
+    PosixFileSystem files(source.directory.empty() ? "." : source.directory);
+    std::vector<std::string> args{source.name};
+    args.insert(args.end(), source.switches.begin(), source.switches.end());
+    analysis::Compiled compiled = analysis::compile_adventure(args, files);
+    const std::vector<SectionDef>& sections = compiled.index.sections();
+    const bool starts_adventure = !sections.empty() && sections.front().header == "/CTL" && sections.front().at.file == 0;
+    if (starts_adventure || compiled.index.files().empty())
+        return compiled;
+    // A later file of a chain: the adventure it belongs to.
+    const std::optional<std::string> adventure =
+        adventure_of(files, source.directory, compiled.index.files().front().found, err);
+    if (!adventure)
+        return std::nullopt;
+    if (adventure->empty())
+        return compiled;
+    args.front() = *adventure;
+    return analysis::compile_adventure(args, files);
+}
+
+std::string file_name(const SourceArg& source, const analysis::Compiled& compiled, int file) {
+    const std::vector<SourceFile>& files = compiled.index.files();
+    if (file >= 0 && static_cast<std::size_t>(file) < files.size())
+        return source.directory + files[static_cast<std::size_t>(file)].found;
+    return source.directory + (files.empty() ? source.name + ".SCE" : files.front().found);
+}
+
+int report_failure(const std::string& command, const SourceArg& source, const analysis::Compiled& compiled, bool json,
+                   std::ostream& out, std::ostream& err) {
+    if (compiled.errors != 0 && compiled.status == 0) {
+        // The diagnostics as check shows them, notes and all.
+        CheckOptions options{json, source.directory, {source.name}};
+        options.compiler_args.insert(options.compiler_args.end(), source.switches.begin(), source.switches.end());
+        PosixFileSystem files(source.directory.empty() ? "." : source.directory);
+        const int status = compile_and_report(command, options, files, true, out, err);
+        return status == 0 ? status_failed : status;
+    }
+    err << "zeltool " << command << ": ";
+    if (compiled.status != 0)
+        err << "the compiler stopped with an internal error\n";
+    else
+        err << "the database compiled cannot be read back: " << compiled.database_error << "\n";
+    return compiled.status != 0 ? status_usage : status_failed;
+}
+
+std::optional<int> location_number(const std::string& text) {
+    if (text.empty() || text.size() > 3 || text.find_first_not_of("0123456789") != std::string::npos)
+        return std::nullopt;
+    return std::stoi(text);
+}
+
+}  // namespace zel::tool

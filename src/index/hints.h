@@ -1,0 +1,71 @@
+// Notes that lead from a diagnostic to its fix: what the compiler's message
+// leaves unsaid, worked out from the source index of the same compilation
+// and from the text of the line the diagnostic carries. Each diagnostic is
+// annotated as it arrives, when the index holds everything read before it.
+// Of the index the notes use the files, sections, line splits, words,
+// texts, location and object lines; uses, exits, entries and condition
+// lines need not be kept, but each entry must be passed to entry_ended.
+#pragma once
+
+#include <cstddef>
+#include <map>
+#include <optional>
+#include <string>
+
+#include "core/observer.h"
+#include "index/source_index.h"
+
+namespace zel {
+
+class Hints {
+public:
+    explicit Hints(const SourceIndex& index) : index_(index) {}
+
+    // Adds the notes of a diagnostic that has just arrived, and moves errors
+    // 32 and 33 to the last line of /CON or /OBJ in the file that holds it.
+    void annotate(Diagnostic& d);
+
+    // The warning for a line that the compiler splits, given the piece that
+    // continues it (after the index has recorded the split); none for the
+    // further pieces of a line split more than once.
+    std::optional<Diagnostic> split_warning(const Span& continuation) const;
+
+    // An entry of a process table has ended.
+    void entry_ended(const EntryDef& entry) { last_comment_ = entry.comment; }
+
+private:
+    void note_token(Diagnostic& d) const;
+    void note_range(Diagnostic& d) const;
+    void note_nearest(Diagnostic& d);
+    std::optional<std::size_t> nearest_word(const std::string& word);
+    void note_entry_comment(Diagnostic& d) const;
+    void note_duplicates(Diagnostic& d) const;
+    void note_follow_on(Diagnostic& d) const;
+    void note_missing_items(Diagnostic& d) const;
+    void place_at_section_end(Diagnostic& d) const;
+    int count(Kind kind) const;
+
+    // The error that stopped a section early (0, 6, 9, 23): the errors that
+    // come of it before the next section is found point back at it.
+    struct Stop {
+        Span at;
+        int number = 0;
+        std::string section;
+        std::size_t sections = 0;  // sections found when it was reported
+    };
+
+    const SourceIndex& index_;
+    std::optional<Stop> stop_;
+    Span last_comment_;  // the indented comment line that ended the last entry, if one did
+    std::map<std::string, std::optional<std::size_t>> nearest_words_;  // word -> index in words()
+};
+
+// Moves a diagnostic and its notes from the compiler's lines to the editor's:
+// a line longer than 258 characters is one line for the editor.
+void to_editor_positions(Diagnostic& d, const SourceIndex& index);
+
+// The number of single-character edits (insertions, deletions, changes, and
+// swaps of two neighbours) that turn one word into the other.
+std::size_t edit_distance(const std::string& a, const std::string& b);
+
+}  // namespace zel

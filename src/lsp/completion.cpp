@@ -1,0 +1,246 @@
+// Completion: section headers at the start of a line; in a section, what
+// the word under the cursor must be there (a word type, a vocabulary word
+// of the type required, a condition or action with its parameter kinds, an
+// existing item with a preview of its text).
+//
+// The line being typed has usually not compiled into the index yet, so the
+// place within the line is found by counting its blank-separated words
+// before the cursor; everything offered comes from the index.
+#include <algorithm>
+#include <cctype>
+
+#include "format/format.h"
+#include "format/opcodes.h"
+#include "lsp/describe.h"
+#include "lsp/features.h"
+
+namespace zel::lsp {
+
+namespace {
+
+// Completion item kinds of the protocol.
+constexpr int item_function = 3, item_module = 9, item_value = 12, item_keyword = 14, item_constant = 21;
+
+bool blank(char c) { return c == ' ' || c == '\t'; }
+
+// The words of a line before the cursor: the complete ones, and where the
+// one being typed starts.
+struct LinePlace {
+    std::vector<std::string> words;  // upper case
+    std::size_t word_start = 0;      // byte offset of the word being typed
+    bool in_comment = false;
+    bool indented = false;
+};
+
+LinePlace place_in(std::string_view before) {
+    LinePlace place;
+    place.indented = !before.empty() && blank(before.front());
+    std::size_t i = 0;
+    while (i < before.size()) {
+        while (i < before.size() && blank(before[i]))
+            ++i;
+        const std::size_t start = i;
+        while (i < before.size() && !blank(before[i]))
+            ++i;
+        if (start < before.size() && before[start] == ';')
+            place.in_comment = true;
+        if (i == before.size()) {
+            place.word_start = start;
+            break;
+        }
+        std::string word(before.substr(start, i - start));
+        std::transform(word.begin(), word.end(), word.begin(), [](unsigned char c) { return std::toupper(c); });
+        place.words.push_back(word);
+    }
+    if (i == 0 || (!before.empty() && blank(before.back())))
+        place.word_start = before.size();
+    return place;
+}
+
+struct Offer {
+    json items = json::array();
+    json range;  // of the word being typed
+    void add(const std::string& label, int kind, const std::string& detail, const std::string& sort = {},
+             const std::string& documentation = {}) {
+        json item{{"label", label}, {"kind", kind}, {"textEdit", {{"range", range}, {"newText", label}}}};
+        if (!detail.empty())
+            item["detail"] = detail;
+        if (!sort.empty())
+            item["sortText"] = sort;
+        if (!documentation.empty())
+            item["documentation"] = {{"kind", "markdown"}, {"value", documentation}};
+        items.push_back(std::move(item));
+    }
+};
+
+std::string sort_key(int number) {
+    const std::string digits = std::to_string(number);
+    return std::string(digits.size() < 3 ? 3 - digits.size() : 0, '0') + digits;
+}
+
+// The null word character, from the line after /CTL.
+std::string null_word(const Analysis& analysis) {
+    for (const SectionDef& s : analysis.index.sections())
+        if (s.header == "/CTL") {
+            const std::string_view line = analysis.line_text(s.at.file, s.at.line + 1);
+            return line.empty() ? std::string() : std::string(1, line.front());
+        }
+    return {};
+}
+
+void offer_texts(const Analysis& analysis, Kind kind, Offer& offer) {
+    for (const TextDef& t : analysis.index.texts())
+        if (t.kind == kind) {
+            const std::string text = readable_text(t);
+            offer.add(std::to_string(t.number), item_value, preview(t), sort_key(t.number),
+                      fence_for(text) + "text\n" + text + "\n" + fence_for(text));
+        }
+}
+
+// Vocabulary words of a type; movement words (a verb, or a noun below 20)
+// when type is -1.
+void offer_words(const Analysis& analysis, int type, Offer& offer) {
+    const std::string null = null_word(analysis);
+    if (!null.empty())
+        offer.add(null, item_constant, "no word", "~");
+    for (const WordDef& w : analysis.index.words()) {
+        const bool movement = w.type == verb || (w.type == noun && w.number < 20);
+        if (type == w.type || (type < 0 && movement))
+            offer.add(w.word, item_constant, std::to_string(w.number) + " " + type_name(w.type));
+    }
+}
+
+void offer_locations(const Analysis& analysis, bool keywords, Offer& offer) {
+    offer_texts(analysis, Kind::location, offer);
+    if (!keywords)
+        return;
+    for (const char* word : {"HERE", "CARRIED", "WORN"})
+        offer.add(word, item_keyword, "location code");
+    const std::string null = null_word(analysis);
+    if (!null.empty())
+        offer.add(null, item_keyword, "not created");
+}
+
+void offer_condacts(Offer& offer) {
+    for (int op = 0; op < opcode_count; ++op)
+        if (!reserved_opcode(op))
+            offer.add(opcode_table[op].name, item_function, signature(op));
+}
+
+void offer_parameter(const Analysis& analysis, int kind, Offer& offer) {
+    switch (kind) {
+    case kind_object: offer_texts(analysis, Kind::object, offer); break;
+    case kind_location: offer_locations(analysis, false, offer); break;
+    case kind_locword: offer_locations(analysis, true, offer); break;
+    case kind_message: offer_texts(analysis, Kind::message, offer); break;
+    case kind_sysmess: offer_texts(analysis, Kind::sysmess, offer); break;
+    case kind_adverb: offer_words(analysis, adverb, offer); break;
+    case kind_noun: offer_words(analysis, noun, offer); break;
+    case kind_adjective: offer_words(analysis, adjective, offer); break;
+    case kind_preposition: offer_words(analysis, preposition, offer); break;
+    case kind_process:
+        for (const SectionDef& s : analysis.index.sections())
+            if (s.header == "/PRO" && s.number >= 2)
+                offer.add(std::to_string(s.number), item_value,
+                          std::to_string(analysis.index.entries_of(s.number).size()) + " entries", sort_key(s.number));
+        break;
+    default: break;
+    }
+}
+
+// A condition or action line: its name, then its parameters.
+void offer_condact_part(const Analysis& analysis, const std::vector<std::string>& words, std::size_t name,
+                        Offer& offer) {
+    if (words.size() == name) {
+        offer_condacts(offer);
+        return;
+    }
+    const int opcode = find_opcode(words[name].substr(0, 7).c_str());
+    if (opcode < 0 || reserved_opcode(opcode))
+        return;
+    const std::size_t param = words.size() - name - 1;
+    const OpcodeRow& row = opcode_table[opcode];
+    if (param == 0 && row.kind1 != kind_none)
+        offer_parameter(analysis, row.kind1, offer);
+    else if (param == 1 && row.kind1 != kind_none && row.kind2 != kind_none)
+        offer_parameter(analysis, row.kind2, offer);
+}
+
+void offer_process_line(const Analysis& analysis, const LinePlace& place, Offer& offer) {
+    const std::size_t n = place.words.size();
+    if (place.indented)
+        offer_condact_part(analysis, place.words, 0, offer);
+    else if (n == 0)
+        offer_words(analysis, -1, offer);
+    else if (n == 1)
+        offer_words(analysis, noun, offer);
+    else
+        offer_condact_part(analysis, place.words, 2, offer);
+}
+
+void offer_object_line(const Analysis& analysis, const LinePlace& place, Offer& offer) {
+    const std::size_t n = place.words.size();
+    if (n == 1) {
+        offer_locations(analysis, true, offer);
+    } else if (n == 3 || n == 4) {
+        offer.add("Y", item_keyword, n == 3 ? "container" : "wearable");
+        const std::string null = null_word(analysis);
+        if (!null.empty())
+            offer.add(null, item_keyword, n == 3 ? "not a container" : "not wearable");
+    } else if (n == 5 || n == 6) {
+        offer_words(analysis, n == 5 ? noun : adjective, offer);
+    }
+}
+
+void offer_headers(const Analysis& analysis, Offer& offer) {
+    int next_table = 0;
+    for (const SectionDef& s : analysis.index.sections())
+        if (s.header == "/PRO")
+            next_table = std::max(next_table, s.number + 1);
+    for (const char* header : {"/CTL", "/VOC", "/STX", "/MTX", "/OTX", "/LTX", "/CON", "/OBJ", "/LNK"})
+        offer.add(header, item_module, "section");
+    offer.add("/PRO " + std::to_string(next_table), item_module, "process table");
+}
+
+}  // namespace
+
+json completion(const Analysis& analysis, int file, const Position& at, Encoding encoding) {
+    const LineMap& lines = analysis.files.at(static_cast<std::size_t>(file)).lines;
+    unsigned line = 0, column = 0;
+    lines.line_column(at, encoding, line, column);
+    const std::string_view text = lines.line_text(line);
+    const LinePlace place = place_in(text.substr(0, std::min<std::size_t>(column - 1, text.size())));
+    if (place.in_comment)
+        return json::array();
+    Offer offer;
+    offer.range = {{"start", to_json(lines.position(line, static_cast<unsigned>(place.word_start) + 1, encoding))},
+                   {"end", to_json(at)}};
+    const bool slash = place.words.empty() && place.word_start < text.size() && text[place.word_start] == '/';
+    if (slash && !place.indented) {
+        offer_headers(analysis, offer);
+        return offer.items;
+    }
+    unsigned column_in_piece = 0;
+    const unsigned compiler_line = analysis.index.compiler_line(file, line, column, column_in_piece);
+    const int section = analysis.index.section_at(Span{file, compiler_line, 1, 1});
+    if (section < 0)
+        return offer.items;
+    const std::string& header = analysis.index.sections()[static_cast<std::size_t>(section)].header;
+    const bool item_line = !place.words.empty() && place.words.front().front() == '/';
+    if (header == "/VOC" && place.words.size() == 2) {
+        for (const char* type : word_type_names)
+            offer.add(type, item_keyword, "word type");
+    } else if (header == "/CON" && !item_line && place.words.size() <= 1) {
+        if (place.words.empty())
+            offer_words(analysis, -1, offer);
+        else
+            offer_locations(analysis, false, offer);
+    } else if (header == "/OBJ" && item_line) {
+        offer_object_line(analysis, place, offer);
+    } else if (header == "/PRO") {
+        offer_process_line(analysis, place, offer);
+    }
+    return offer.items;
+}
+
+}  // namespace zel::lsp

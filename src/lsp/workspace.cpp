@@ -1,0 +1,265 @@
+#include "lsp/workspace.h"
+
+#include <dirent.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "lsp/diagnostics.h"
+
+namespace zel::lsp {
+
+namespace {
+
+std::string key_of(const DocumentPlace& place) {
+    return (place.on_disk ? "file:" : "other:") + place.folder + "/" + place.name;
+}
+
+bool is_source_name(const std::string& name) {
+    return name.size() > 4 && same_ignoring_case(name.substr(name.size() - 4), ".SCE");
+}
+
+// The adventure name the compiler is given for a source file: the file
+// name without its extension. The compiler itself judges whether it is a
+// valid name.
+std::string adventure_name(const std::string& file) {
+    const std::size_t dot = file.rfind('.');
+    return dot == std::string::npos ? file : file.substr(0, dot);
+}
+
+// The source files of a folder on disk and among the open documents, one
+// per name as the compiler would ask for it (upper case), in name order.
+std::vector<std::string> sources_in(const DocumentPlace& folder, const std::map<std::string, Document>& documents) {
+    std::map<std::string, std::string> by_upper;
+    auto add = [&](const std::string& name) {
+        std::string upper = name;
+        std::transform(upper.begin(), upper.end(), upper.begin(), [](unsigned char c) { return std::toupper(c); });
+        by_upper.emplace(upper, name);
+    };
+    if (folder.on_disk) {
+        if (DIR* dir = ::opendir(folder.folder.empty() ? "/" : folder.folder.c_str())) {
+            while (const dirent* entry = ::readdir(dir))
+                if (is_source_name(entry->d_name))
+                    add(entry->d_name);
+            ::closedir(dir);
+        }
+    }
+    for (const auto& [uri, document] : documents)
+        if (document.place.folder == folder.folder && document.place.on_disk == folder.on_disk &&
+            is_source_name(document.place.name))
+            add(document.place.name);
+    std::vector<std::string> names;
+    for (const auto& [upper, name] : by_upper)
+        names.push_back(name);
+    return names;
+}
+
+}  // namespace
+
+void Workspace::open(const std::string& uri, std::string text, int version) {
+    Document& document = documents_[uri];
+    document.uri = uri;
+    document.place = place_of(uri);
+    document.serial = next_serial_++;
+    document.version = version;
+    document.too_large = text.size() > largest_document;
+    document.text = std::make_shared<const std::string>(document.too_large ? std::string() : std::move(text));
+    mark_readers(uri);
+    holders_[uri] = find_holder(document);
+}
+
+void Workspace::change(const std::string& uri, std::string text, int version) {
+    const auto it = documents_.find(uri);
+    if (it == documents_.end())
+        return;
+    it->second.version = version;
+    it->second.too_large = text.size() > largest_document;
+    it->second.text = std::make_shared<const std::string>(it->second.too_large ? std::string() : std::move(text));
+    mark_readers(uri);
+}
+
+void Workspace::close(const std::string& uri) {
+    if (documents_.erase(uri) == 0)
+        return;
+    holders_.erase(uri);
+    mark_readers(uri);  // they read the file from disk from now on
+    forget_unheld();
+}
+
+// The disk may have changed under the files that are not open.
+void Workspace::save(const std::string&) {
+    for (auto& [key, adventure] : adventures_)
+        adventure.dirty = true;
+}
+
+const Document* Workspace::document(const std::string& uri) const {
+    const auto it = documents_.find(uri);
+    return it == documents_.end() ? nullptr : &it->second;
+}
+
+void Workspace::compile_pending() {
+    std::vector<std::string> keys;
+    for (const auto& [key, adventure] : adventures_)
+        if (adventure.dirty)
+            keys.push_back(key);
+    for (const std::string& key : keys)
+        if (adventures_.count(key) != 0)
+            compile(key);
+}
+
+Workspace::View Workspace::view(const std::string& uri) {
+    const auto holder = holders_.find(uri);
+    if (holder == holders_.end())
+        return {};
+    auto it = adventures_.find(holder->second);
+    if (it == adventures_.end())
+        return {};
+    if (it->second.dirty)
+        compile(holder->second);
+    // The compilation may have handed the document to another adventure.
+    it = adventures_.find(holders_[uri]);
+    if (it == adventures_.end() || !it->second.analysis)
+        return {};
+    if (it->second.dirty)
+        compile(it->first);
+    return {it->second.analysis.get(), it->second.analysis->file_of(uri)};
+}
+
+bool Workspace::lint_pending() {
+    bool any = false;
+    for (auto& [key, adventure] : adventures_) {
+        if (adventure.dirty || !adventure.analysis || adventure.analysis->linted)
+            continue;
+        lint(*adventure.analysis);
+        if (!adventure.analysis->findings.empty())
+            publish(adventure);
+        any = true;
+    }
+    return any;
+}
+
+std::unique_ptr<Analysis> Workspace::compile_root(const DocumentPlace& root) {
+    const auto document = std::find_if(documents_.begin(), documents_.end(),
+                                       [&](const auto& d) { return key_of(d.second.place) == key_of(root); });
+    WorkspaceFiles files(root, documents_, cache_, document == documents_.end() ? nullptr : &document->second);
+    return analyse(adventure_name(root.name), files);
+}
+
+// The first source of the folder, in name order, whose chain reaches the
+// document from another file; else the document itself.
+std::string Workspace::find_holder(const Document& document) {
+    for (const std::string& name : sources_in(document.place, documents_)) {
+        if (same_ignoring_case(name, document.place.name))
+            continue;
+        DocumentPlace root = document.place;
+        root.name = name;
+        const std::string key = key_of(root);
+        const auto known = adventures_.find(key);
+        if (known != adventures_.end() && known->second.analysis && !known->second.dirty) {
+            if (known->second.analysis->file_of(document.uri) > 0)
+                return key;
+            continue;
+        }
+        std::unique_ptr<Analysis> analysis = compile_root(root);
+        if (analysis->file_of(document.uri) <= 0)
+            continue;
+        Adventure& adventure = adventures_[key];
+        adventure.root = root;
+        adventure.analysis = std::move(analysis);
+        adventure.dirty = false;
+        publish(adventure);
+        return key;
+    }
+    const std::string own = key_of(document.place);
+    Adventure& adventure = adventures_[own];
+    adventure.root = document.place;
+    adventure.dirty = true;
+    return own;
+}
+
+void Workspace::mark_readers(const std::string& uri) {
+    for (auto& [key, adventure] : adventures_)
+        if (!adventure.analysis || adventure.analysis->file_of(uri) >= 0)
+            adventure.dirty = true;
+}
+
+void Workspace::compile(std::string key) {
+    Adventure& adventure = adventures_.at(key);
+    adventure.analysis = compile_root(adventure.root);
+    adventure.dirty = false;
+    publish(adventure);
+    adopt_and_release(key);
+}
+
+// (Keys are taken by value: the holders they may come from change here.)
+// Documents that were adventures of their own and that this chain now
+// reaches belong to it from now on; documents it held and no longer reaches
+// look for their adventure again.
+void Workspace::adopt_and_release(std::string key) {
+    const Analysis& analysis = *adventures_.at(key).analysis;
+    std::vector<std::string> lost;
+    for (auto& [uri, holder] : holders_) {
+        const Document& document = documents_.at(uri);
+        const bool own = holder == key_of(document.place);
+        const int file = analysis.file_of(uri);
+        if (own && holder != key && file > 0)
+            holder = key;
+        else if (holder == key && !own && file <= 0)
+            lost.push_back(uri);
+    }
+    for (const std::string& uri : lost)
+        holders_[uri] = find_holder(documents_.at(uri));
+    forget_unheld();
+}
+
+// An adventure that holds no open document is dropped, and the
+// diagnostics it published are taken back, unless an adventure that stays
+// has published its own for the same file since.
+void Workspace::forget_unheld() {
+    std::set<std::string> held;
+    for (const auto& [uri, holder] : holders_)
+        held.insert(holder);
+    std::set<std::string> kept_uris;
+    for (const auto& [key, adventure] : adventures_)
+        if (held.count(key) != 0)
+            kept_uris.insert(adventure.published.begin(), adventure.published.end());
+    for (auto it = adventures_.begin(); it != adventures_.end();) {
+        if (held.count(it->first) != 0) {
+            ++it;
+            continue;
+        }
+        for (const std::string& uri : it->second.published)
+            if (kept_uris.count(uri) == 0)
+                publish_(json{{"uri", uri}, {"diagnostics", json::array()}});
+        it = adventures_.erase(it);
+    }
+}
+
+void Workspace::publish(Adventure& adventure) {
+    const Analysis& analysis = *adventure.analysis;
+    std::set<std::string> now;
+    for (std::size_t i = 0; i < analysis.files.size(); ++i) {
+        const ServedSource& source = analysis.files[i].source;
+        json params{{"uri", source.uri}, {"diagnostics", diagnostics_json(analysis, static_cast<int>(i), encoding)}};
+        if (source.document)
+            params["version"] = source.document->version;
+        publish_(std::move(params));
+        now.insert(source.uri);
+    }
+    // A compilation that opened no file at all: what it reported belongs to
+    // the adventure's own source.
+    if (analysis.files.empty()) {
+        const auto doc = std::find_if(documents_.begin(), documents_.end(), [&](const auto& d) {
+            return key_of(d.second.place) == key_of(adventure.root);
+        });
+        const std::string uri = doc != documents_.end() ? doc->first : uri_of(adventure.root);
+        publish_(json{{"uri", uri}, {"diagnostics", diagnostics_json(analysis, -1, encoding)}});
+        now.insert(uri);
+    }
+    for (const std::string& uri : adventure.published)
+        if (now.count(uri) == 0)
+            publish_(json{{"uri", uri}, {"diagnostics", json::array()}});
+    adventure.published = std::move(now);
+}
+
+}  // namespace zel::lsp

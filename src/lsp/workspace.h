@@ -1,0 +1,74 @@
+// The open documents and the adventures that hold them. A document belongs
+// to the adventure whose /LNK chain reaches it from a .SCE file of the same
+// folder, or is an adventure of its own. Every change marks the adventures
+// that read the document; they are compiled again, in memory, when the
+// server has no more input waiting or a request needs them, and their
+// diagnostics are published for every file of the chain.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+
+#include "lsp/analysis.h"
+
+namespace zel::lsp {
+
+class Workspace {
+public:
+    // Sends the parameters of one textDocument/publishDiagnostics.
+    using Publish = std::function<void(json)>;
+    static constexpr std::size_t largest_document = 16u << 20;
+
+    explicit Workspace(Publish publish) : publish_(std::move(publish)) {}
+
+    Encoding encoding = Encoding::utf16;
+
+    void open(const std::string& uri, std::string text, int version);
+    void change(const std::string& uri, std::string text, int version);
+    void close(const std::string& uri);
+    void save(const std::string& uri);
+
+    void compile_pending();
+    // Lints what compiled without errors and is not linted yet, and
+    // publishes the findings; true when it did any.
+    bool lint_pending();
+
+    // The analysis that holds an open document, and the document's file in
+    // it (-1 when the compiler did not read it); compiled first if a change
+    // is pending. analysis is null for a document that is not open.
+    struct View {
+        const Analysis* analysis = nullptr;
+        int file = -1;
+    };
+    View view(const std::string& uri);
+    const Document* document(const std::string& uri) const;
+
+private:
+    struct Adventure {
+        DocumentPlace root;  // the folder and the adventure's source file
+        std::unique_ptr<Analysis> analysis;
+        bool dirty = true;
+        std::set<std::string> published;  // URIs last given diagnostics
+    };
+
+    std::unique_ptr<Analysis> compile_root(const DocumentPlace& root);
+    std::string find_holder(const Document& document);
+    void compile(std::string key);
+    void adopt_and_release(std::string key);
+    void mark_readers(const std::string& uri);
+    void forget_unheld();
+    void publish(Adventure& adventure);
+    json diagnostics_of(const Analysis& analysis, int file) const;
+
+    Publish publish_;
+    std::map<std::string, Document> documents_;    // by URI
+    std::map<std::string, Adventure> adventures_;  // by the root's URI
+    std::map<std::string, std::string> holders_;   // document URI -> adventure
+    DiskCache cache_;
+    std::uint64_t next_serial_ = 1;
+};
+
+}  // namespace zel::lsp

@@ -1,0 +1,122 @@
+-- Drives Neovim's built-in language-server client (the API of Neovim 0.7 and
+-- later) against `zeltool lsp` on a copy of the example adventure:
+--   ZEL_ZELTOOL=zeltool ZEL_EXAMPLES=examples nvim --headless --clean -c 'luafile nvim_lsp.lua'
+-- (ctest gives it a home of its own in the build tree, where the client keeps
+-- its log). Exits 0 when every check holds, else prints the failures and the
+-- client's log of the run on standard error and exits 1.
+local dir, timeout = vim.fn.tempname(), 10000
+local failures = {}
+local published = {}  -- uri -> the diagnostics of its latest publication
+local log = vim.lsp.get_log_path()
+local log_start = vim.fn.filereadable(log) == 1 and #vim.fn.readfile(log) or 0
+
+local function expect(condition, message)
+  if not condition then table.insert(failures, message) end
+  return condition
+end
+
+local function wait_for(what, condition)
+  return expect(vim.wait(timeout, condition, 20), 'timed out waiting for ' .. what)
+end
+
+local function on_publish(err, result, ctx, config)
+  published[result.uri] = result.diagnostics
+  vim.lsp.diagnostic.on_publish_diagnostics(err, result, ctx, config)
+end
+
+-- The first line (from 1) of the buffer that holds `text`, so that the
+-- test follows the example when its comments change.
+local function line_with(buf, text)
+  for n, line in ipairs(vim.api.nvim_buf_get_lines(buf, 0, -1, true)) do
+    if line:find(text, 1, true) then return n end
+  end
+  expect(false, string.format('no line holds %q', text))
+  return 1
+end
+
+-- The position just inside `token`, found after `before` on the first line
+-- that holds both.
+local function position(buf, before, token)
+  local line = line_with(buf, before .. token)
+  local text = vim.api.nvim_buf_get_lines(buf, line - 1, line, true)[1]
+  local at = text:find(before .. token, 1, true)
+  return { line = line - 1, character = (at or 1) + #before }
+end
+
+local function request(client, buf, method, at)
+  local response, err = client.request_sync(method,
+    { textDocument = { uri = vim.uri_from_bufnr(buf) }, position = at }, timeout, buf)
+  expect(response and not response.err, method .. ' failed: ' .. vim.inspect(err or (response or {}).err))
+  return response and response.result or {}
+end
+
+-- None in the example; error 14 after an edit puts a wrong action name on
+-- the line of "WAIT  _"; none again after the edit is undone.
+local function check_diagnostics(buf, uri)
+  wait_for('the diagnostics of the opened file', function() return published[uri] ~= nil end)
+  expect(#(published[uri] or {}) == 0, 'the example has diagnostics: ' .. vim.inspect(published[uri]))
+  local edited = line_with(buf, 'WAIT  _ ') - 1
+  vim.api.nvim_buf_set_lines(buf, edited, edited + 1, true, { 'WAIT  _      BOGUSACT 1' })
+  local function edit_error(d)
+    return d.lnum == edited and d.col == 13 and d.severity == vim.diagnostic.severity.ERROR
+           and tostring(d.user_data.lsp.code) == '14' and d.message:find('BOGUSAC', 1, true) ~= nil
+  end
+  if not wait_for('error 14 on the edited line', function() return #vim.tbl_filter(edit_error, vim.diagnostic.get(buf)) == 1 end) then
+    expect(false, 'the diagnostics after the edit: ' .. vim.inspect(vim.diagnostic.get(buf)))
+  end
+  vim.cmd('silent undo')
+  wait_for('the error to be cleared', function() return #(published[uri] or {}) == 0 and #vim.diagnostic.get(buf) == 0 end)
+end
+
+-- Hover on MESSAGE 13; definitions of it and of the noun CHEST of the
+-- entry "GET   CHEST".
+local function check_navigation(client, buf)
+  local message = position(buf, 'MESSAGE ', '13')
+  local hover = vim.lsp.util.convert_input_to_markdown_lines(request(client, buf, 'textDocument/hover', message).contents)
+  expect(table.concat(hover, '\n'):find('The chest is far too heavy to lift', 1, true),
+         'hover on MESSAGE 13 shows ' .. vim.inspect(hover))
+  local cases = {
+    { at = message, file = '/BEACON2.SCE', what = 'MESSAGE 13 -> /MTX /13',
+      line = vim.fn.match(vim.fn.readfile(dir .. '/BEACON2.SCE'), '^/13\\>') },
+    { at = position(buf, 'GET   ', 'CHEST'), file = '/BEACON.SCE', what = 'CHEST -> its /VOC line',
+      line = vim.fn.match(vim.fn.readfile(dir .. '/BEACON.SCE'), '^CHEST ') },
+  }
+  for _, case in ipairs(cases) do
+    local result = request(client, buf, 'textDocument/definition', case.at)
+    local location = result[1] or result
+    local uri, range = location.uri or location.targetUri, location.range or location.targetSelectionRange
+    expect(uri and vim.endswith(uri, case.file) and range and range.start.line == case.line,
+           'definition of ' .. case.what .. ': ' .. vim.inspect(result))
+  end
+end
+
+local function run()
+  vim.fn.mkdir(dir, 'p')
+  for _, name in ipairs({ 'BEACON.SCE', 'BEACON2.SCE', 'BEACON3.SCE' }) do
+    vim.fn.writefile(vim.fn.readfile(os.getenv('ZEL_EXAMPLES') .. '/' .. name, 'b'), dir .. '/' .. name, 'b')
+  end
+  vim.cmd('edit ' .. vim.fn.fnameescape(dir .. '/BEACON3.SCE'))
+  local buf = vim.api.nvim_get_current_buf()
+  local id = vim.lsp.start_client({
+    name = 'zel', cmd = { os.getenv('ZEL_ZELTOOL'), 'lsp' }, root_dir = dir,
+    handlers = { ['textDocument/publishDiagnostics'] = on_publish },
+  })
+  vim.lsp.buf_attach_client(buf, id)
+  local client = vim.lsp.get_client_by_id(id)
+  vim.wait(timeout, function() return client.initialized or not vim.lsp.get_client_by_id(id) end, 20)
+  if expect(client.initialized, 'the server did not initialize') then
+    check_diagnostics(buf, vim.uri_from_bufnr(buf))
+    check_navigation(client, buf)
+  end
+  vim.lsp.stop_client(id)
+  wait_for('the server to exit after shutdown', function() return vim.lsp.get_client_by_id(id) == nil end)
+end
+
+local ok, err = pcall(run)
+expect(ok, 'error in the test: ' .. tostring(err))
+vim.fn.delete(dir, 'rf')
+if #failures > 0 then
+  local lines = vim.fn.filereadable(log) == 1 and vim.fn.readfile(log) or {}
+  io.stderr:write(table.concat(failures, '\n') .. '\n' .. table.concat(lines, '\n', log_start + 1) .. '\n')
+end
+vim.cmd(#failures == 0 and 'qall!' or 'cquit 1')

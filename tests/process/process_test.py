@@ -1,0 +1,194 @@
+#!/usr/bin/env python3
+"""Runs the built zelc and zeltool as processes, for what only a process
+shows: exit statuses, what goes to standard output and what to standard
+error, help and version, output to a full device or a terminal, the files a
+command leaves.
+
+Every case runs in a fresh folder holding the example's sources.
+"""
+import argparse
+import os
+import pty
+import re
+import select
+import shutil
+import subprocess
+import sys
+import tempfile
+from collections import namedtuple
+
+Case = namedtuple("Case", "name argv status stdout stderr prepare check full unprivileged",
+                  defaults=(None, None, False, False))
+
+def files_of(folder):
+    """Every file under folder with its bytes, by path."""
+    return {os.path.relpath(os.path.join(root, n), folder): read(root, n)
+            for root, _, names in os.walk(folder) for n in names}
+
+
+def read(*path):
+    with open(os.path.join(*path), "rb") as f:
+        return f.read()
+
+
+def compiled(d, run):
+    run(["zelc", "BEACON"])
+
+
+def bad_build_setup(d, run):
+    for name, text in (("BAD.SCE", "/CTL\n_\n/VOC\nfoo\n"), ("BAD.ZDB", "old"), ("BAD.$$$", "old temporary")):
+        with open(os.path.join(d, name), "w") as f:
+            f.write(text)
+
+
+def unreadable(d, run):
+    os.chmod(d, 0o755)
+    os.chmod(os.path.join(d, "BEACON.SCE"), 0)
+
+
+def unchanged(d, before):
+    return files_of(d) == before
+
+
+def cases(regression):
+    usage = r"^usage: zeltool COMMAND"
+    return [
+        Case("zelc compiles", ["zelc", "BEACON"], 0, r"^\nZEL COMPILER V2\.3\n(.|\n)*\*\*\* Compilation ends OK\n$", "",
+             check=lambda d, b: "BEACON.ZDB" in files_of(d)),
+        Case("zelc without a name", ["zelc"], 0, r"\*\*\* Compilation ends with 1 ERROR\n$", r"^Invalid File Name\n$"),
+        Case("zelc unreadable source", ["zelc", "BEACON"], 0, r"\*\*\* ERROR 55 - Failure to read BEACON\.SCE\n", "",
+             prepare=unreadable, unprivileged=True),
+        Case("help", ["zeltool", "--help"], 0, usage, ""),
+        Case("help command", ["zeltool", "help"], 0, usage, ""),
+        Case("help of a command", ["zeltool", "help", "build"], 0, r"^usage: zeltool build NAME", ""),
+        Case("command --help", ["zeltool", "check", "--help"], 0, r"^usage: zeltool check NAME", ""),
+        Case("version", ["zeltool", "--version"], 0, r"^zeltool \d+\.\d+(\.\d+)*\n$", ""),
+        Case("no command", ["zeltool"], 2, r"^$", usage),
+        Case("unknown command", ["zeltool", "frobnicate"], 2, r"^$", r"^zeltool: unknown command frobnicate\n" + usage[1:]),
+        Case("unknown option", ["zeltool", "--frobnicate"], 2, r"^$", r"^zeltool: unknown option --frobnicate\n"),
+        Case("unknown option of a command", ["zeltool", "dump", "--frobnicate", "BEACON.ZDB"], 2, r"^$",
+             r"^usage: zeltool dump"),
+        Case("dump to a full device", ["zeltool", "dump", "BEACON.ZDB"], 1, None,
+             r"^zeltool: cannot write standard output: No space left on device\n$", prepare=compiled,
+             full=True),
+        Case("map to a full device", ["zeltool", "map", "BEACON.ZDB"], 1, None, r"cannot write standard output",
+             prepare=compiled, full=True),
+        Case("check to a full device", ["zeltool", "check", "BEACON"], 1, None, r"cannot write standard output",
+             full=True),
+        Case("check a source file name", ["zeltool", "check", "./beacon.sce"], 0, r"^\*\*\* Compilation ends OK\n$", ""),
+        Case("check unreadable source", ["zeltool", "check", "BEACON"], 1,
+             r"^BEACON\.SCE: error 55: Failure to read BEACON\.SCE\n", "", prepare=unreadable, unprivileged=True),
+        Case("build", ["zeltool", "build", "BEACON", "C"], 0, r"^\*\*\* Compilation ends OK\n$", "",
+             check=lambda d, b: files_of(d).get("BEACON.ZDB") == read(regression, "BEACON-C.ZDB")),
+        Case("build with N writes nothing", ["zeltool", "build", "BEACON.SCE", "N"], 0, r"Compilation ends OK", "",
+             check=unchanged),
+        Case("failed build", ["zeltool", "build", "BAD"], 1,
+             r"^BAD\.SCE:4:4: error 2: .*\n(.|\n)*\*\*\* Compilation ends with 2 ERRORS\n$", "", prepare=bad_build_setup,
+             check=unchanged),
+        Case("failed build in json", ["zeltool", "build", "BAD", "--format=json"], 1, r'"errors": 2,', "",
+             prepare=bad_build_setup, check=unchanged),
+        Case("lint writes nothing", ["zeltool", "lint", "beacon.sce", "C", "-Wall"], 0, r"^$", "", check=unchanged),
+        Case("lint of a source with errors", ["zeltool", "lint", "BAD"], 1, r"^BAD\.SCE:4:4: error 2: ", "",
+             prepare=bad_build_setup, check=unchanged),
+        Case("lint with an unknown code", ["zeltool", "lint", "BEACON", "-Wnonsense"], 2, r"^$",
+             r"^zeltool lint: unknown code or group 'nonsense' after -W\nusage: zeltool lint"),
+        Case("stats writes nothing", ["zeltool", "stats", "BEACON", "C"], 0, r"^BEACON: 10814 bytes, compressed\n", "",
+             check=unchanged),
+        Case("stats to a full device", ["zeltool", "stats", "BEACON"], 1, None, r"cannot write standard output",
+             full=True),
+        Case("map of a source writes nothing", ["zeltool", "map", "BEACON", "--objects"], 0, r'^digraph "BEACON" \{\n',
+             "", check=unchanged),
+        Case("decompile keeps a source", ["zeltool", "decompile", "BEACON.ZDB"], 1, r"^$",
+             r"^zeltool: BEACON\.SCE exists; nothing written", prepare=compiled, check=unchanged),
+        Case("decompile --force", ["zeltool", "decompile", "--force", "BEACON.ZDB"], 0, r"^Wrote BEACON\.SCE\n", "",
+             prepare=compiled),
+        Case("decompile into a new folder", ["zeltool", "decompile", "BEACON.ZDB", "-o", "new/folder"], 0,
+             r"^Wrote new/folder/BEACON\.SCE\n", "", prepare=compiled,
+             check=lambda d, b: "new/folder/BEACON.SCE" in files_of(d)),
+    ]
+
+
+def run_case(case, tools, examples, drop):
+    d = tempfile.mkdtemp(prefix="zelprocess.")
+    try:
+        for name in os.listdir(examples):
+            if name.endswith(".SCE"):
+                shutil.copy(os.path.join(examples, name), d)
+
+        if case.prepare:
+            case.prepare(d, lambda argv: subprocess.run([tools[argv[0]]] + argv[1:], cwd=d, capture_output=True))
+        before = None if case.unprivileged else files_of(d)
+        prefix = drop if case.unprivileged else []
+        stdout = open("/dev/full", "w") if case.full else subprocess.PIPE
+        p = subprocess.run(prefix + [tools[case.argv[0]]] + case.argv[1:], cwd=d, stdout=stdout,
+                           stderr=subprocess.PIPE)
+        out = (p.stdout or b"").decode("latin-1")
+        # A build with coverage instrumentation complains when another user
+        # cannot write its counters; that is no output of the program.
+        err = "".join(line for line in p.stderr.decode("latin-1").splitlines(True)
+                      if not line.startswith("profiling:"))
+        faults = []
+        if p.returncode != case.status:
+            faults.append(f"exit status {p.returncode}, expected {case.status}")
+        if case.stdout is not None and not re.search(case.stdout, out):
+            faults.append(f"standard output does not match {case.stdout!r}:\n{out[-2000:]}")
+        if not re.search(case.stderr or "^$", err):
+            faults.append(f"standard error does not match {case.stderr!r}:\n{err[-2000:]}")
+        if case.check and not case.check(d, before):
+            faults.append("the files afterwards are not what they should be")
+        return faults
+    finally:
+        shutil.rmtree(d, ignore_errors=True)
+
+
+def progress_on_a_terminal(tools, argv, expected):
+    """On a terminal each line must show while the program still runs: the
+    source here never ends (it is /dev/zero), so nothing else would."""
+    d = tempfile.mkdtemp(prefix="zelprocess.")
+    master, slave = pty.openpty()
+    try:
+        os.symlink("/dev/zero", os.path.join(d, "BEACON.SCE"))
+        p = subprocess.Popen([tools[argv[0]]] + argv[1:], cwd=d, stdout=slave, stderr=subprocess.DEVNULL)
+        seen = b""
+        while expected.encode() not in seen and select.select([master], [], [], 10)[0]:
+            seen += os.read(master, 4096)
+        p.kill()
+        p.wait()
+        return [] if expected.encode() in seen else [f"{expected!r} did not show; the terminal got {seen[-500:]!r}"]
+    finally:
+        os.close(master)
+        os.close(slave)
+        shutil.rmtree(d, ignore_errors=True)
+
+
+def report(name, faults):
+    print(("FAIL " if faults else "ok   ") + name + "".join("\n     " + f for f in faults))
+    return bool(faults)
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    for option in ("--zelc", "--zeltool", "--examples", "--regression"):
+        parser.add_argument(option, required=True)
+    args = parser.parse_args()
+    tools = {"zelc": os.path.abspath(args.zelc), "zeltool": os.path.abspath(args.zeltool)}
+    # A file without permissions is still readable to root: drop to nobody.
+    drop = []
+    if os.geteuid() == 0:
+        drop = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"]
+        if not shutil.which("setpriv") or subprocess.run(drop + ["true"]).returncode != 0:
+            drop = None
+    failed = 0
+    for case in cases(args.regression):
+        if case.unprivileged and drop is None:
+            print(f"SKIP {case.name}: root cannot drop its privileges here")
+            continue
+        failed += report(case.name, run_case(case, tools, args.examples, drop))
+    for argv, expected in ((["zelc", "BEACON"], "Trying to find /CTL"),
+                           (["zeltool", "check", "BEACON"], "error 41: /CTL expected")):
+        failed += report(" ".join(argv) + " on a terminal", progress_on_a_terminal(tools, argv, expected))
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

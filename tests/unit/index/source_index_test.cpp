@@ -1,0 +1,164 @@
+// The source index as the compiler's events build it: what lies under a
+// position, where it is defined, who uses it; texts, entries and condition
+// lines as read; a chain of linked files; a line split after 258 characters.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "driver/compile.h"
+#include "index/source_index.h"
+#include "support/adventure.h"
+
+namespace zel {
+namespace {
+
+using testing::Sections;
+
+struct Compiled {
+    std::map<std::string, std::string> files;
+    SourceIndex index;
+    std::string out;
+};
+
+void compile_into(Compiled& c) {
+    testing::CaptureConsole console;
+    testing::MemoryFileSystem fs;
+    fs.files = c.files;
+    compile({"GAME", "N"}, console, fs, &c.index);
+    c.out = console.stdout_text;
+}
+
+// Line and column of the first byte of a needle in a text.
+std::pair<unsigned, unsigned> where(const std::string& text, const std::string& needle) {
+    const std::size_t at = text.find(needle);
+    EXPECT_NE(at, std::string::npos) << needle;
+    const std::size_t line_start = text.rfind('\n', at == 0 ? 0 : at - 1);
+    const unsigned line = static_cast<unsigned>(std::count(text.begin(), text.begin() + static_cast<long>(at), '\n')) + 1;
+    const std::size_t column = line_start == std::string::npos || at == 0 ? at + 1 : at - line_start;
+    return {line, static_cast<unsigned>(column)};
+}
+
+Sections sample() {
+    Sections s;
+    s.ltx = "/0 the hall\nYou are in the\nhall.\n\nIt is dark.\n/1\nYou are outside.\n";
+    s.pro = {"_ _ DESC\n", "GET LAMP GET 0\n MES 0\n", ""};
+    return s;
+}
+
+struct Lookup {
+    const char* needle;  // where to look: the first byte of this text, plus offset
+    unsigned offset;
+    Kind kind;
+    int number;
+    std::vector<const char*> definitions;  // the first byte of each definition
+    std::size_t references;
+};
+
+TEST(SourceIndex, FindsWhatIsUnderAPositionItsDefinitionsAndItsUses) {
+    Compiled c;
+    const std::string source = sample().source();
+    c.files["GAME.SCE"] = source;
+    compile_into(c);
+    ASSERT_NE(c.out.find("Compilation ends OK"), std::string::npos) << c.out;
+    const Lookup table[] = {
+        {"N 1", 0, Kind::word, 2, {"NORTH 2", "N 2"}, 1},
+        {"N 1", 2, Kind::location, 1, {"/1\nYou are outside", "/1\nS 0"}, 1},
+        {"S 0\n/OBJ", 2, Kind::location, 0, {"/0 the hall", "/0\nN 1"}, 2},  // the exit and object 0's start
+        {"LAMP GET", 0, Kind::word, 30, {"LAMP 30"}, 2},
+        {"BOX SMALL", 4, Kind::word, 40, {"SMALL 40"}, 1},
+        {"GET 0", 4, Kind::object, 0, {"/0\nA lamp", "/0 0 5"}, 1},
+        {"MES 0", 4, Kind::message, 0, {"/0\nHello"}, 1},
+        {"/1 CARRIED", 0, Kind::object, 1, {"/1\nA small", "/1 CARRIED"}, 0},
+    };
+    for (const Lookup& l : table) {
+        SCOPED_TRACE(std::string(l.needle) + " + " + std::to_string(l.offset));
+        const auto [line, column] = where(source, l.needle);
+        const std::optional<ItemKey> key = c.index.key_of(c.index.at(0, line, column + l.offset));
+        ASSERT_TRUE(key.has_value());
+        EXPECT_EQ(key->kind, l.kind);
+        EXPECT_EQ(key->number, l.number);
+        std::vector<std::pair<unsigned, unsigned>> expected, actual;
+        for (const char* d : l.definitions)
+            expected.push_back(where(source, d));
+        for (const Span& s : c.index.definitions(*key))
+            actual.push_back({s.line, s.begin});
+        EXPECT_EQ(actual, expected);
+        EXPECT_EQ(c.index.references_to(*key).size(), l.references);
+    }
+}
+
+TEST(SourceIndex, KeepsTextsEntriesAndConditionLinesAsRead) {
+    Compiled c;
+    const std::string source = sample().source();
+    c.files["GAME.SCE"] = source;
+    compile_into(c);
+    const TextDef* hall = c.index.text(Kind::location, 0);
+    ASSERT_NE(hall, nullptr);
+    EXPECT_EQ(hall->note, "the hall");
+    EXPECT_EQ(hall->text, "You are in the hall.\rIt is dark.");
+    EXPECT_EQ(hall->last_line, where(source, "It is dark").first);
+
+    const std::vector<const EntryDef*> entries = c.index.entries_of(1);
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0]->verb_text + " " + entries[0]->noun_text, "GET LAMP");
+    EXPECT_EQ(entries[0]->last_line, where(source, " MES 0").first);
+    EXPECT_EQ(c.index.entry_at(Span{0, where(source, " MES 0").first, 2, 5}), entries[0]);
+
+    const CondactDef& mes = c.index.condacts().back();
+    EXPECT_EQ(mes.opcode, 77);
+    EXPECT_EQ(mes.params, 1);
+    EXPECT_EQ(mes.param[0].begin, 6u);
+    EXPECT_EQ(mes.param[0].end, 7u);
+    const std::size_t pro1 = 9;  // /CTL /VOC /STX /MTX /OTX /LTX /CON /OBJ /PRO 0, then /PRO 1
+    EXPECT_EQ(c.index.sections().at(pro1).number, 1);
+    EXPECT_EQ(c.index.section_at(mes.name), static_cast<int>(pro1));
+    EXPECT_EQ(c.index.section_end(pro1), where(source, "/PRO 2").first - 1);
+}
+
+TEST(SourceIndex, FollowsTheChainOfLinkedFiles) {
+    Compiled c;
+    const std::string source = sample().source();
+    const std::size_t cut = source.find("/CON");
+    c.files["GAME.SCE"] = source.substr(0, cut) + "/lnk part2\n";
+    c.files["PART2.SCE"] = source.substr(cut);
+    compile_into(c);
+    ASSERT_EQ(c.index.files().size(), 2u);
+    const SourceFile& part2 = c.index.files()[1];
+    EXPECT_EQ(part2.name, "PART2.SCE");
+    const unsigned link_line = where(c.files["GAME.SCE"], "/lnk").first;
+    EXPECT_EQ(part2.link.file, 0);
+    EXPECT_EQ(part2.link.line, link_line);
+    EXPECT_EQ(c.index.last_line(0), link_line);
+    EXPECT_EQ(c.index.last_line(1), where(source.substr(cut), "/PRO 2").first);
+    const std::vector<Span> location1 = c.index.definitions({Kind::location, 1});
+    ASSERT_EQ(location1.size(), 2u);
+    EXPECT_EQ(location1[0].file, 0);  // its text
+    EXPECT_EQ(location1[1].file, 1);  // its exits
+}
+
+TEST(SourceIndex, CountsLinesAsTheEditorDoesWhereALineIsSplit) {
+    Compiled c;
+    Sections s = sample();
+    const std::string long_line(300, 'x');
+    s.ltx = "/0\n" + long_line + "\n/1\nOutside.\n";
+    const std::string source = s.source();
+    c.files["GAME.SCE"] = source;
+    compile_into(c);
+    const unsigned editor = where(source, long_line).first;
+    const unsigned after = where(source, "/1\nOutside").first;
+    EXPECT_TRUE(c.index.continues_line(0, editor + 1));
+    EXPECT_EQ(c.index.text(Kind::location, 0)->text, long_line.substr(0, 258) + " " + long_line.substr(258));
+    EXPECT_EQ(c.index.text(Kind::location, 1)->at.line, after + 1);  // the compiler counts one more
+    EXPECT_EQ(c.index.editor_line(0, after + 1), after);
+    EXPECT_EQ(c.index.editor_column(0, editor + 1, 2), 260u);
+    unsigned column = 0;
+    EXPECT_EQ(c.index.compiler_line(0, editor, 260, column), editor + 1);
+    EXPECT_EQ(column, 2u);
+    EXPECT_EQ(c.index.compiler_line(0, after, 1, column), after + 1);
+}
+
+}  // namespace
+}  // namespace zel

@@ -1,0 +1,188 @@
+// The language server at the protocol level: one session on a small linked
+// adventure (GAME.SCE on disk links to PART.SCE, which the editor has
+// open), driven in-process through string streams, step by step.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "lsp/server.h"
+#include "support/adventure.h"
+
+namespace zel::lsp {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string frame(const std::string& body) { return "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body; }
+
+std::vector<json> messages_in(const std::string& output) {
+    std::vector<json> found;
+    for (std::size_t at = 0; at < output.size();) {
+        const std::size_t body = output.find("\r\n\r\n", at) + 4;
+        const std::size_t length = std::stoul(output.substr(at + 16, body - at - 20));
+        found.push_back(json::parse(output.substr(body, length)));
+        at = body + length;
+    }
+    return found;
+}
+
+// The part of the adventure the editor has open, with an error to fix: a
+// comment glued to a number, and a non-ASCII character where a number
+// belongs (columns in UTF-16 units differ from bytes).
+std::string part(bool fixed) {
+    testing::Sections s;
+    s.mtx = "/0\nYou are in the hall.\n/1 lit\nThe lamp is lit.\n";
+    s.pro = {"_ _ DESC\n", std::string("GET LAMP GET 0\n MES 1") + (fixed ? " ;x\n MES 0\n" : ";x\n MES \xc3\xa9\n"),
+             "_ _ ZERO 5\n SET 5\n"};
+    const std::string source = s.source();
+    return source.substr(source.find("/STX"));
+}
+
+std::string game() {
+    const std::string source = testing::Sections().source();
+    return source.substr(0, source.find("/STX")) + "/LNK PART\n";
+}
+
+class LanguageServer : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder_ = fs::temp_directory_path() / ("zel_lsp_test_" + std::to_string(::getpid()));
+        fs::create_directories(folder_);
+        std::ofstream(folder_ / "GAME.SCE") << game();
+        std::ofstream(folder_ / "PART.SCE") << part(true);
+    }
+    void TearDown() override { fs::remove_all(folder_); }
+
+    std::string uri(const char* name) const { return "file://" + (folder_ / name).string(); }
+
+    // A message body with its placeholders filled in: @PART and @GAME for
+    // the URIs, @TEXT for the erroneous text, @FIXED for the fixed one, @SPARE
+// for the fixed one with a message nothing prints, @AT(text,k) for the position
+    // k characters into the first occurrence of text in the fixed part.
+    std::string filled(std::string body) const {
+        auto replace = [&](const std::string& from, const std::string& to) {
+            for (std::size_t at; (at = body.find(from)) != std::string::npos;)
+                body.replace(at, from.size(), to);
+        };
+        replace("@PART", uri("PART.SCE"));
+        replace("@GAME", uri("GAME.SCE"));
+        replace("@TEXT", json(part(false)).dump());
+        replace("@FIXED", json(part(true)).dump());
+        replace("@SPARE", json(std::string(part(true)).insert(part(true).find("/OTX"), "/2\nNothing prints this.\n")).dump());
+        for (std::size_t at; (at = body.find("@AT(")) != std::string::npos;) {
+            const std::size_t comma = body.find(',', at), close = body.find(')', comma);
+            const std::string text = part(true);
+            const std::size_t offset = text.find(body.substr(at + 4, comma - at - 4)) + std::stoul(body.substr(comma + 1));
+            const std::size_t line_start = text.rfind('\n', offset - 1) + 1;
+            const json position{{"line", std::count(text.begin(), text.begin() + static_cast<long>(offset), '\n')},
+                                {"character", offset - line_start}};
+            body.replace(at, close + 1 - at, position.dump());
+        }
+        return body;
+    }
+
+    fs::path folder_;
+};
+
+struct Step {
+    const char* what;
+    std::vector<std::string> send;  // message bodies, or raw bytes after "RAW"
+    std::string pick;               // the response "id:N", the diagnostics "uri:NAME", or "none"
+    std::string pointer;            // into the message picked
+    std::string expected;           // a part of the value there (placeholders filled in)
+};
+
+std::string request(int id, const std::string& method, const std::string& params) {
+    return R"({"jsonrpc":"2.0","id":)" + std::to_string(id) + R"(,"method":")" + method + R"(","params":)" + params + "}";
+}
+std::string notice(const std::string& method, const std::string& params) {
+    return R"({"jsonrpc":"2.0","method":")" + method + R"(","params":)" + params + "}";
+}
+std::string at_part(const std::string& position) { return R"({"textDocument":{"uri":"@PART"},"position":)" + position + "}"; }
+
+const Step steps[] = {
+    {"initialize", {request(1, "initialize", R"({"capabilities":{}})"), notice("initialized", "{}")}, "id:1",
+     "/result/capabilities/positionEncoding", "utf-16"},
+    {"open with errors", {notice("textDocument/didOpen", R"({"textDocument":{"uri":"@PART","languageId":"zel","version":1,"text":@TEXT}})")},
+     "uri:PART.SCE", "/params/diagnostics", R"("code":17)"},
+    {"note as related information", {}, "uri:PART.SCE", "/params/diagnostics/0/relatedInformation/0/message", "blank before ';'"},
+    {"columns in UTF-16 units", {}, "uri:PART.SCE", "/params/diagnostics/1/range/end/character", "6"},
+    {"the rest of the chain too", {}, "uri:GAME.SCE", "/params/diagnostics", "[]"},
+    {"quick fix", {request(2, "textDocument/codeAction", R"({"textDocument":{"uri":"@PART"},"range":{"start":@AT(MES 1,0),"end":@AT(MES 1,0)},"context":{"diagnostics":[]}})")},
+     "id:2", "/result/0", R"("newText":" ")"},
+    {"fixed", {notice("textDocument/didChange", R"({"textDocument":{"uri":"@PART","version":2},"contentChanges":[{"text":@FIXED}]})")},
+     "uri:PART.SCE", "/params", R"("diagnostics":[])"},
+    {"hover on a message number", {request(3, "textDocument/hover", at_part("@AT(MES 1,4)"))}, "id:3", "/result/contents/value", "The lamp is lit."},
+    {"hover on an action", {request(4, "textDocument/hover", at_part("@AT(MES 1,1)"))}, "id:4", "/result/contents/value", "opcode 77"},
+    {"hover on a flag", {request(5, "textDocument/hover", at_part("@AT(ZERO 5,5)"))}, "id:5", "/result/contents/value", "used on 2 lines"},
+    {"hover on an object", {request(6, "textDocument/hover", at_part("@AT(GET 0,4)"))}, "id:6", "/result/contents/value", "noun LAMP"},
+    {"definition of a message", {request(7, "textDocument/definition", at_part("@AT(MES 1,4)"))}, "id:7", "/result/0/range/start",
+     "@AT(/1 lit,0)"},
+    {"references across the chain", {request(8, "textDocument/references", R"({"textDocument":{"uri":"@PART"},"position":@AT(GET LAMP,4),"context":{"includeDeclaration":true}})")},
+     "id:8", "/result", "GAME.SCE"},
+    {"outline", {request(9, "textDocument/documentSymbol", R"({"textDocument":{"uri":"@PART"}})")}, "id:9", "/result", R"("name":"GET LAMP")"},
+    {"folding", {request(10, "textDocument/foldingRange", R"({"textDocument":{"uri":"@PART"}})")}, "id:10", "/result", R"("endLine")"},
+    {"completion of a name", {request(11, "textDocument/completion", at_part("@AT( MES 1,1)"))}, "id:11", "/result", R"("detail":"MESSAGE message")"},
+    {"completion of a number", {request(12, "textDocument/completion", at_part("@AT(MES 1,4)"))}, "id:12", "/result", R"("detail":"The lamp is lit.")"},
+    {"not JSON", {"{nonsense"}, "id:null", "/error/code", "-32700"},
+    {"not an object", {"[1,2]"}, "id:null", "/error/code", "-32600"},
+    {"no Content-Length", {"RAW", "Content-Type: x\r\n\r\n"}, "id:null", "/error/code", "-32700"},
+    {"unknown method", {request(13, "textDocument/rename", "{}")}, "id:13", "/error/code", "-32601"},
+    {"unknown notification", {notice("$/unknown", "{}")}, "none", "", ""},
+    {"invalid params", {request(14, "textDocument/hover", R"({"textDocument":{"uri":"@PART"}})")}, "id:14", "/error/code", "-32602"},
+    {"cancelled while waiting", {request(15, "textDocument/hover", at_part("@AT(MES 1,4)")), notice("$/cancelRequest", R"({"id":15})")},
+     "id:15", "/error/code", "-32800"},
+    {"lint's findings", {notice("textDocument/didChange", R"({"textDocument":{"uri":"@PART","version":3},"contentChanges":[{"text":@SPARE}]})")},
+     "uri:PART.SCE", "/params/diagnostics", R"("code":"unused-message")"},
+    {"shutdown", {request(16, "shutdown", "null")}, "id:16", "/result", "null"},
+    {"nothing after shutdown", {request(17, "textDocument/hover", at_part("@AT(MES 1,4)"))}, "id:17", "/error/code", "-32600"},
+};
+
+TEST_F(LanguageServer, AnswersEveryStepOfASession) {
+    Server server;
+    std::vector<json> output;
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        std::string input;
+        for (const std::string& body : step.send)
+            input += step.send.front() == "RAW" ? (body == "RAW" ? "" : body) : frame(filled(body));
+        if (!step.send.empty()) {
+            std::istringstream in(input);
+            std::ostringstream out;
+            server.run(in, out);
+            output = messages_in(out.str());
+        }
+        if (step.pick == "none") {
+            EXPECT_TRUE(output.empty());
+            continue;
+        }
+        const json* picked = nullptr;
+        for (const json& m : output) {
+            const bool id = step.pick.rfind("id:", 0) == 0 && m.contains("id") && m["id"].dump() == step.pick.substr(3);
+            const bool uri = step.pick.rfind("uri:", 0) == 0 && m.value("method", "") == "textDocument/publishDiagnostics" &&
+                             m["params"]["uri"].get<std::string>().ends_with(step.pick.substr(4));
+            if (id || uri)
+                picked = &m;
+        }
+        ASSERT_NE(picked, nullptr) << step.pick;
+        EXPECT_NE(picked->at(json::json_pointer(step.pointer)).dump().find(filled(step.expected)), std::string::npos)
+            << picked->dump();
+    }
+    std::istringstream in(frame(notice("exit", "null")));
+    std::ostringstream out;
+    EXPECT_EQ(server.run(in, out), 0);
+}
+
+TEST_F(LanguageServer, RefusesRequestsBeforeInitialize) {
+    Server server;
+    std::istringstream in(frame(request(1, "textDocument/hover", "{}")) + frame(notice("exit", "{}")));
+    std::ostringstream out;
+    EXPECT_EQ(server.run(in, out), 1);  // exit without shutdown
+    EXPECT_EQ(messages_in(out.str()).at(0)["error"]["code"], error::server_not_initialized);
+}
+
+}  // namespace
+}  // namespace zel::lsp
