@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "analysis/lint_checks.h"
+#include "core/ascii.h"
 #include "format/format.h"
 #include "format/opcodes.h"
 #include "inspect/text_lines.h"
@@ -92,13 +93,6 @@ Uses uses_of(const SourceIndex& index, const World& w) {
     return u;
 }
 
-std::string lower(std::string s) {
-    for (char& ch : s)
-        if (ch >= 'A' && ch <= 'Z')
-            ch = static_cast<char>(ch - 'A' + 'a');
-    return s;
-}
-
 void check_texts(const SourceIndex& index, const World& w, const Uses& u, std::vector<Finding>& out) {
     for (const TextDef& t : index.texts()) {
         if (t.kind == Kind::message && !u.messages.count(t.number))
@@ -131,7 +125,7 @@ void check_words(const SourceIndex& index, const Uses& u, std::vector<Finding>& 
         if (u.words.count({w.number, w.type}))
             continue;
         out.push_back(finding(Code::unused_word, w.at,
-                              "the " + lower(word_type_names[w.type]) + " " + w.word + " (" + std::to_string(w.number) +
+                              "the " + ascii_lower(word_type_names[w.type]) + " " + w.word + " (" + std::to_string(w.number) +
                                   ") is used by no entry, exit, object or parameter, nor is any synonym"));
     }
 }

@@ -2,6 +2,7 @@
 
 #include <deque>
 
+#include "core/ascii.h"
 #include "format/format.h"
 #include "format/opcodes.h"
 #include "inspect/text_lines.h"
@@ -18,13 +19,6 @@ int location_count(const SourceIndex& index) {
         if (t.kind == Kind::location && t.number + 1 > count)
             count = t.number + 1;
     return count;
-}
-
-std::string upper_case(std::string s) {
-    for (char& ch : s)
-        if (ch >= 'a' && ch <= 'z')
-            ch = static_cast<char>(ch - 'a' + 'A');
-    return s;
 }
 
 bool within(const EntryDef& e, const Span& at) {
@@ -128,13 +122,13 @@ Spellings::Spellings(const SourceIndex& index) {
 }
 
 const WordDef* Spellings::find(const std::string& written) const {
-    const auto it = words_.find(upper_case(written).substr(0, 5));
+    const auto it = words_.find(ascii_upper(written).substr(0, 5));
     return it == words_.end() ? nullptr : it->second;
 }
 
 std::string Spellings::full(const std::string& written) const {
     const WordDef* w = find(written);
-    return w ? w->word : upper_case(written);
+    return w ? w->word : ascii_upper(written);
 }
 
 std::string Spellings::entry_words(const EntryDef& entry) const {

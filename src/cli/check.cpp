@@ -6,6 +6,7 @@
 #include "cli/check_run.h"
 #include "cli/commands.h"
 #include "cli/find_adventure.h"
+#include "core/ascii.h"
 #include "core/posix_platform.h"
 
 namespace zel::tool {
@@ -15,13 +16,6 @@ namespace {
 constexpr int status_clean = 0;
 constexpr int status_errors = 1;
 constexpr int status_trouble = 2;  // bad usage, or the compiler failed itself
-
-std::string ascii_upper(std::string s) {
-    for (char& ch : s)
-        if (ch >= 'a' && ch <= 'z')
-            ch = static_cast<char>(ch - 'a' + 'A');
-    return s;
-}
 
 }  // namespace
 

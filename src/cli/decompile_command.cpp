@@ -11,6 +11,7 @@
 #include <system_error>
 
 #include "cli/commands.h"
+#include "core/ascii.h"
 #include "inspect/database_tools.h"
 
 namespace zel::tool {
@@ -18,13 +19,6 @@ namespace zel::tool {
 namespace {
 
 bool letter_or_digit(unsigned char ch) { return (ch >= 'A' && ch <= 'Z') || (ch >= '0' && ch <= '9'); }
-
-std::string ascii_upper(std::string s) {
-    for (char& ch : s)
-        if (ch >= 'a' && ch <= 'z')
-            ch = static_cast<char>(ch - 'a' + 'A');
-    return s;
-}
 
 // The adventure name the compiler would form from a database's file name:
 // its stem up to the first dot, upper-cased and cut to eight characters.

@@ -5,18 +5,12 @@
 #include <set>
 #include <vector>
 
+#include "core/ascii.h"
 #include "index/chain.h"
 
 namespace zel::tool {
 
 namespace {
-
-std::string upper(std::string s) {
-    for (char& ch : s)
-        if (ch >= 'a' && ch <= 'z')
-            ch = static_cast<char>(ch - 'a' + 'A');
-    return s;
-}
 
 // The adventure names of the .SCE files of a folder (any case), but for the
 // one given: names zelc takes whole, at most eight letters and digits.
@@ -28,8 +22,8 @@ std::vector<std::string> adventure_names(const std::string& directory, const std
         const std::string stem = path.stem().string();
         const bool usable = stem.size() <= 8 && !stem.empty() &&
                             std::all_of(stem.begin(), stem.end(), [](unsigned char ch) { return std::isalnum(ch); });
-        if (upper(path.extension().string()) == ".SCE" && usable && upper(path.filename().string()) != upper(except))
-            names.insert(upper(stem));
+        if (ascii_upper(path.extension().string()) == ".SCE" && usable && ascii_upper(path.filename().string()) != ascii_upper(except))
+            names.insert(ascii_upper(stem));
     }
     return {names.begin(), names.end()};
 }

@@ -3,6 +3,7 @@
 #include "cli/check.h"
 #include "cli/commands.h"
 #include "cli/find_adventure.h"
+#include "core/ascii.h"
 #include "core/posix_platform.h"
 #include "inspect/database_tools.h"
 
@@ -20,11 +21,7 @@ std::optional<SourceArg> source_arg(const std::string& arg) {
 bool is_database_path(const std::string& path) {
     if (path.size() < 4)
         return false;
-    std::string extension = path.substr(path.size() - 4);
-    for (char& ch : extension)
-        if (ch >= 'a' && ch <= 'z')
-            ch = static_cast<char>(ch - 'a' + 'A');
-    return extension == ".ZDB";
+    return ascii_upper(path.substr(path.size() - 4)) == ".ZDB";
 }
 
 std::optional<analysis::Compiled> compile_source(const SourceArg& source, std::ostream& err) {

@@ -1,3 +1,4 @@
+#include "core/ascii.h"
 #include "core/posix_platform.h"
 
 #include <dirent.h>
@@ -28,13 +29,6 @@ bool write_all(int fd, const char* bytes, std::size_t size) {
         size -= static_cast<std::size_t>(n);
     }
     return true;
-}
-
-std::string ascii_upper(std::string name) {
-    for (char& ch : name)
-        if (ch >= 'a' && ch <= 'z')
-            ch = static_cast<char>(ch - 'a' + 'A');
-    return name;
 }
 
 // A name that cannot be opened names a missing file only when it leads
