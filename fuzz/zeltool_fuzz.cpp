@@ -6,7 +6,7 @@
 #include <sstream>
 #include <string>
 
-#include "inspect/database_tools.h"
+#include "dbtools/database_tools.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     zel::tool::Bytes bytes(data, data + size);

@@ -9,7 +9,7 @@
 
 #include "core/platform.h"
 #include "index/source_index.h"
-#include "inspect/database_reader.h"
+#include "dbtools/database_reader.h"
 
 namespace zel::analysis {
 

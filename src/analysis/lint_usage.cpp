@@ -8,7 +8,7 @@
 #include "core/ascii.h"
 #include "format/format.h"
 #include "format/opcodes.h"
-#include "inspect/text_lines.h"
+#include "dbtools/text_lines.h"
 
 namespace zel::analysis {
 

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "format/format.h"
-#include "inspect/database_tools.h"
-#include "inspect/text_lines.h"
+#include "dbtools/database_tools.h"
+#include "dbtools/text_lines.h"
 
 namespace zel::analysis {
 

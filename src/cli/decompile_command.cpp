@@ -12,7 +12,7 @@
 
 #include "cli/commands.h"
 #include "core/ascii.h"
-#include "inspect/database_tools.h"
+#include "dbtools/database_tools.h"
 
 namespace zel::tool {
 

@@ -1,6 +1,6 @@
 // zeltool dump: the readable listing of a database.
 #include "cli/commands.h"
-#include "inspect/database_tools.h"
+#include "dbtools/database_tools.h"
 
 namespace zel::tool {
 

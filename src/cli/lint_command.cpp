@@ -9,7 +9,7 @@
 #include "cli/commands.h"
 #include "cli/source_arg.h"
 #include "core/posix_platform.h"
-#include "inspect/database_tools.h"
+#include "dbtools/database_tools.h"
 
 namespace zel::tool {
 

@@ -15,7 +15,7 @@
 #include "analysis/source_map.h"
 #include "cli/commands.h"
 #include "cli/source_arg.h"
-#include "inspect/database_tools.h"
+#include "dbtools/database_tools.h"
 
 extern char** environ;
 

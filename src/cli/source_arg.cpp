@@ -5,7 +5,7 @@
 #include "cli/find_adventure.h"
 #include "core/ascii.h"
 #include "core/posix_platform.h"
-#include "inspect/database_tools.h"
+#include "dbtools/database_tools.h"
 
 namespace zel::tool {
 

@@ -11,7 +11,7 @@
 #include "cli/check_format.h"
 #include "cli/commands.h"
 #include "cli/source_arg.h"
-#include "inspect/database_tools.h"
+#include "dbtools/database_tools.h"
 
 namespace zel::tool {
 

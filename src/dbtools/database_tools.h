@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "inspect/database_reader.h"
+#include "dbtools/database_reader.h"
 
 namespace zel::tool {
 

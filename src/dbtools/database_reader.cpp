@@ -1,4 +1,4 @@
-#include "inspect/database_reader.h"
+#include "dbtools/database_reader.h"
 
 #include <algorithm>
 #include <fstream>

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "inspect/database_tools.h"
-#include "inspect/text_lines.h"
+#include "dbtools/database_tools.h"
+#include "dbtools/text_lines.h"
 #include "support/scratch.h"
 #include "tool_support.h"
 

@@ -4,7 +4,7 @@
 #include <sstream>
 
 #include "cli/commands.h"
-#include "inspect/database_tools.h"
+#include "dbtools/database_tools.h"
 #include "tool_support.h"
 
 namespace zel::tool {

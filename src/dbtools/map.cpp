@@ -2,8 +2,8 @@
 #include <map>
 #include <sstream>
 
-#include "inspect/database_tools.h"
-#include "inspect/text_lines.h"
+#include "dbtools/database_tools.h"
+#include "dbtools/text_lines.h"
 
 namespace zel::tool {
 

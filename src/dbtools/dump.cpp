@@ -5,7 +5,7 @@
 
 #include "format/format.h"
 #include "format/opcodes.h"
-#include "inspect/database_tools.h"
+#include "dbtools/database_tools.h"
 
 namespace zel::tool {
 

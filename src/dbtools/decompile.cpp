@@ -11,8 +11,8 @@
 #include "driver/compile.h"
 #include "format/format.h"
 #include "format/opcodes.h"
-#include "inspect/database_tools.h"
-#include "inspect/text_lines.h"
+#include "dbtools/database_tools.h"
+#include "dbtools/text_lines.h"
 
 namespace zel::tool {
 

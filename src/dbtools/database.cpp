@@ -1,7 +1,7 @@
 // What a database holds, as the tools look at it: the names of its text
 // sections, its texts with the tokens expanded, its words by number.
 #include "format/format.h"
-#include "inspect/database_reader.h"
+#include "dbtools/database_reader.h"
 
 namespace zel::tool {
 

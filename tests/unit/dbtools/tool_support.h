@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "inspect/database_reader.h"
+#include "dbtools/database_reader.h"
 #include "support/adventure.h"
 
 namespace zel::tool::testing {

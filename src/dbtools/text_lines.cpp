@@ -1,4 +1,4 @@
-#include "inspect/text_lines.h"
+#include "dbtools/text_lines.h"
 
 #include "format/format.h"
 

@@ -4,7 +4,7 @@
 #include <tuple>
 
 #include "format/format.h"
-#include "inspect/database_reader.h"
+#include "dbtools/database_reader.h"
 
 namespace zel::tool {
 
