@@ -10,15 +10,24 @@ import argparse
 import os
 import pty
 import re
+import resource
 import select
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
 from collections import namedtuple
 
-Case = namedtuple("Case", "name argv status stdout stderr prepare check full unprivileged",
-                  defaults=(None, None, False, False))
+Case = namedtuple("Case", "name argv status stdout stderr prepare check full unprivileged no_room",
+                  defaults=(None, None, False, False, False))
+
+
+def no_room_for_files():
+    """Every write to a file fails (EFBIG), as on a disk that is full."""
+    signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
+    resource.setrlimit(resource.RLIMIT_FSIZE, (0, 0))
+
 
 def files_of(folder):
     """Every file under folder with its bytes, by path."""
@@ -102,6 +111,8 @@ def cases(regression):
              r"^zeltool: BEACON\.SCE exists; nothing written", prepare=compiled, check=unchanged),
         Case("decompile --force", ["zeltool", "decompile", "--force", "BEACON.ZDB"], 0, r"^Wrote BEACON\.SCE\n", "",
              prepare=compiled),
+        Case("decompile --force with no room", ["zeltool", "decompile", "--force", "BEACON.ZDB"], 1, r"^$",
+             r"^zeltool: cannot write BEACON\.SCE: File too large\n$", prepare=compiled, no_room=True),
         Case("decompile into a new folder", ["zeltool", "decompile", "BEACON.ZDB", "-o", "new/folder"], 0,
              r"^Wrote new/folder/BEACON\.SCE\n", "", prepare=compiled,
              check=lambda d, b: "new/folder/BEACON.SCE" in files_of(d)),
@@ -121,7 +132,7 @@ def run_case(case, tools, examples, drop):
         prefix = drop if case.unprivileged else []
         stdout = open("/dev/full", "w") if case.full else subprocess.PIPE
         p = subprocess.run(prefix + [tools[case.argv[0]]] + case.argv[1:], cwd=d, stdout=stdout,
-                           stderr=subprocess.PIPE)
+                           stderr=subprocess.PIPE, preexec_fn=no_room_for_files if case.no_room else None)
         out = (p.stdout or b"").decode("latin-1")
         # A build with coverage instrumentation complains when another user
         # cannot write its counters; that is no output of the program.

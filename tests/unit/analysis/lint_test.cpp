@@ -53,6 +53,9 @@ struct Case {
 const Case cases[] = {
     {"unreachable-location", [](Sections& s) { s.ltx += "/2 attic\nAn attic.\n"; s.con += "/2\nS 0\n"; },
      "/2 attic", "/2"},
+    {"unreachable-location",  // a GOTO in an entry that tests AT 1 leads from 1
+     [](Sections& s) { s.ltx += "/2 attic\nAn attic.\n"; s.con += "/2\nS 0\n"; s.pro[2] = "_ _ AT 1\n GOTO 2\n"; },
+     "/2 attic", "/2", "all", false},
     {"unused-location", [](Sections& s) { s.ltx += "/2 attic\nAn attic.\n"; s.con += "/2\nS 0\n"; }, "/2 attic",
      "/2"},
     {"dead-end", [](Sections& s) { s.ltx += "/2\nA pit.\n"; s.con = "/0\nN 1\nS 2\n/1\nS 0\n/2 pit\n"; }, "/2 pit",

@@ -81,16 +81,27 @@ TEST(Example, MapRendersAndShadesWhatLintReports) {
     zel::testing::Sections s;
     s.ltx += "/2 attic\nAn attic.\n/3 roof\nA roof.\n";
     s.con += "/2\nS 3\n/3\nN 2\n";
+    s.voc += "KEY 32 NOUN\n";
+    s.otx += "/2\nA key.\n";
+    s.obj += "/2 _ 1 _ _ KEY _\n";
     MemoryFiles memory;
     memory.files["GAME.SCE"] = s.source();
     const Compiled attic = compile_adventure({"GAME"}, memory);
     expect_map_shades_what_lint_reports(attic, {});
+    const std::string dot = source_map(attic.index, world_of(attic.index, 0), {"GAME", true});
+    const std::size_t missing = dot.find("not created at the start:");
+    ASSERT_NE(missing, std::string::npos) << dot;
+    EXPECT_EQ(dot.substr(missing, dot.find('"', missing) - missing), "not created at the start:\\n- object 2: A key.");
 
     if (std::system("command -v dot >/dev/null 2>&1") != 0)
         GTEST_SKIP() << "dot is not installed";
-    std::ostringstream out, err;
-    EXPECT_EQ(tool::run_map({examples + "BEACON.SCE", "--objects", "-T", "svg"}, out, err), 0) << err.str();
-    EXPECT_NE(out.str().find("<svg"), std::string::npos);
+    for (const std::vector<std::string>& format : {std::vector<std::string>{"-T", "svg"}, {"-Tsvg"}}) {
+        std::vector<std::string> args{examples + "BEACON.SCE", "--objects"};
+        args.insert(args.end(), format.begin(), format.end());
+        std::ostringstream out, err;
+        EXPECT_EQ(tool::run_map(args, out, err), 0) << err.str();
+        EXPECT_NE(out.str().find("<svg"), std::string::npos);
+    }
 }
 
 TEST(LintCommand, ExitStatuses) {

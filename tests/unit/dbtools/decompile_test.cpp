@@ -71,11 +71,12 @@ TEST(RoundTrip, EveryDatabaseOfTheCasesAndTheExample) {
 TEST(RoundTrip, AwkwardTextsAndOperands) {
     Sections s;
     s.ctl = "*\n";
-    s.voc += "WEAR 21 VERB\nQUICK 50 ADVERB\nIN 60 PREPOSITION\nHAT 32 NOUN\nONE 1 NOUN\n";
+    s.voc += "WEAR 21 VERB\nQUICK 50 ADVERB\nIN 60 PREPOSITION\nHAT 32 NOUN\nONE 1 NOUN\nR2D0 33 NOUN\n"
+             "TWENTY 20 NOUN\n";
     s.mtx = "/0\n\n/1\n/2\n  leading blanks and a ;semicolon\n\n\n/3\nends with a break\n\n"
             "/4\n" + std::string(100, 'x') + " then a line of more than seventy-eight characters that has to be "
             "split somewhere sensible\n/5\ntwo  spaces, a tab\there and a " + std::string(1, '\xc8') + "\n";
-    s.otx = "/0\nA lamp.\n/1\nA small box.\n/2\nA hat.\n";
+    s.otx = "/0\nA lamp.\n/1\nA small box.\n/2\nA hat\x7f.\n";  // byte 127 is allowed with switch C
     s.ltx = "/0\nYou are in the hall.\n/1\nYou are outside.\n/2\nA store.\n";
     s.con = "/0\nN 1\nNORTH 1\n/1\nS 0\n/2\n";
     s.obj = "/0 0 5 * * LAMP *\n/1 CARRIED 10 Y * BOX SMALL\n/2 WORN 1 * Y HAT *\n";
@@ -175,10 +176,13 @@ TEST(Decompile, ReportsWhatNoSourceCanExpress) {
 }
 
 TEST(Decompile, ARecompiledDifferenceNamesThePlace) {
-    const Database db = read(compiled(Sections().source(), false));
+    Sections s;
+    s.pro[1] += "GET BOX GET 1\n DONE\n";
+    const Database db = read(compiled(s.source(), false));
     const std::tuple<std::string, std::string, std::string> changes[] = {
         {"Hello.", "Hallo.", "in text 0 of the messages"}, {"BOX", "COX", "in the vocabulary"},  // first still
-        {"_     _     DESC", "_     _     INVEN", "in entry 0 of process table 0"}};
+        {"_     _     DESC", "_     _     INVEN", "in entry 0 of process table 0"},
+        {"DONE", "OK", "in entry 1 of process table 1"}};
     for (const auto& [from, to, place] : changes) {
         Decompiled d = decompile_database(db, "GAME");
         for (std::size_t at = d.source.find(from); at != std::string::npos; at = d.source.find(from, at))

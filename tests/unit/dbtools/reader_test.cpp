@@ -140,6 +140,7 @@ TEST(Commands, UsageAndMissingFiles) {
     EXPECT_EQ(run_dump({"/nonexistent/GAME.ZDB"}, out, err), status_failed);
     EXPECT_NE(err.str().find("cannot open /nonexistent/GAME.ZDB"), std::string::npos);
     EXPECT_EQ(run_decompile({"/nonexistent/A9Z.ZDB"}, out, err), status_failed);  // the name would do
+    EXPECT_EQ(run_decompile({"/nonexistent/a0z.zdb"}, out, err), status_failed);
     EXPECT_EQ(run_decompile({"/nonexistent/my_game.zdb"}, out, err), status_usage);
     EXPECT_NE(err.str().find("cannot form an adventure name"), std::string::npos);
 }

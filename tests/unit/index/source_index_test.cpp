@@ -72,6 +72,7 @@ TEST(SourceIndex, FindsWhatIsUnderAPositionItsDefinitionsAndItsUses) {
         {"GET 0", 4, Kind::object, 0, {"/0\nA lamp", "/0 0 5"}, 1},
         {"MES 0", 4, Kind::message, 0, {"/0\nHello"}, 1},
         {"/1 CARRIED", 0, Kind::object, 1, {"/1\nA small", "/1 CARRIED"}, 0},
+        {"/0 0 5", 0, Kind::object, 0, {"/0\nA lamp", "/0 0 5"}, 1},  // the first object's own number
     };
     for (const Lookup& l : table) {
         SCOPED_TRACE(std::string(l.needle) + " + " + std::to_string(l.offset));
@@ -88,6 +89,11 @@ TEST(SourceIndex, FindsWhatIsUnderAPositionItsDefinitionsAndItsUses) {
         EXPECT_EQ(actual, expected);
         EXPECT_EQ(c.index.references_to(*key).size(), l.references);
     }
+    const auto [line, column] = where(source, "N 1");  // just past a token is not in it
+    EXPECT_FALSE(c.index.key_of(c.index.at(0, line, column + 1)).has_value());
+    const std::vector<Span> pro1 = c.index.definitions({Kind::process, 1});
+    ASSERT_EQ(pro1.size(), 1u);
+    EXPECT_EQ(pro1[0].line, where(source, "/PRO 1").first);
 }
 
 TEST(SourceIndex, KeepsTextsEntriesAndConditionLinesAsRead) {
@@ -114,6 +120,8 @@ TEST(SourceIndex, KeepsTextsEntriesAndConditionLinesAsRead) {
     EXPECT_EQ(mes.param[0].end, 7u);
     const std::size_t pro1 = 9;  // /CTL /VOC /STX /MTX /OTX /LTX /CON /OBJ /PRO 0, then /PRO 1
     EXPECT_EQ(c.index.sections().at(pro1).number, 1);
+    EXPECT_EQ(c.index.sections().at(pro1).at.end, 7u);  // a whole line's span ends just past it
+    EXPECT_EQ(entries[0]->at.end, 15u);
     EXPECT_EQ(c.index.section_at(mes.name), static_cast<int>(pro1));
     EXPECT_EQ(c.index.section_end(pro1), where(source, "/PRO 2").first - 1);
 }
@@ -157,6 +165,8 @@ TEST(SourceIndex, CountsLinesAsTheEditorDoesWhereALineIsSplit) {
     unsigned column = 0;
     EXPECT_EQ(c.index.compiler_line(0, editor, 260, column), editor + 1);
     EXPECT_EQ(column, 2u);
+    EXPECT_EQ(c.index.compiler_line(0, editor, 259, column), editor + 1);
+    EXPECT_EQ(column, 1u);
     EXPECT_EQ(c.index.compiler_line(0, after, 1, column), after + 1);
 }
 
