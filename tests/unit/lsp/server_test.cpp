@@ -34,9 +34,9 @@ std::vector<json> messages_in(const std::string& output) {
 // belongs (columns in UTF-16 units differ from bytes).
 std::string part(bool fixed) {
     testing::Sections s;
-    s.mtx = "/0\nYou are in the hall.\n/1 lit\nThe lamp is lit.\n";
+    s.mtx = "/0\nYou are in the hall.\n/1 lit\n``The lamp is lit.``\n";
     s.pro = {"_ _ DESC\n", std::string("GET LAMP GET 0\n MES 1") + (fixed ? " ;x\n MES 0\n" : ";x\n MES \xc3\xa9\n"),
-             "_ _ ZERO 5\n SET 5\n"};
+             "_ _ ZERO 5\n SET 5\n PROCESS 2\n"};
     const std::string source = s.source();
     return source.substr(source.find("/STX"));
 }
@@ -49,19 +49,28 @@ std::string game() {
 class LanguageServer : public ::testing::Test {
 protected:
     void SetUp() override {
-        folder_ = fs::temp_directory_path() / ("zel_lsp_test_" + std::to_string(::getpid()));
+        folder_ = fs::temp_directory_path() / ("zel lsp test " + std::to_string(::getpid()));
         fs::create_directories(folder_);
         std::ofstream(folder_ / "GAME.SCE") << game();
         std::ofstream(folder_ / "PART.SCE") << part(true);
     }
     void TearDown() override { fs::remove_all(folder_); }
 
-    std::string uri(const char* name) const { return "file://" + (folder_ / name).string(); }
+    // As editors write them: percent-encoded (the folder's name has a blank).
+    std::string uri(const char* name, const char* host = "") const {
+        std::string path = (folder_ / name).string();
+        for (std::size_t at; (at = path.find(' ')) != std::string::npos;)
+            path.replace(at, 1, "%20");
+        return "file://" + std::string(host) + path;
+    }
 
     // A message body with its placeholders filled in: @PART and @GAME for
     // the URIs, @TEXT for the erroneous text, @FIXED for the fixed one, @SPARE
 // for the fixed one with a message nothing prints, @AT(text,k) for the position
-    // k characters into the first occurrence of text in the fixed part.
+    // k characters into the first occurrence of text in the fixed part; @LOST
+    // for a root the editor opens as file://localhost/..., @LINKING, @ASTRAY and
+    // @SHORT for texts of it: linking PART, linking a missing file, and short of
+    // system messages.
     std::string filled(std::string body) const {
         auto replace = [&](const std::string& from, const std::string& to) {
             for (std::size_t at; (at = body.find(from)) != std::string::npos;)
@@ -69,6 +78,12 @@ protected:
         };
         replace("@PART", uri("PART.SCE"));
         replace("@GAME", uri("GAME.SCE"));
+        replace("@LOST", uri("LOST.SCE", "localhost"));
+        replace("@LINKING", json(game()).dump());
+        testing::Sections few_messages;
+        few_messages.stx = testing::Sections::system_messages(60);
+        replace("@SHORT", json(few_messages.source()).dump());
+        replace("@ASTRAY", json(game().replace(game().rfind("PART"), 4, "NOWHERE")).dump());
         replace("@TEXT", json(part(false)).dump());
         replace("@FIXED", json(part(true)).dump());
         replace("@SPARE", json(std::string(part(true)).insert(part(true).find("/OTX"), "/2\nNothing prints this.\n")).dump());
@@ -111,11 +126,13 @@ const Step steps[] = {
     {"note as related information", {}, "uri:PART.SCE", "/params/diagnostics/0/relatedInformation/0/message", "blank before ';'"},
     {"columns in UTF-16 units", {}, "uri:PART.SCE", "/params/diagnostics/1/range/end/character", "6"},
     {"the rest of the chain too", {}, "uri:GAME.SCE", "/params/diagnostics", "[]"},
+    {"its URI percent-encoded", {}, "uri:GAME.SCE", "/params/uri", "zel%20lsp%20test%20"},
     {"quick fix", {request(2, "textDocument/codeAction", R"({"textDocument":{"uri":"@PART"},"range":{"start":@AT(MES 1,0),"end":@AT(MES 1,0)},"context":{"diagnostics":[]}})")},
      "id:2", "/result/0", R"("newText":" ")"},
     {"fixed", {notice("textDocument/didChange", R"({"textDocument":{"uri":"@PART","version":2},"contentChanges":[{"text":@FIXED}]})")},
      "uri:PART.SCE", "/params", R"("diagnostics":[])"},
     {"hover on a message number", {request(3, "textDocument/hover", at_part("@AT(MES 1,4)"))}, "id:3", "/result/contents/value", "The lamp is lit."},
+    {"a fence longer than the text's backticks", {}, "id:3", "/result/contents/value", R"(\n```text\n``The)"},
     {"hover on an action", {request(4, "textDocument/hover", at_part("@AT(MES 1,1)"))}, "id:4", "/result/contents/value", "opcode 77"},
     {"hover on a flag", {request(5, "textDocument/hover", at_part("@AT(ZERO 5,5)"))}, "id:5", "/result/contents/value", "used on 2 lines"},
     {"hover on an object", {request(6, "textDocument/hover", at_part("@AT(GET 0,4)"))}, "id:6", "/result/contents/value", "noun LAMP"},
@@ -124,11 +141,17 @@ const Step steps[] = {
     {"references across the chain", {request(8, "textDocument/references", R"({"textDocument":{"uri":"@PART"},"position":@AT(GET LAMP,4),"context":{"includeDeclaration":true}})")},
      "id:8", "/result", "GAME.SCE"},
     {"outline", {request(9, "textDocument/documentSymbol", R"({"textDocument":{"uri":"@PART"}})")}, "id:9", "/result", R"("name":"GET LAMP")"},
+    {"items of the first section inside it", {}, "id:9", "/result/0/children/0/name", R"("/0")"},
     {"folding", {request(10, "textDocument/foldingRange", R"({"textDocument":{"uri":"@PART"}})")}, "id:10", "/result", R"("endLine")"},
     {"completion of a name", {request(11, "textDocument/completion", at_part("@AT( MES 1,1)"))}, "id:11", "/result", R"("detail":"MESSAGE message")"},
-    {"completion of a number", {request(12, "textDocument/completion", at_part("@AT(MES 1,4)"))}, "id:12", "/result", R"("detail":"The lamp is lit.")"},
+    {"completion of a number", {request(12, "textDocument/completion", at_part("@AT(MES 1,4)"))}, "id:12", "/result", R"("detail":"``The lamp is lit.``")"},
+    {"completion of a process table", {request(18, "textDocument/completion", at_part("@AT(PROCESS 2,8)"))}, "id:18", "/result", R"("label":"2")"},
+    {"completion past an object's weight", {request(19, "textDocument/completion", at_part("@AT(/0 0 5,5)"))}, "id:19", "/result", "[]"},
     {"not JSON", {"{nonsense"}, "id:null", "/error/code", "-32700"},
     {"not an object", {"[1,2]"}, "id:null", "/error/code", "-32600"},
+    {"empty body", {"RAW", "Content-Length: 0\r\n\r\n"}, "id:null", "/error/message", "not JSON"},
+    {"not JSON-RPC 2.0", {R"({"jsonrpc":"1.0","id":20,"method":"shutdown"})"}, "id:20", "/error/code", "-32600"},
+    {"a response from the client", {R"({"jsonrpc":"2.0","id":99,"result":null})"}, "none", "", ""},
     {"no Content-Length", {"RAW", "Content-Type: x\r\n\r\n"}, "id:null", "/error/code", "-32700"},
     {"unknown method", {request(13, "textDocument/rename", "{}")}, "id:13", "/error/code", "-32601"},
     {"unknown notification", {notice("$/unknown", "{}")}, "none", "", ""},
@@ -137,6 +160,12 @@ const Step steps[] = {
      "id:15", "/error/code", "-32800"},
     {"lint's findings", {notice("textDocument/didChange", R"({"textDocument":{"uri":"@PART","version":3},"contentChanges":[{"text":@SPARE}]})")},
      "uri:PART.SCE", "/params/diagnostics", R"("code":"unused-message")"},
+    {"a root the editor has open", {notice("textDocument/didOpen", R"({"textDocument":{"uri":"@LOST","languageId":"zel","version":1,"text":@LINKING}})")},
+     "uri:LOST.SCE", "/params", R"("diagnostics":[])"},
+    {"a link to a missing file", {notice("textDocument/didChange", R"({"textDocument":{"uri":"@LOST","version":2},"contentChanges":[{"text":@ASTRAY}]})")},
+     "uri:LOST.SCE", "/params/diagnostics/0", R"("range":{"end":{"character":12,"line":11})"},
+    {"too few system messages, shown on /STX", {notice("textDocument/didChange", R"({"textDocument":{"uri":"@LOST","version":3},"contentChanges":[{"text":@SHORT}]})")},
+     "uri:LOST.SCE", "/params/diagnostics/0/range/start", R"("line":11)"},
     {"shutdown", {request(16, "shutdown", "null")}, "id:16", "/result", "null"},
     {"nothing after shutdown", {request(17, "textDocument/hover", at_part("@AT(MES 1,4)"))}, "id:17", "/error/code", "-32600"},
 };
@@ -182,6 +211,14 @@ TEST_F(LanguageServer, RefusesRequestsBeforeInitialize) {
     std::ostringstream out;
     EXPECT_EQ(server.run(in, out), 1);  // exit without shutdown
     EXPECT_EQ(messages_in(out.str()).at(0)["error"]["code"], error::server_not_initialized);
+}
+
+TEST_F(LanguageServer, CountsInUtf8WhenTheEditorOffersIt) {
+    Server server;
+    std::istringstream in(frame(request(1, "initialize", R"({"capabilities":{"general":{"positionEncodings":["utf-16","utf-8"]}}})")));
+    std::ostringstream out;
+    server.run(in, out);
+    EXPECT_EQ(messages_in(out.str()).at(0)["result"]["capabilities"]["positionEncoding"], "utf-8");
 }
 
 }  // namespace
