@@ -24,7 +24,7 @@ std::string file_name(const Compilation& c, const char* extension) {
     return std::string(c.driver.advname) + extension;
 }
 
-// Steps 4 to 6: the adventure name and the switches.
+// The adventure name and the switches.
 void read_command_line(Compilation& c, const std::vector<std::string>& arguments) {
     if (arguments.empty())
         pline1(c, 24);
@@ -56,7 +56,7 @@ void read_command_line(Compilation& c, const std::vector<std::string>& arguments
     }
 }
 
-// Step 9: the old database goes, the temporary file is created.
+// The old database goes, the temporary file is created.
 void open_database(Compilation& c) {
     c.files.remove(file_name(c, ".ZDB"));
     const std::string temporary = file_name(c, ".$$$");
@@ -65,7 +65,7 @@ void open_database(Compilation& c) {
         perr2(c, 34, temporary);
 }
 
-// Step 10: the header space, the vocabulary, the token table and the texts.
+// The header space, the vocabulary, the token table and the texts.
 void compile_vocabulary_and_texts(Compilation& c) {
     Driver& d = c.driver;
     Writer& w = c.writer;
@@ -93,7 +93,7 @@ void compile_vocabulary_and_texts(Compilation& c) {
     w.txtkeep = 0;
 }
 
-// Step 11: the world and the process tables.
+// The world and the process tables.
 void compile_world_and_processes(Compilation& c) {
     Driver& d = c.driver;
     d.conpos = compile_connections(c);
@@ -105,7 +105,7 @@ void compile_world_and_processes(Compilation& c) {
     srcclose(c);
 }
 
-// Step 12: every recorded position must lie within the database, and every
+// Every recorded position must lie within the database, and every
 // position must fit the 16-bit words that carry it.
 void end_routines(Compilation& c) {
     const Driver& d = c.driver;
@@ -120,7 +120,7 @@ void end_routines(Compilation& c) {
         perr1(c, 54);
 }
 
-// Step 13: the header and the closing messages.
+// The header and the closing messages.
 void finish_database(Compilation& c) {
     const Driver& d = c.driver;
     const std::uint32_t length = d.endpos;
@@ -133,7 +133,7 @@ void finish_database(Compilation& c) {
     say(c, "Database is %lu bytes long\n", static_cast<unsigned long>(length));
 }
 
-// Step 14: the temporary file becomes the database.
+// The temporary file becomes the database.
 void rename_database(Compilation& c) {
     const std::string temporary = file_name(c, ".$$$");
     if (!c.files.rename(temporary, file_name(c, ".ZDB")))
