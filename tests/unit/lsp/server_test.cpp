@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "lsp/line_map.h"
 #include "lsp/server.h"
 #include "support/adventure.h"
 
@@ -68,9 +69,10 @@ protected:
     // the URIs, @TEXT for the erroneous text, @FIXED for the fixed one, @SPARE
 // for the fixed one with a message nothing prints, @AT(text,k) for the position
     // k characters into the first occurrence of text in the fixed part; @LOST
-    // for a root the editor opens as file://localhost/..., @LINKING, @ASTRAY and
-    // @SHORT for texts of it: linking PART, linking a missing file, and short of
-    // system messages.
+    // for a root the editor opens as file://localhost/..., @LINKING, @ASTRAY,
+    // @SHORT and @ROOMS for texts of it: linking PART, linking a missing file,
+    // short of system messages, and three locations (@EXIT: the start of the
+    // first exit line); @TYPO for the fixed part with LAMP misspelled.
     std::string filled(std::string body) const {
         auto replace = [&](const std::string& from, const std::string& to) {
             for (std::size_t at; (at = body.find(from)) != std::string::npos;)
@@ -84,6 +86,11 @@ protected:
         few_messages.stx = testing::Sections::system_messages(60);
         replace("@SHORT", json(few_messages.source()).dump());
         replace("@ASTRAY", json(game().replace(game().rfind("PART"), 4, "NOWHERE")).dump());
+        const std::string rooms = testing::Sections::three_locations().source();
+        replace("@ROOMS", json(rooms).dump());
+        const std::size_t exit = rooms.find("\nN 1\n") + 1;
+        replace("@EXIT", json{{"line", std::count(rooms.begin(), rooms.begin() + static_cast<long>(exit), '\n')}, {"character", 0}}.dump());
+        replace("@TYPO", json(std::string(part(true)).replace(part(true).find("GET LAMP"), 8, "GET LAMO")).dump());
         replace("@TEXT", json(part(false)).dump());
         replace("@FIXED", json(part(true)).dump());
         replace("@SPARE", json(std::string(part(true)).insert(part(true).find("/OTX"), "/2\nNothing prints this.\n")).dump());
@@ -107,7 +114,7 @@ struct Step {
     std::vector<std::string> send;  // message bodies, or raw bytes after "RAW"
     std::string pick;               // the response "id:N", the diagnostics "uri:NAME", or "none"
     std::string pointer;            // into the message picked
-    std::string expected;           // a part of the value there (placeholders filled in)
+    std::string expected;           // a part of the value there (placeholders filled in), or "!" and a part it lacks
 };
 
 std::string request(int id, const std::string& method, const std::string& params) {
@@ -136,6 +143,9 @@ const Step steps[] = {
     {"hover on an action", {request(4, "textDocument/hover", at_part("@AT(MES 1,1)"))}, "id:4", "/result/contents/value", "opcode 77"},
     {"hover on a flag", {request(5, "textDocument/hover", at_part("@AT(ZERO 5,5)"))}, "id:5", "/result/contents/value", "used on 2 lines"},
     {"hover on an object", {request(6, "textDocument/hover", at_part("@AT(GET 0,4)"))}, "id:6", "/result/contents/value", "noun LAMP"},
+    {"hover on a word", {request(21, "textDocument/hover", at_part("@AT(GET LAMP,1)"))}, "id:21", "/result/contents/value", "**GET**: word "},
+    {"completion of a word begun at the line's start", {request(22, "textDocument/completion", at_part("@AT(GET LAMP,1)"))}, "id:22",
+     "/result/0/textEdit/range/start", "@AT(GET LAMP,0)"},
     {"definition of a message", {request(7, "textDocument/definition", at_part("@AT(MES 1,4)"))}, "id:7", "/result/0/range/start",
      "@AT(/1 lit,0)"},
     {"references across the chain", {request(8, "textDocument/references", R"({"textDocument":{"uri":"@PART"},"position":@AT(GET LAMP,4),"context":{"includeDeclaration":true}})")},
@@ -162,10 +172,19 @@ const Step steps[] = {
      "uri:PART.SCE", "/params/diagnostics", R"("code":"unused-message")"},
     {"a root the editor has open", {notice("textDocument/didOpen", R"({"textDocument":{"uri":"@LOST","languageId":"zel","version":1,"text":@LINKING}})")},
      "uri:LOST.SCE", "/params", R"("diagnostics":[])"},
+    {"a misspelled word", {notice("textDocument/didChange", R"({"textDocument":{"uri":"@PART","version":4},"contentChanges":[{"text":@TYPO}]})")},
+     "uri:PART.SCE", "/params/diagnostics/0/code", "5"},
+    {"replaced by the word meant, letters up to the blank", {request(23, "textDocument/codeAction", R"({"textDocument":{"uri":"@PART"},"range":{"start":@AT(GET LAMP,4),"end":@AT(GET LAMP,4)},"context":{"diagnostics":[]}})")},
+     "id:23", "/result/0/edit", R"("newText":"LAMP","range":{"end":@AT(GET LAMP,8))"},
+    {"a message longer than the server takes, cut short", {"RAW", "Content-Length: 134217729\r\n\r\nshort"}, "none", "", ""},
     {"a link to a missing file", {notice("textDocument/didChange", R"({"textDocument":{"uri":"@LOST","version":2},"contentChanges":[{"text":@ASTRAY}]})")},
      "uri:LOST.SCE", "/params/diagnostics/0", R"("range":{"end":{"character":12,"line":11})"},
     {"too few system messages, shown on /STX", {notice("textDocument/didChange", R"({"textDocument":{"uri":"@LOST","version":3},"contentChanges":[{"text":@SHORT}]})")},
      "uri:LOST.SCE", "/params/diagnostics/0/range/start", R"("line":11)"},
+    {"exits offer verbs and nouns below 20", {notice("textDocument/didChange", R"({"textDocument":{"uri":"@LOST","version":4},"contentChanges":[{"text":@ROOMS}]})"),
+                                              request(24, "textDocument/completion", R"({"textDocument":{"uri":"@LOST"},"position":@EXIT})")},
+     "id:24", "/result", "\"NINE\""},
+    {"but not noun 20", {}, "id:24", "/result", "!\"TWENTY\""},
     {"shutdown", {request(16, "shutdown", "null")}, "id:16", "/result", "null"},
     {"nothing after shutdown", {request(17, "textDocument/hover", at_part("@AT(MES 1,4)"))}, "id:17", "/error/code", "-32600"},
 };
@@ -197,8 +216,11 @@ TEST_F(LanguageServer, AnswersEveryStepOfASession) {
                 picked = &m;
         }
         ASSERT_NE(picked, nullptr) << step.pick;
-        EXPECT_NE(picked->at(json::json_pointer(step.pointer)).dump().find(filled(step.expected)), std::string::npos)
-            << picked->dump();
+        const std::string value = picked->at(json::json_pointer(step.pointer)).dump();
+        if (step.expected.starts_with("!"))
+            EXPECT_EQ(value.find(filled(step.expected.substr(1))), std::string::npos) << value;
+        else
+            EXPECT_NE(value.find(filled(step.expected)), std::string::npos) << picked->dump();
     }
     std::istringstream in(frame(notice("exit", "null")));
     std::ostringstream out;
@@ -219,6 +241,20 @@ TEST_F(LanguageServer, CountsInUtf8WhenTheEditorOffersIt) {
     std::ostringstream out;
     server.run(in, out);
     EXPECT_EQ(messages_in(out.str()).at(0)["result"]["capabilities"]["positionEncoding"], "utf-8");
+}
+
+// Columns of lines the editor counts in UTF-16 units: a character of three
+// bytes from 0xEF is one unit; a line that is not UTF-8 is counted in bytes.
+TEST(LineMapTest, CountsUnitsOfEachLine) {
+    const struct {
+        const char* line;
+        std::size_t bytes, units;
+    } rows[] = {{"\xEF\xBC\x81x", 4, 2}, {"\xC3\xA9x", 3, 2}, {"\xC3(x", 3, 3}, {"\xF0\x9F\x98\x80", 4, 2}};
+    for (const auto& row : rows)
+        EXPECT_EQ(units_of(row.line, row.bytes, Encoding::utf16), row.units) << row.line;
+    // Without a text, line n and column c are simply counted from 0, and 0 stays 0.
+    EXPECT_EQ(LineMap().position(3, 4, Encoding::utf16), (Position{2, 3}));
+    EXPECT_EQ(LineMap().position(0, 0, Encoding::utf16), (Position{0, 0}));
 }
 
 }  // namespace
