@@ -10,6 +10,7 @@
 
 #include "lsp/line_map.h"
 #include "lsp/server.h"
+#include "lsp/sources.h"
 #include "support/adventure.h"
 
 namespace zel::lsp {
@@ -255,6 +256,25 @@ TEST(LineMapTest, CountsUnitsOfEachLine) {
     // Without a text, line n and column c are simply counted from 0, and 0 stays 0.
     EXPECT_EQ(LineMap().position(3, 4, Encoding::utf16), (Position{2, 3}));
     EXPECT_EQ(LineMap().position(0, 0, Encoding::utf16), (Position{0, 0}));
+}
+
+// A file not on disk keeps its text up to most_kept bytes, not one more.
+TEST(DiskCacheTest, KeepsTextsUpToTheMost) {
+    struct Blanks : InputFile {
+        std::size_t left;
+        explicit Blanks(std::size_t size) : left(size) {}
+        long read(char* buffer, std::size_t size) override {
+            const std::size_t n = std::min(size, left);
+            std::fill_n(buffer, n, ' ');
+            left -= n;
+            return static_cast<long>(n);
+        }
+    };
+    for (const std::size_t size : {DiskCache::most_kept, DiskCache::most_kept + 1}) {
+        Blanks input(size);
+        DiskCache cache;
+        EXPECT_EQ(cache.text("/nonexistent/zel/cache", input) != nullptr, size == DiskCache::most_kept) << size;
+    }
 }
 
 }  // namespace
