@@ -18,7 +18,7 @@
 namespace zel {
 
 struct Reader {
-    static constexpr std::size_t block_size = 1 << 17;  // bytes per file read
+    static constexpr std::size_t block_size = 1 << 15;  // bytes per file read
 
     char linebuf[line_room + 2] = {};  // the current line, NUL-terminated
     std::size_t linelen = 0;          // its length; a NUL inside is an ordinary character
