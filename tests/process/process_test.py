@@ -55,6 +55,14 @@ def unreadable(d, run):
     os.chmod(os.path.join(d, "BEACON.SCE"), 0)
 
 
+def zeros(size):
+    """Prepares BIG.ZDB: size zero bytes."""
+    def prepare(d, run):
+        with open(os.path.join(d, "BIG.ZDB"), "wb") as f:
+            f.write(bytes(size))
+    return prepare
+
+
 def unchanged(d, before):
     return files_of(d) == before
 
@@ -107,6 +115,12 @@ def cases(regression):
              full=True),
         Case("map of a source writes nothing", ["zeltool", "map", "BEACON", "--objects"], 0, r'^digraph "BEACON" \{\n',
              "", check=unchanged),
+        Case("dump reads a file as large as a database can be", ["zeltool", "dump", "BIG.ZDB"], 1, r"^$",
+             r"the format word is 0 instead of 512", prepare=zeros(65536)),
+        Case("dump refuses a larger file unread", ["zeltool", "dump", "BIG.ZDB"], 1, r"^$",
+             r"larger than any database can be", prepare=zeros(65537)),
+        # Standard input ends before an exit: status 1, but no complaint about the option.
+        Case("lsp accepts --stdio", ["zeltool", "lsp", "--stdio"], 1, r"^$", ""),
         Case("decompile keeps a source", ["zeltool", "decompile", "BEACON.ZDB"], 1, r"^$",
              r"^zeltool: BEACON\.SCE exists; nothing written", prepare=compiled, check=unchanged),
         Case("decompile --force", ["zeltool", "decompile", "--force", "BEACON.ZDB"], 0, r"^Wrote BEACON\.SCE\n", "",
@@ -131,8 +145,9 @@ def run_case(case, tools, examples, drop):
         before = None if case.unprivileged else files_of(d)
         prefix = drop if case.unprivileged else []
         stdout = open("/dev/full", "w") if case.full else subprocess.PIPE
-        p = subprocess.run(prefix + [tools[case.argv[0]]] + case.argv[1:], cwd=d, stdout=stdout,
-                           stderr=subprocess.PIPE, preexec_fn=no_room_for_files if case.no_room else None)
+        p = subprocess.run(prefix + [tools[case.argv[0]]] + case.argv[1:], cwd=d, stdin=subprocess.DEVNULL,
+                           stdout=stdout, stderr=subprocess.PIPE,
+                           preexec_fn=no_room_for_files if case.no_room else None)
         out = (p.stdout or b"").decode("latin-1")
         # A build with coverage instrumentation complains when another user
         # cannot write its counters; that is no output of the program.

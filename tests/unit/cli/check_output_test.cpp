@@ -4,9 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <utility>
 #include <vector>
 
 #include "cli/check_format.h"
+#include "cli/check_run.h"
+#include "core/memory_files.h"
 
 namespace zel::tool {
 namespace {
@@ -58,6 +61,17 @@ TEST(CheckOutput, PlacesInTextAndJson) {
   "summary": "S"
 }
 )");
+}
+
+// A line the compiler shows with its error may read like its internal-error
+// line; only a compilation that stopped with one has one.
+TEST(CheckOutput, ASourceLineIsNoInternalError) {
+    MemoryFiles files;
+    files.files["GAME.SCE"] = "*** Compiler error in x - 9\n";
+    Observer none;
+    CheckResult r;
+    check_compilation({"GAME"}, files, none, r);
+    EXPECT_EQ(std::pair(r.status, r.internal_error), std::pair(0, std::string()));
 }
 
 TEST(CheckOutput, JsonStringsAreValidWhateverTheBytes) {

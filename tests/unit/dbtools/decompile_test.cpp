@@ -159,9 +159,11 @@ TEST(Decompile, ReportsWhatNoSourceCanExpress) {
                                                      "would have to begin with ';'"},
         {db.locations[0].pos, 40, "an exit of location 0 names word number 40, but the vocabulary has no verb or noun below 20"},
         {db.locations[0].pos + 1, 9, "leads to location 9, which does not exist"},
-        {db.tables[1].entries[0].pos + 1, 7, "entry 0 of process table 1, GET names object 7, which does not exist"},
+        {db.tables[1].entries[0].pos + 1, 2, "entry 0 of process table 1, GET names object 2, which does not exist"},
+        {db.tables[1].entries[0].pos, 104, "AUTOP needs a container, but object 0 is none"},  // GET 0 made AUTOP 0
         {db.header.objlocpos, 253, "object 0 starts worn but is not wearable"},
         {2, 'A', "the null word character (value 65)"},
+        {2, 'a', "the null word character (value 97)"},
         {32, 255 - 'n', "is not made of upper-case letters and digits"},
     };
     for (const Patch& p : patches) {
@@ -182,7 +184,7 @@ TEST(Decompile, ARecompiledDifferenceNamesThePlace) {
     const std::tuple<std::string, std::string, std::string> changes[] = {
         {"Hello.", "Hallo.", "in text 0 of the messages"}, {"BOX", "COX", "in the vocabulary"},  // first still
         {"_     _     DESC", "_     _     INVEN", "in entry 0 of process table 0"},
-        {"DONE", "OK", "in entry 1 of process table 1"}};
+        {"DONE", "OK", "in entry 1 of process table 1"}, {"SOUTH 0", "NORTH 0", "in the exits of location 1"}};
     for (const auto& [from, to, place] : changes) {
         Decompiled d = decompile_database(db, "GAME");
         for (std::size_t at = d.source.find(from); at != std::string::npos; at = d.source.find(from, at))

@@ -54,6 +54,7 @@ TEST(DatabaseReader, MalformedDatabasesAreRefusedWithTheirReason) {
         {"text offset table outside", [](Bytes& b) { set_word(b, f_mtx, 0xfffe); }, "text offset table of the messages"},
         {"text without end byte", [end](Bytes& b) { set_word(b, word_at(b, f_mtx), end - 1); },
          "text 0 of the messages (offset"},
+        {"connection offset table outside", [](Bytes& b) { set_word(b, f_con, 0xfffe); }, "the connection offset table"},
         {"exit list without end byte", [end](Bytes& b) { set_word(b, word_at(b, f_con), end - 1); },
          "the exit list of location 0"},
         {"initial locations without end byte", [](Bytes& b) { b[word_at(b, f_objloc) + 2] = 7; },

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "diagnostics/diagnostics.h"
 #include "support/memory_platform.h"
@@ -60,6 +61,18 @@ TEST_F(Diagnostics, InvalidFileNameGoesToStandardErrorAfterItsHeading) {
     EXPECT_EQ(console.stderr_text, "Invalid File Name\n");
     EXPECT_EQ(console.interleaved, "12 LAMP 3 NOUNS\n*** ERROR 24 - [stderr]Invalid File Name\n");
     EXPECT_EQ(console.stdout_text, "12 LAMP 3 NOUNS\n*** ERROR 24 - *** Compilation ends with 1 ERROR\n");
+}
+
+// Error 0 (a text past the last one) covers the whole token, "LAMP" here;
+// only a warning or error 53 marks a single character.
+TEST_F(Diagnostics, ErrorZeroCoversTheToken) {
+    struct Last : Observer {
+        Diagnostic d;
+        void report(const Diagnostic& reported) override { d = reported; }
+    } last;
+    c.observer = &last;
+    pline1(c, 0);
+    EXPECT_EQ(std::pair(last.d.column, last.d.end_column), std::pair(1, 5));
 }
 
 TEST_F(Diagnostics, LineWithNulIsPrintedAsRead) {

@@ -59,11 +59,15 @@ struct Lookup {
 
 TEST(SourceIndex, FindsWhatIsUnderAPositionItsDefinitionsAndItsUses) {
     Compiled c;
-    const std::string source = sample().source();
+    Sections s = sample();
+    s.voc += "TWENTY 20 NOUN\n";  // the number of the verb GET, as a noun
+    s.pro[2] = "_ TWENTY DONE\n";
+    const std::string source = s.source();
     c.files["GAME.SCE"] = source;
     compile_into(c);
     ASSERT_NE(c.out.find("Compilation ends OK"), std::string::npos) << c.out;
     const Lookup table[] = {
+        {"GET LAMP", 0, Kind::word, 20, {"GET 20"}, 1},  // the verb only, not the noun of that number
         {"N 1", 0, Kind::word, 2, {"NORTH 2", "N 2"}, 1},
         {"N 1", 2, Kind::location, 1, {"/1\nYou are outside", "/1\nS 0"}, 1},
         {"S 0\n/OBJ", 2, Kind::location, 0, {"/0 the hall", "/0\nN 1"}, 2},  // the exit and object 0's start
@@ -91,6 +95,10 @@ TEST(SourceIndex, FindsWhatIsUnderAPositionItsDefinitionsAndItsUses) {
     }
     const auto [line, column] = where(source, "N 1");  // just past a token is not in it
     EXPECT_FALSE(c.index.key_of(c.index.at(0, line, column + 1)).has_value());
+    // A word is known by its first five characters.
+    ASSERT_NE(c.index.word("NORTHERN"), nullptr);
+    EXPECT_EQ(c.index.word("NORTHERN")->number, 2);
+    EXPECT_EQ(c.index.word("XORTH"), nullptr);
     const std::vector<Span> pro1 = c.index.definitions({Kind::process, 1});
     ASSERT_EQ(pro1.size(), 1u);
     EXPECT_EQ(pro1[0].line, where(source, "/PRO 1").first);
