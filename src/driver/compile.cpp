@@ -56,10 +56,14 @@ void read_command_line(Compilation& c, const std::vector<std::string>& arguments
     }
 }
 
-// The old database goes, the temporary file is created.
+// The old database goes, the temporary file is created. A temporary file
+// left by an earlier run is deleted first rather than emptied: emptying it
+// would write through a link of that name into another file, and costs
+// more on file systems that then flush the old contents.
 void open_database(Compilation& c) {
     c.files.remove(file_name(c, ".ZDB"));
     const std::string temporary = file_name(c, ".$$$");
+    c.files.remove(temporary);
     c.writer.stream = c.files.create(temporary);
     if (!c.writer.stream)
         perr2(c, 34, temporary);

@@ -63,6 +63,13 @@ def zeros(size):
     return prepare
 
 
+def linked_temporary(d, run):
+    """BEACON.$$$, left by an earlier run, is a link to a file of the author's."""
+    with open(os.path.join(d, "KEEP"), "w") as f:
+        f.write("kept")
+    os.symlink("KEEP", os.path.join(d, "BEACON.$$$"))
+
+
 def unchanged(d, before):
     return files_of(d) == before
 
@@ -72,6 +79,9 @@ def cases(regression):
     return [
         Case("zelc compiles", ["zelc", "BEACON"], 0, r"^\nZEL COMPILER V2\.3\n(.|\n)*\*\*\* Compilation ends OK\n$", "",
              check=lambda d, b: "BEACON.ZDB" in files_of(d)),
+        Case("zelc replaces a linked temporary file", ["zelc", "BEACON"], 0, r"Compilation ends OK", "",
+             prepare=linked_temporary,
+             check=lambda d, b: read(d, "KEEP") == b"kept" and not os.path.islink(os.path.join(d, "BEACON.ZDB"))),
         Case("zelc without a name", ["zelc"], 0, r"\*\*\* Compilation ends with 1 ERROR\n$", r"^Invalid File Name\n$"),
         Case("zelc unreadable source", ["zelc", "BEACON"], 0, r"\*\*\* ERROR 55 - Failure to read BEACON\.SCE\n", "",
              prepare=unreadable, unprivileged=True),
