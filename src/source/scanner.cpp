@@ -120,26 +120,20 @@ int readnum(Compilation& c) {
     const char* p = after_blanks(s.scanptr, s.scanend);
     const char* const end = s.scanend;
     s.tokbegin = p;
+    const char* const first = p;
     std::int32_t value = 0;
-    int result = 1;
-    while (p < end) {
-        const unsigned char ch = static_cast<unsigned char>(*p);
-        if (blank(ch)) {
-            result = 0;
-            break;
-        }
-        if (!digit(ch))
-            break;
-        value = value * 10 + (ch - '0');
+    while (p < end && digit(static_cast<unsigned char>(*p)) && value <= 255) {
+        value = value * 10 + (*p - '0');
         ++p;
-        if (value > 255)
-            break;
-        if (p == end)
-            result = 0;
     }
     s.scanptr = p;
     s.numval = value;
-    return result;
+    // A number ends at a blank or at the end of the text, and is at most 255.
+    if (value > 255)
+        return 1;
+    if (p == end)
+        return p == first;
+    return !blank(static_cast<unsigned char>(*p));
 }
 
 int readloc(Compilation& c) {

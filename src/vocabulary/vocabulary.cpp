@@ -98,26 +98,40 @@ void vocab_line(Compilation& c) {
 
 // Sorts the table on the seven bytes of its entries, as qsort with
 // compare_vocab_entries does: entries that compare equal are the same bytes,
-// so their order cannot show. A radix sort: one stable pass for each byte,
-// from the last to the first, with no comparison to mispredict.
+// so their order cannot show. A radix sort of each entry's bytes taken as
+// one number, the first byte the most significant: one stable pass for each
+// byte, from the last to the first, with no comparison to mispredict; the
+// counts of every byte are taken in a single pass first.
 void sort_entries(unsigned char* table, std::uint32_t count) {
-    std::vector<unsigned char> spare(static_cast<std::size_t>(count) * entry_size);
-    unsigned char* from = table;
-    unsigned char* to = spare.data();
-    for (int byte = entry_size - 1; byte >= 0; --byte) {
-        std::uint32_t next[257] = {};  // where the entries with each byte value go
-        for (std::uint32_t i = 0; i < count; ++i)
-            ++next[from[i * entry_size + byte] + 1];
-        if (next[from[byte] + 1] == count)
-            continue;  // every entry holds the same byte here
-        for (int value = 0; value < 256; ++value)
-            next[value + 1] += next[value];
-        for (std::uint32_t i = 0; i < count; ++i)
-            std::memcpy(to + next[from[i * entry_size + byte]]++ * entry_size, from + i * entry_size, entry_size);
-        std::swap(from, to);
+    std::vector<std::uint64_t> keys(count), spare(count);
+    std::vector<std::array<std::uint32_t, 256>> counts(entry_size);
+    for (std::uint32_t i = 0; i < count; ++i) {
+        std::uint64_t key = 0;
+        for (int byte = 0; byte < entry_size; ++byte) {
+            const unsigned char value = table[i * entry_size + byte];
+            key = key << 8 | value;
+            ++counts[static_cast<std::size_t>(byte)][value];
+        }
+        keys[i] = key;
     }
-    if (from != table)
-        std::memcpy(table, from, static_cast<std::size_t>(count) * entry_size);
+    for (int byte = entry_size - 1; byte >= 0; --byte) {
+        const int shift = 8 * (entry_size - 1 - byte);
+        std::array<std::uint32_t, 256>& next = counts[static_cast<std::size_t>(byte)];
+        if (next[(keys[0] >> shift) & 0xFF] == count)
+            continue;  // every entry holds the same byte here
+        std::uint32_t at = 0;  // the counts become where the entries with each byte value go
+        for (std::uint32_t& n : next) {
+            const std::uint32_t entries = n;
+            n = at;
+            at += entries;
+        }
+        for (const std::uint64_t key : keys)
+            spare[next[(key >> shift) & 0xFF]++] = key;
+        keys.swap(spare);
+    }
+    for (std::uint32_t i = 0; i < count; ++i)
+        for (int byte = 0; byte < entry_size; ++byte)
+            table[i * entry_size + byte] = static_cast<unsigned char>(keys[i] >> (8 * (entry_size - 1 - byte)));
 }
 
 }  // namespace
