@@ -73,11 +73,11 @@ struct Writer {
 struct Vocabulary {
     std::uint32_t nwords = 0;    // entries in the table
     std::uint32_t capacity = 0;  // most entries the work area can hold
-    // Hash index of the table for lookup: entry number + 1 of the first
-    // entry with each word, 0 for an empty slot; at most a third of the
-    // slots are taken. It covers the first `indexed` entries; index_vocab
-    // makes it again after the table changes.
-    std::vector<std::uint16_t> slots;
+    // Hash index of the table for lookup: for each word, what the first
+    // entry with it holds (see index_vocab), 0 for an empty slot; at most two
+    // thirds of the slots are taken. It covers the first `indexed` entries;
+    // index_vocab makes it again after the table changes.
+    std::vector<std::uint64_t> slots;
     std::uint32_t indexed = 0;
 };
 

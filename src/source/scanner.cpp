@@ -1,6 +1,7 @@
 #include "source/scanner.h"
 
 #include <array>
+#include <bit>
 #include <cstring>
 
 #include "core/compilation.h"
@@ -20,13 +21,32 @@ constexpr unsigned char upper(unsigned char ch) {
     return (ch >= 'a' && ch <= 'z') ? static_cast<unsigned char>(ch - 'a' + 'A') : ch;
 }
 
-// The five word bytes of a word or an entry as one number.
-std::uint64_t word_key(const unsigned char* p) {
-    std::uint64_t key = 0;
-    for (int i = 0; i < 5; ++i)
-        key = key << 8 | p[i];
-    return key;
+// Eight bytes as one number, the first in the lowest byte whatever the
+// machine's byte order, and back.
+std::uint64_t load_bytes(const char* p) {
+    std::uint64_t x;
+    std::memcpy(&x, p, sizeof x);
+    if constexpr (std::endian::native == std::endian::big)
+        x = __builtin_bswap64(x);
+    return x;
 }
+
+void store_bytes(char* p, std::uint64_t x) {
+    if constexpr (std::endian::native == std::endian::big)
+        x = __builtin_bswap64(x);
+    std::memcpy(p, &x, sizeof x);
+}
+
+// A slot of the vocabulary index: the word's five bytes, then the entry's
+// number and type, and a bit that tells a taken slot from an empty one. The
+// look-up finds all it returns in the slot, without going to the table.
+constexpr std::uint64_t word_bits = (std::uint64_t{1} << 40) - 1;
+constexpr std::uint64_t taken_bit = std::uint64_t{1} << 56;
+
+// The five word bytes of a word or an entry as one number. Eight bytes are
+// read: the word buffer holds nine, and the work area has room after the
+// vocabulary table for the three after its last entry.
+std::uint64_t word_key(const char* p) { return load_bytes(p) & word_bits; }
 
 // Where the index of mask + 1 slots (a power of two) holds a word first.
 std::size_t slot_of(std::uint64_t word, std::size_t mask) {
@@ -84,31 +104,48 @@ int lineend(Compilation& c) {
     return at_end(s) || *s.scanptr == ';';
 }
 
+// Fills the word buffer with the `length` characters in `word` (the first in
+// its lowest byte), blanks after them, and a NUL at the width when it is
+// below 8. The eight bytes are stored at once, so that lookup can read them
+// back at once without waiting for the store to reach the cache.
+void store_word(Scanner& s, std::uint64_t word, int length, int width) {
+    constexpr std::uint64_t blanks = 0x2020202020202020u;
+    if (length < 8)
+        word |= blanks << (8 * length);
+    if (width < 8)
+        word &= ~(std::uint64_t{0xFF} << (8 * width));
+    store_bytes(s.wordbuf, word);
+}
+
 int readword(Compilation& c, int width) {
     Scanner& s = c.scanner;
-    std::memset(s.wordbuf, ' ', sizeof s.wordbuf - 1);
-    s.wordbuf[width] = '\0';
     s.wordwidth = width;
     const char* p = after_blanks(s.scanptr, s.scanend);
     const char* const end = s.scanend;
     s.tokbegin = s.wordbegin = s.scanptr = p;
-    if (p >= end)
+    std::uint64_t word = 0;
+    int length = 0;
+    if (p >= end) {
+        store_word(s, word, length, width);
         return 1;
+    }
     const char* const stop = end - p > width ? p + width : end;
-    for (int i = 0; p < stop; ++i, ++p) {
+    for (; p < stop; ++length, ++p) {
         const unsigned char byte = static_cast<unsigned char>(*p);
         unsigned char ch = word_chars[byte];
         if (ch == 0) {
             if (blank(byte))
                 break;
             if (static_cast<int>(byte) != c.driver.nullchr) {
+                store_word(s, word, length, width);
                 s.scanptr = p;
                 return 1;
             }
             ch = byte;
         }
-        s.wordbuf[i] = static_cast<char>(ch);
+        word |= std::uint64_t{ch} << (8 * length);
     }
+    store_word(s, word, length, width);
     while (p < end && !blank(static_cast<unsigned char>(*p)))
         ++p;
     s.scanptr = p;
@@ -173,22 +210,19 @@ int lookup(Compilation& c) {
         return 0;
     if (v.indexed != v.nwords)
         index_vocab(c);
-    // The table is sorted on its bytes, so the entry that the first-character
-    // skip and the compare from there would find is the first one in table
-    // order whose word bytes equal the word: the one the index holds.
-    // The word was just stored byte by byte: read back the same way, it
-    // needs no wait for the stores to reach the cache.
-    const std::uint64_t word = word_key(reinterpret_cast<const unsigned char*>(s.wordbuf));
+    // The index holds the first entry in table order with the word's bytes,
+    // the one a search of the table from its start finds. readword stored
+    // the word's eight bytes at once: read back at once, they need no wait
+    // for the store to reach the cache.
+    const std::uint64_t word = word_key(s.wordbuf);
     const std::size_t mask = v.slots.size() - 1;
-    const unsigned char* table = c.work();
     for (std::size_t at = slot_of(word, mask);; at = (at + 1) & mask) {
-        const std::uint32_t entry = v.slots[at];
-        if (entry == 0)
+        const std::uint64_t slot = v.slots[at];
+        if (slot == 0)
             return 0;
-        const unsigned char* e = table + (entry - 1) * entry_size;
-        if (word_key(e) == word) {
-            s.wordtype = e[6];
-            return e[5];
+        if ((slot & word_bits) == word) {
+            s.wordtype = static_cast<std::int32_t>((slot >> 48) & 0xFF);
+            return static_cast<int>((slot >> 40) & 0xFF);
         }
     }
 }
@@ -196,17 +230,18 @@ int lookup(Compilation& c) {
 void index_vocab(Compilation& c) {
     Vocabulary& v = c.vocab;
     std::size_t size = 16;
-    while (size < static_cast<std::size_t>(v.nwords) * 3)
+    while (size * 2 < static_cast<std::size_t>(v.nwords) * 3)
         size *= 2;
     v.slots.assign(size, 0);
     const unsigned char* table = c.work();
     for (std::uint32_t i = 0; i < v.nwords; ++i) {
-        const std::uint64_t word = word_key(table + i * entry_size);
+        const unsigned char* e = table + i * entry_size;
+        const std::uint64_t word = word_key(reinterpret_cast<const char*>(e));
         std::size_t at = slot_of(word, size - 1);
-        while (v.slots[at] != 0 && word_key(table + (v.slots[at] - 1) * entry_size) != word)
+        while (v.slots[at] != 0 && (v.slots[at] & word_bits) != word)
             at = (at + 1) & (size - 1);
         if (v.slots[at] == 0)  // a later entry with the same word is never found
-            v.slots[at] = static_cast<std::uint16_t>(i + 1);
+            v.slots[at] = word | std::uint64_t{e[5]} << 40 | std::uint64_t{e[6]} << 48 | taken_bit;
     }
     v.indexed = v.nwords;
 }

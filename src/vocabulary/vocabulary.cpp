@@ -201,7 +201,7 @@ std::uint32_t compile_vocab(Compilation& c) {
         write_vocab_entry(c, 0);
         for (std::uint32_t i = 1; i < v.nwords; ++i) {
             const unsigned char* e = table + i * entry_size;
-            if (five_bytes(reinterpret_cast<const char*>(e - entry_size)) == five_bytes(reinterpret_cast<const char*>(e)))
+            if (std::memcmp(e - entry_size, e, 5) == 0)
                 perr2(c, 36, std::string(reinterpret_cast<const char*>(e), 5));
             write_vocab_entry(c, i);
         }
