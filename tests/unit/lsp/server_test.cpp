@@ -258,7 +258,8 @@ TEST(LineMapTest, CountsUnitsOfEachLine) {
     EXPECT_EQ(LineMap().position(0, 0, Encoding::utf16), (Position{0, 0}));
 }
 
-// A file not on disk keeps its text up to most_kept bytes, not one more.
+// A file keeps its text up to most_kept bytes, not one more: one not on
+// disk by what it reads, one on disk (sparse) by its size.
 TEST(DiskCacheTest, KeepsTextsUpToTheMost) {
     struct Blanks : InputFile {
         std::size_t left;
@@ -270,11 +271,17 @@ TEST(DiskCacheTest, KeepsTextsUpToTheMost) {
             return static_cast<long>(n);
         }
     };
+    const fs::path sparse = fs::temp_directory_path() / ("zel-cache-" + std::to_string(::getpid()));
     for (const std::size_t size : {DiskCache::most_kept, DiskCache::most_kept + 1}) {
-        Blanks input(size);
-        DiskCache cache;
-        EXPECT_EQ(cache.text("/nonexistent/zel/cache", input) != nullptr, size == DiskCache::most_kept) << size;
+        std::ofstream(sparse).close();
+        fs::resize_file(sparse, size);
+        for (const std::string& path : {std::string("/nonexistent/zel/cache"), sparse.string()}) {
+            Blanks input(size);
+            DiskCache cache;
+            EXPECT_EQ(cache.text(path, input) != nullptr, size == DiskCache::most_kept) << size << path;
+        }
     }
+    fs::remove(sparse);
 }
 
 }  // namespace
