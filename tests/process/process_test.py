@@ -50,6 +50,12 @@ def bad_build_setup(d, run):
             f.write(text)
 
 
+def lower_case_source(d, run):
+    """BEACON.ZDB beside its source, named beacon.sce."""
+    run(["zelc", "BEACON"])
+    os.rename(os.path.join(d, "BEACON.SCE"), os.path.join(d, "beacon.sce"))
+
+
 def unreadable(d, run):
     os.chmod(d, 0o755)
     os.chmod(os.path.join(d, "BEACON.SCE"), 0)
@@ -121,6 +127,10 @@ def cases(regression):
              r"^zeltool lint: unknown code or group 'nonsense' after -W\nusage: zeltool lint"),
         Case("stats writes nothing", ["zeltool", "stats", "BEACON", "C"], 0, r"^BEACON: 10814 bytes, compressed\n", "",
              check=unchanged),
+        Case("stats of a whole database has nothing unaccounted", ["zeltool", "stats", "BEACON"], 0,
+             r"^(?!(.|\n)*unaccounted)BEACON: ", ""),
+        Case("stats of a linked file", ["zeltool", "stats", "BEACON2"], 0, r"^BEACON2: \d+ bytes\n",
+             r"using BEACON\.SCE, whose /LNK chain reaches it"),
         Case("stats to a full device", ["zeltool", "stats", "BEACON"], 1, None, r"cannot write standard output",
              full=True),
         Case("map of a source writes nothing", ["zeltool", "map", "BEACON", "--objects"], 0, r'^digraph "BEACON" \{\n',
@@ -133,6 +143,9 @@ def cases(regression):
         Case("lsp accepts --stdio", ["zeltool", "lsp", "--stdio"], 1, r"^$", ""),
         Case("decompile keeps a source", ["zeltool", "decompile", "BEACON.ZDB"], 1, r"^$",
              r"^zeltool: BEACON\.SCE exists; nothing written", prepare=compiled, check=unchanged),
+        Case("decompile keeps a source named in another case", ["zeltool", "decompile", "BEACON.ZDB"], 1, r"^$",
+             r"^zeltool: \./beacon\.sce exists; nothing written", prepare=lower_case_source, check=unchanged),
+        Case("decompile with an unknown option", ["zeltool", "decompile", "-z"], 2, r"^$", r"^usage: zeltool decompile"),
         Case("decompile --force", ["zeltool", "decompile", "--force", "BEACON.ZDB"], 0, r"^Wrote BEACON\.SCE\n", "",
              prepare=compiled),
         Case("decompile --force with no room", ["zeltool", "decompile", "--force", "BEACON.ZDB"], 1, r"^$",

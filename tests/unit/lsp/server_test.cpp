@@ -11,6 +11,7 @@
 #include "lsp/line_map.h"
 #include "lsp/server.h"
 #include "lsp/sources.h"
+#include "lsp/uri.h"
 #include "support/adventure.h"
 
 namespace zel::lsp {
@@ -143,6 +144,7 @@ const Step steps[] = {
     {"a fence longer than the text's backticks", {}, "id:3", "/result/contents/value", R"(\n```text\n``The)"},
     {"hover on an action", {request(4, "textDocument/hover", at_part("@AT(MES 1,1)"))}, "id:4", "/result/contents/value", "opcode 77"},
     {"hover on a flag", {request(5, "textDocument/hover", at_part("@AT(ZERO 5,5)"))}, "id:5", "/result/contents/value", "used on 2 lines"},
+    {"the lines it is used on", {request(31, "textDocument/hover", at_part("@AT(ZERO 5,5)"))}, "id:31", "/result/contents/value", "  _ _ ZERO 5"},
     {"hover on an object", {request(6, "textDocument/hover", at_part("@AT(GET 0,4)"))}, "id:6", "/result/contents/value", "noun LAMP"},
     {"hover on a word", {request(21, "textDocument/hover", at_part("@AT(GET LAMP,1)"))}, "id:21", "/result/contents/value", "**GET**: word "},
     {"completion of a word begun at the line's start", {request(22, "textDocument/completion", at_part("@AT(GET LAMP,1)"))}, "id:22",
@@ -256,6 +258,14 @@ TEST(LineMapTest, CountsUnitsOfEachLine) {
     // Without a text, line n and column c are simply counted from 0, and 0 stays 0.
     EXPECT_EQ(LineMap().position(3, 4, Encoding::utf16), (Position{2, 3}));
     EXPECT_EQ(LineMap().position(0, 0, Encoding::utf16), (Position{0, 0}));
+}
+
+// Percent-encoded bytes in either case of hex digit; a '%' without two
+// hex digits after it stays as it is.
+TEST(DocumentUri, DecodesPercentEncodedBytes) {
+    const DocumentPlace place = place_of("file:///tmp/%7aEl%2F%6f%6F%4fx%4g%2/A%2fB%41%3aC.SCE");
+    EXPECT_EQ(place.folder, "/tmp/zEl/ooOx%4g%2/A");
+    EXPECT_EQ(place.name, "BA:C.SCE");
 }
 
 // A file keeps its text up to most_kept bytes, not one more: one not on
