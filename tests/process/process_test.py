@@ -127,6 +127,8 @@ def cases(regression):
              r"^zeltool lint: unknown code or group 'nonsense' after -W\nusage: zeltool lint"),
         Case("stats writes nothing", ["zeltool", "stats", "BEACON", "C"], 0, r"^BEACON: 10814 bytes, compressed\n", "",
              check=unchanged),
+        Case("check of a missing source names it in upper case", ["zeltool", "check", "area"], 1,
+             r"^AREA\.SCE: error 37: AREA\.SCE not found\n", ""),
         Case("stats of a whole database has nothing unaccounted", ["zeltool", "stats", "BEACON"], 0,
              r"^(?!(.|\n)*unaccounted)BEACON: ", ""),
         Case("stats of a linked file", ["zeltool", "stats", "BEACON2"], 0, r"^BEACON2: \d+ bytes\n",

@@ -106,7 +106,9 @@ TEST(SourceIndex, FindsWhatIsUnderAPositionItsDefinitionsAndItsUses) {
 
 TEST(SourceIndex, KeepsTextsEntriesAndConditionLinesAsRead) {
     Compiled c;
-    const std::string source = sample().source();
+    Sections s = sample();
+    s.pro[2] = "_ LAMP\n\n MES 0\n";  // no condition (error 1), and no entry where one should begin (error 10)
+    const std::string source = s.source();
     c.files["GAME.SCE"] = source;
     compile_into(c);
     const TextDef* hall = c.index.text(Kind::location, 0);
@@ -132,6 +134,10 @@ TEST(SourceIndex, KeepsTextsEntriesAndConditionLinesAsRead) {
     EXPECT_EQ(entries[0]->at.end, 15u);
     EXPECT_EQ(c.index.section_at(mes.name), static_cast<int>(pro1));
     EXPECT_EQ(c.index.section_end(pro1), where(source, "/PRO 2").first - 1);
+
+    ASSERT_EQ(c.index.entries_of(2).size(), 1u);
+    EXPECT_FALSE(c.index.entries_of(2)[0]->accepted);
+    EXPECT_EQ(c.index.entries_of(2)[0]->noun_text, "LAMP");  // a word that ends its line
 }
 
 TEST(SourceIndex, FollowsTheChainOfLinkedFiles) {

@@ -258,6 +258,9 @@ TEST(LineMapTest, CountsUnitsOfEachLine) {
     // Without a text, line n and column c are simply counted from 0, and 0 stays 0.
     EXPECT_EQ(LineMap().position(3, 4, Encoding::utf16), (Position{2, 3}));
     EXPECT_EQ(LineMap().position(0, 0, Encoding::utf16), (Position{0, 0}));
+    unsigned line = 0, column = 0;
+    LineMap().line_column(Position{2, 3}, Encoding::utf16, line, column);
+    EXPECT_EQ(std::make_pair(line, column), std::make_pair(3u, 4u));
 }
 
 // Percent-encoded bytes in either case of hex digit; a '%' without two
