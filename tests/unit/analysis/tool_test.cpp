@@ -84,7 +84,7 @@ TEST(Example, MapRendersAndShadesWhatLintReports) {
     s.voc += "KEY 32 NOUN\n";
     s.otx += "/2\nA key.\n";
     s.obj += "/2 _ 1 _ _ KEY _\n";
-    s.pro[1] += "GET BOX AT 0\n GOTO 1\n";
+    s.pro[1] += "GET BOX AT 2\n GOTO 1\n";
     MemoryFiles memory;
     memory.files["GAME.SCE"] = s.source();
     const Compiled attic = compile_adventure({"GAME"}, memory);
@@ -92,7 +92,7 @@ TEST(Example, MapRendersAndShadesWhatLintReports) {
     const std::string dot = source_map(attic.index, world_of(attic.index, 0), {"GAME", true});
     for (const char* part : {"label=\"not created at the start:\\n- object 2: A key.\"",
                              "label=\"carried at the start:\\n- object 1: A small box.\"",
-                             "l0 -> l1 [style=dashed, label=\"GET BOX\"]"})
+                             "l2 -> l1 [style=dashed, label=\"GET BOX\"]"})
         EXPECT_NE(dot.find(part), std::string::npos) << part << "\n" << dot;
 
     if (std::system("command -v dot >/dev/null 2>&1") != 0)
