@@ -261,6 +261,10 @@ TEST(LineMapTest, CountsUnitsOfEachLine) {
     unsigned line = 0, column = 0;
     LineMap().line_column(Position{2, 3}, Encoding::utf16, line, column);
     EXPECT_EQ(std::make_pair(line, column), std::make_pair(3u, 4u));
+    // A lone carriage return ends a line for the editor, not for the compiler.
+    const LineMap lone_cr(std::make_shared<const std::string>("ab\rcd\nef"));
+    EXPECT_EQ(lone_cr.position(1, 4, Encoding::utf16), (Position{1, 0}));
+    EXPECT_EQ(lone_cr.position(2, 2, Encoding::utf16), (Position{2, 1}));
 }
 
 // Percent-encoded bytes in either case of hex digit; a '%' without two
