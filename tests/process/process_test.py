@@ -52,7 +52,7 @@ def bad_build_setup(d, run):
 
 def lower_case_source(d, run):
     """BEACON.ZDB beside its source, named beacon.sce."""
-    run(["zelc", "BEACON"])
+    compiled(d, run)
     os.rename(os.path.join(d, "BEACON.SCE"), os.path.join(d, "beacon.sce"))
 
 
