@@ -145,6 +145,13 @@ struct CondactDef {
     Span param[2];
 };
 
+// A line longer than 258 characters, split by the compiler.
+struct LineSplit {
+    Span at;             // the piece that continues it (column 1 is the 259th character of the line)
+    std::string before;  // the characters other than blanks that end the piece cut (at most 32)
+    std::string after;   // those that begin the piece continuing it (at most 32)
+};
+
 // A use of something defined elsewhere, from an exit, an object line, an
 // entry header or a parameter.
 struct Reference {
@@ -166,9 +173,8 @@ public:
     // The compiler has read the last line of a file: `at.line` (0 for an
     // empty file).
     virtual void file_closed(const Span&) {}
-    // A line longer than 258 characters was split; `at` is the piece that
-    // continues it (column 1 is the 259th character of the line).
-    virtual void line_split(const Span&) {}
+    // A line longer than 258 characters was split.
+    virtual void line_split(const LineSplit&) {}
     virtual void word_defined(const WordDef&) {}
     virtual void text_defined(const TextDef&) {}
     virtual void connections_defined(const ConnectionDef&) {}

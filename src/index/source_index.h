@@ -39,7 +39,7 @@ public:
     void file_opened(const SourceFile& f) override;
     void file_closed(const Span& at) override;
     void section_found(const SectionDef& s) override;
-    void line_split(const Span& at) override;
+    void line_split(const LineSplit& split) override;
     void word_defined(const WordDef& w) override;
     void text_defined(const TextDef& t) override;
     void connections_defined(const ConnectionDef& c) override;

@@ -27,16 +27,21 @@ void AnalysisIndex::report(const Diagnostic& d) {
         return;
     }
     Diagnostic annotated = d;
-    hints_.annotate(annotated);
-    keep(std::move(annotated));
+    if (hints_.annotate(annotated))
+        keep(std::move(annotated));
 }
 
-void AnalysisIndex::line_split(const Span& at) {
-    SourceIndex::line_split(at);
+void AnalysisIndex::line_split(const LineSplit& split) {
+    SourceIndex::line_split(split);
     if (kept.size() >= most_diagnostics)
         return;
-    if (std::optional<Diagnostic> warning = hints_.split_warning(at))
+    if (std::optional<Diagnostic> warning = hints_.split_warning(split))
         keep(std::move(*warning));
+}
+
+void AnalysisIndex::referenced(const Reference& r) {
+    SourceIndex::referenced(r);
+    hints_.referenced(r);
 }
 
 void AnalysisIndex::keep(Diagnostic d) {

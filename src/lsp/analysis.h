@@ -29,7 +29,8 @@ public:
 
     AnalysisIndex() : SourceIndex(false), hints_(*this) {}
     void report(const Diagnostic& d) override;
-    void line_split(const Span& at) override;
+    void line_split(const LineSplit& split) override;
+    void referenced(const Reference& r) override;
     void section_found(const SectionDef& s) override;
 
     std::vector<Diagnostic> kept;

@@ -74,7 +74,8 @@ protected:
     // for a root the editor opens as file://localhost/..., @LINKING, @ASTRAY,
     // @SHORT and @ROOMS for texts of it: linking PART, linking a missing file,
     // short of system messages, and three locations (@EXIT: the start of the
-    // first exit line); @TYPO for the fixed part with LAMP misspelled.
+    // first exit line); @TYPO for the fixed part with LAMP misspelled; @NOTWO
+    // for a source that ends after table 1, whose last line is @LASTLINE.
     std::string filled(std::string body) const {
         auto replace = [&](const std::string& from, const std::string& to) {
             for (std::size_t at; (at = body.find(from)) != std::string::npos;)
@@ -87,6 +88,11 @@ protected:
         testing::Sections few_messages;
         few_messages.stx = testing::Sections::system_messages(60);
         replace("@SHORT", json(few_messages.source()).dump());
+        testing::Sections no_table_2;
+        no_table_2.pro.pop_back();
+        const std::string two_tables = no_table_2.source();
+        replace("@NOTWO", json(two_tables).dump());
+        replace("@LASTLINE", std::to_string(std::count(two_tables.begin(), two_tables.end(), '\n') - 1));
         replace("@ASTRAY", json(game().replace(game().rfind("PART"), 4, "NOWHERE")).dump());
         const std::string rooms = testing::Sections::three_locations().source();
         replace("@ROOMS", json(rooms).dump());
@@ -184,7 +190,10 @@ const Step steps[] = {
      "uri:LOST.SCE", "/params/diagnostics/0", R"("range":{"end":{"character":12,"line":11})"},
     {"too few system messages, shown on /STX", {notice("textDocument/didChange", R"({"textDocument":{"uri":"@LOST","version":3},"contentChanges":[{"text":@SHORT}]})")},
      "uri:LOST.SCE", "/params/diagnostics/0/range/start", R"("line":11)"},
-    {"exits offer verbs and nouns below 20", {notice("textDocument/didChange", R"({"textDocument":{"uri":"@LOST","version":4},"contentChanges":[{"text":@ROOMS}]})"),
+    {"a missing table at the end, shown on the last line", {notice("textDocument/didChange", R"({"textDocument":{"uri":"@LOST","version":4},"contentChanges":[{"text":@NOTWO}]})")},
+     "uri:LOST.SCE", "/params/diagnostics/0/range/start", R"("line":@LASTLINE)"},
+    {"with the tables always required", {}, "uri:LOST.SCE", "/params/diagnostics/0/relatedInformation/0/message", "0, 1 and 2 are always"},
+    {"exits offer verbs and nouns below 20", {notice("textDocument/didChange", R"({"textDocument":{"uri":"@LOST","version":5},"contentChanges":[{"text":@ROOMS}]})"),
                                               request(24, "textDocument/completion", R"({"textDocument":{"uri":"@LOST"},"position":@EXIT})")},
      "id:24", "/result", "\"NINE\""},
     {"but not noun 20", {}, "id:24", "/result", "!\"TWENTY\""},
