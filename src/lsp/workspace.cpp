@@ -60,6 +60,7 @@ void Workspace::open(const std::string& uri, std::string text, int version) {
     Document& document = documents_[uri];
     document.uri = uri;
     document.place = place_of(uri);
+    document.place.on_disk = document.place.on_disk && use_disk;
     document.serial = next_serial_++;
     document.version = version;
     document.too_large = text.size() > largest_document;
@@ -230,7 +231,7 @@ void Workspace::forget_unheld() {
         }
         for (const std::string& uri : it->second.published)
             if (kept_uris.count(uri) == 0)
-                publish_(json{{"uri", uri}, {"diagnostics", json::array()}});
+                send_diagnostics(json{{"uri", uri}, {"diagnostics", json::array()}});
         it = adventures_.erase(it);
     }
 }
@@ -243,7 +244,7 @@ void Workspace::publish(Adventure& adventure) {
         json params{{"uri", source.uri}, {"diagnostics", diagnostics_json(analysis, static_cast<int>(i), encoding)}};
         if (source.document)
             params["version"] = source.document->version;
-        publish_(std::move(params));
+        send_diagnostics(std::move(params));
         now.insert(source.uri);
     }
     // A compilation that opened no file at all: what it reported belongs to
@@ -253,12 +254,12 @@ void Workspace::publish(Adventure& adventure) {
             return key_of(d.second.place) == key_of(adventure.root);
         });
         const std::string uri = doc != documents_.end() ? doc->first : uri_of(adventure.root);
-        publish_(json{{"uri", uri}, {"diagnostics", diagnostics_json(analysis, -1, encoding)}});
+        send_diagnostics(json{{"uri", uri}, {"diagnostics", diagnostics_json(analysis, -1, encoding)}});
         now.insert(uri);
     }
     for (const std::string& uri : adventure.published)
         if (now.count(uri) == 0)
-            publish_(json{{"uri", uri}, {"diagnostics", json::array()}});
+            send_diagnostics(json{{"uri", uri}, {"diagnostics", json::array()}});
     adventure.published = std::move(now);
 }
 

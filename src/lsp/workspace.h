@@ -18,13 +18,18 @@ namespace zel::lsp {
 
 class Workspace {
 public:
-    // Sends the parameters of one textDocument/publishDiagnostics.
-    using Publish = std::function<void(json)>;
+    // Sends a notification to the client: textDocument/publishDiagnostics,
+    // window/showMessage.
+    using Notify = std::function<void(const std::string& method, json params)>;
     static constexpr std::size_t largest_document = 16u << 20;
 
-    explicit Workspace(Publish publish) : publish_(std::move(publish)) {}
+    explicit Workspace(Notify notify) : notify_(std::move(notify)) {}
 
     Encoding encoding = Encoding::utf16;
+    // Whether "file:" documents are files of the disk, whose folder holds
+    // the rest of their adventure; without it (a web page, a fuzzer) only
+    // the open documents exist.
+    bool use_disk = true;
 
     void open(const std::string& uri, std::string text, int version);
     void change(const std::string& uri, std::string text, int version);
@@ -63,7 +68,9 @@ private:
     void publish(Adventure& adventure);
     json diagnostics_of(const Analysis& analysis, int file) const;
 
-    Publish publish_;
+    void send_diagnostics(json params) { notify_("textDocument/publishDiagnostics", std::move(params)); }
+
+    Notify notify_;
     std::map<std::string, Document> documents_;    // by URI
     std::map<std::string, Adventure> adventures_;  // by the root's URI
     std::map<std::string, std::string> holders_;   // document URI -> adventure

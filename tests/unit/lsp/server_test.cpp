@@ -114,7 +114,8 @@ protected:
 struct Step {
     const char* what;
     std::vector<std::string> send;  // message bodies, or raw bytes after "RAW"
-    std::string pick;               // the response "id:N", the diagnostics "uri:NAME", or "none"
+    std::string pick;               // the response "id:N", the diagnostics "uri:NAME", a notification
+                                    // "method:NAME", the "last" message, or "none"
     std::string pointer;            // into the message picked
     std::string expected;           // a part of the value there (placeholders filled in), or "!" and a part it lacks
 };
@@ -124,6 +125,11 @@ std::string request(int id, const std::string& method, const std::string& params
 }
 std::string notice(const std::string& method, const std::string& params) {
     return R"({"jsonrpc":"2.0","method":")" + method + R"(","params":)" + params + "}";
+}
+// A request whose params nest `depth` arrays deep.
+std::string nested(int id, int depth) {
+    return request(id, "textDocument/hover", "{\"x\":" + std::string(static_cast<std::size_t>(depth), '[') +
+                                                 std::string(static_cast<std::size_t>(depth), ']') + "}");
 }
 std::string at_part(const std::string& position) { return R"({"textDocument":{"uri":"@PART"},"position":)" + position + "}"; }
 
@@ -188,7 +194,16 @@ const Step steps[] = {
                                               request(24, "textDocument/completion", R"({"textDocument":{"uri":"@LOST"},"position":@EXIT})")},
      "id:24", "/result", "\"NINE\""},
     {"but not noun 20", {}, "id:24", "/result", "!\"TWENTY\""},
-    {"shutdown", {request(16, "shutdown", "null")}, "id:16", "/result", "null"},
+    {"nested deeper than any client's", {nested(25, 100000)}, "id:25", "/error/message", "nests deeper than 64"},
+    {"but not as deep", {nested(26, 60)}, "id:26", "/error/code", "-32602"},
+    {"a body longer than its length, then the next message", {"RAW", "Content-Length: 2\r\n\r\n{}}" + frame(request(27, "no/such", "{}"))},
+     "id:27", "/error/code", "-32601"},
+    {"a body shorter than its length, then the next message",
+     {"RAW", "Content-Length: 30\r\n\r\n{}" + frame(request(28, "no/such", "{}"))}, "id:28", "/error/code", "-32601"},
+    {"half a surrogate pair", {notice("textDocument/didChange", R"({"textDocument":{"uri":"@PART","version":5},"contentChanges":[{"text":"\ud800"}]})")},
+     "method:window/showMessage", "/params/message", "U+FFFD"},
+    {"shutdown, and nothing after it", {notice("textDocument/didChange", R"({"textDocument":{"uri":"@PART","version":6},"contentChanges":[{"text":@FIXED}]})"),
+                                       request(16, "shutdown", "null")}, "last", "/id", "16"},
     {"nothing after shutdown", {request(17, "textDocument/hover", at_part("@AT(MES 1,4)"))}, "id:17", "/error/code", "-32600"},
 };
 
@@ -215,7 +230,8 @@ TEST_F(LanguageServer, AnswersEveryStepOfASession) {
             const bool id = step.pick.rfind("id:", 0) == 0 && m.contains("id") && m["id"].dump() == step.pick.substr(3);
             const bool uri = step.pick.rfind("uri:", 0) == 0 && m.value("method", "") == "textDocument/publishDiagnostics" &&
                              m["params"]["uri"].get<std::string>().ends_with(step.pick.substr(4));
-            if (id || uri)
+            const bool method = step.pick.rfind("method:", 0) == 0 && m.value("method", "") == step.pick.substr(7);
+            if (id || uri || method || step.pick == "last")
                 picked = &m;
         }
         ASSERT_NE(picked, nullptr) << step.pick;
