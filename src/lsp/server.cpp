@@ -64,7 +64,6 @@ void Server::idle() {
     if (!initialized_ || shut_down_ || exited_)
         return;
     workspace_.compile_pending();
-    workspace_.lint_pending();
 }
 
 void Server::drain() {

@@ -36,10 +36,9 @@ public:
     void close(const std::string& uri);
     void save(const std::string& uri);
 
+    // Compiles every adventure a change has touched, lints what compiled
+    // without errors, and publishes the diagnostics of each once.
     void compile_pending();
-    // Lints what compiled without errors and is not linted yet, and
-    // publishes the findings; true when it did any.
-    bool lint_pending();
 
     // The analysis that holds an open document, and the document's file in
     // it (-1 when the compiler did not read it); compiled first if a change
@@ -54,16 +53,21 @@ public:
 private:
     struct Adventure {
         DocumentPlace root;  // the folder and the adventure's source file
-        std::unique_ptr<Analysis> analysis;
+        std::shared_ptr<Analysis> analysis;
+        // The last analysis without errors: its lint findings stand while
+        // errors keep lint from running (most of the time a word is typed).
+        std::shared_ptr<const Analysis> clean;
         bool dirty = true;
+        bool unpublished = false;  // analysed since its diagnostics were last published
         std::set<std::string> published;  // URIs last given diagnostics
     };
 
-    std::unique_ptr<Analysis> compile_root(const DocumentPlace& root);
+    std::shared_ptr<Analysis> compile_root(const DocumentPlace& root);
+    static void settle(Adventure& adventure, std::shared_ptr<Analysis> analysis);
     std::string find_holder(const Document& document);
     void compile(std::string key);
     void adopt_and_release(std::string key);
-    void mark_readers(const std::string& uri);
+    void mark_readers(const std::string& uri, const DocumentPlace& place);
     void forget_unheld();
     void publish(Adventure& adventure);
     json diagnostics_of(const Analysis& analysis, int file) const;

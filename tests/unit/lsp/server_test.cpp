@@ -44,6 +44,28 @@ std::string part(bool fixed) {
     return source.substr(source.find("/STX"));
 }
 
+// The fixed part with a message nothing prints (a lint finding) and a
+// misspelled word (a compile error).
+std::string spare_typo() {
+    std::string text = std::string(part(true)).insert(part(true).find("/OTX"), "/2\nNothing prints this.\n");
+    return text.replace(text.find("GET LAMP"), 8, "GET LAMO");
+}
+
+// An adventure of three files of an unsaved folder: A (to /MTX, then
+// /LNK B), B (to /PRO, then /LNK C) and C; with one system message too few.
+std::string burst(const std::string& name, bool few_messages) {
+    testing::Sections s;
+    if (few_messages)
+        s.stx = testing::Sections::system_messages(60);
+    const std::string source = s.source();
+    const std::size_t mtx = source.find("/MTX"), pro = source.find("/PRO");
+    if (name == "A")
+        return source.substr(0, mtx) + "/LNK B\n";
+    if (name == "B")
+        return source.substr(mtx, pro - mtx) + "/LNK C\n";
+    return source.substr(pro);
+}
+
 std::string game() {
     const std::string source = testing::Sections().source();
     return source.substr(0, source.find("/STX")) + "/LNK PART\n";
@@ -93,6 +115,11 @@ protected:
         const std::size_t exit = rooms.find("\nN 1\n") + 1;
         replace("@EXIT", json{{"line", std::count(rooms.begin(), rooms.begin() + static_cast<long>(exit), '\n')}, {"character", 0}}.dump());
         replace("@TYPO", json(std::string(part(true)).replace(part(true).find("GET LAMP"), 8, "GET LAMO")).dump());
+        replace("@SPARETYPO", json(spare_typo()).dump());
+        for (const char* name : {"A", "B", "C"}) {
+            replace(std::string("@BURST") + name, json(burst(name, false)).dump());
+            replace(std::string("@FEW") + name, json(burst(name, true)).dump());
+        }
         replace("@TEXT", json(part(false)).dump());
         replace("@FIXED", json(part(true)).dump());
         replace("@SPARE", json(std::string(part(true)).insert(part(true).find("/OTX"), "/2\nNothing prints this.\n")).dump());
@@ -114,8 +141,9 @@ protected:
 struct Step {
     const char* what;
     std::vector<std::string> send;  // message bodies, or raw bytes after "RAW"
-    std::string pick;               // the response "id:N", the diagnostics "uri:NAME", a notification
-                                    // "method:NAME", the "last" message, or "none"
+    std::string pick;               // the response "id:N", the diagnostics "uri:NAME" (the last of
+                                    // them; "every-uri:NAME" every one), a notification "method:NAME",
+                                    // the "last" message, or "none"
     std::string pointer;            // into the message picked
     std::string expected;           // a part of the value there (placeholders filled in), or "!" and a part it lacks
 };
@@ -179,6 +207,18 @@ const Step steps[] = {
      "id:15", "/error/code", "-32800"},
     {"lint's findings", {notice("textDocument/didChange", R"({"textDocument":{"uri":"@PART","version":3},"contentChanges":[{"text":@SPARE}]})")},
      "uri:PART.SCE", "/params/diagnostics", R"("code":"unused-message")"},
+    {"lint's findings stand while an error is typed", {notice("textDocument/didChange", R"({"textDocument":{"uri":"@PART","version":30},"contentChanges":[{"text":@SPARETYPO}]})")},
+     "uri:PART.SCE", "/params/diagnostics", R"("code":"unused-message")"},
+    {"and a change publishes them once, with the compiler's", {notice("textDocument/didChange", R"({"textDocument":{"uri":"@PART","version":31},"contentChanges":[{"text":@SPARE}]})")},
+     "every-uri:PART.SCE", "/params/diagnostics", R"("code":"unused-message")"},
+    {"documents of an unsaved folder opened in a burst", {notice("textDocument/didOpen", R"({"textDocument":{"uri":"mem:/burst/A.SCE","version":1,"text":@BURSTA}})"),
+                                                          notice("textDocument/didOpen", R"({"textDocument":{"uri":"mem:/burst/B.SCE","version":1,"text":@BURSTB}})"),
+                                                          notice("textDocument/didOpen", R"({"textDocument":{"uri":"mem:/burst/C.SCE","version":1,"text":@BURSTC}})")},
+     "uri:burst/B.SCE", "/params/diagnostics", R"(!"severity":1)"},
+    {"the last of them too", {}, "uri:burst/C.SCE", "/params/diagnostics", R"(!"severity":1)"},
+    {"an error of no line, in the file of its section", {notice("textDocument/didChange", R"({"textDocument":{"uri":"mem:/burst/A.SCE","version":2},"contentChanges":[{"text":@FEWA}]})")},
+     "uri:burst/A.SCE", "/params/diagnostics/0/code", "31"},
+    {"not in the file open when it was found", {}, "uri:burst/B.SCE", "/params/diagnostics", R"(!"code":31)"},
     {"a root the editor has open", {notice("textDocument/didOpen", R"({"textDocument":{"uri":"@LOST","languageId":"zel","version":1,"text":@LINKING}})")},
      "uri:LOST.SCE", "/params", R"("diagnostics":[])"},
     {"a misspelled word", {notice("textDocument/didChange", R"({"textDocument":{"uri":"@PART","version":4},"contentChanges":[{"text":@TYPO}]})")},
@@ -231,7 +271,12 @@ TEST_F(LanguageServer, AnswersEveryStepOfASession) {
             const bool uri = step.pick.rfind("uri:", 0) == 0 && m.value("method", "") == "textDocument/publishDiagnostics" &&
                              m["params"]["uri"].get<std::string>().ends_with(step.pick.substr(4));
             const bool method = step.pick.rfind("method:", 0) == 0 && m.value("method", "") == step.pick.substr(7);
-            if (id || uri || method || step.pick == "last")
+            const bool every = step.pick.rfind("every-uri:", 0) == 0 && m.value("method", "") == "textDocument/publishDiagnostics" &&
+                               m["params"]["uri"].get<std::string>().ends_with(step.pick.substr(10));
+            if (every) {
+                EXPECT_NE(m.at(json::json_pointer(step.pointer)).dump().find(filled(step.expected)), std::string::npos) << m.dump();
+            }
+            if (id || uri || method || every || step.pick == "last")
                 picked = &m;
         }
         ASSERT_NE(picked, nullptr) << step.pick;
