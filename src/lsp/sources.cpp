@@ -97,7 +97,7 @@ std::unique_ptr<InputFile> WorkspaceFiles::open_source(const std::string& name, 
     }
     if (!folder_.on_disk)
         return nullptr;
-    PosixFileSystem disk(folder_.folder.empty() ? "/" : folder_.folder);
+    PosixFileSystem disk(folder_.folder.empty() ? "/" : folder_.folder, SourceFiles::regular_only);
     std::unique_ptr<InputFile> file = disk.open_source(name, id);
     if (!file)
         return nullptr;
