@@ -99,7 +99,7 @@ std::unique_ptr<InputFile> WorkspaceFiles::open_source(const std::string& name, 
         missing_.push_back(name);
         return nullptr;
     }
-    PosixFileSystem disk(folder_.folder.empty() ? "/" : folder_.folder);
+    PosixFileSystem disk(folder_.folder.empty() ? "/" : folder_.folder, SourceFiles::regular_only);
     std::unique_ptr<InputFile> file = disk.open_source(name, id);
     if (!file) {
         missing_.push_back(name);

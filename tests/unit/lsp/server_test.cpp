@@ -2,6 +2,7 @@
 // adventure (GAME.SCE on disk links to PART.SCE, which the editor has
 // open), driven in-process through string streams, step by step.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -78,6 +79,10 @@ protected:
         fs::create_directories(folder_);
         std::ofstream(folder_ / "GAME.SCE") << game();
         std::ofstream(folder_ / "PART.SCE") << part(true);
+        // Sources the search for PART's adventure meets first: it must pass
+        // over them unopened, or wait for a writer and read for ever.
+        ::mkfifo((folder_ / "AAA.SCE").c_str(), 0600);
+        fs::create_symlink("/dev/zero", folder_ / "AAB.SCE");
     }
     void TearDown() override { fs::remove_all(folder_); }
 
