@@ -118,7 +118,7 @@ int run_check(const std::vector<std::string>& args, std::ostream& out, std::ostr
     CheckOptions options;
     if (!parse_check_options("check", args, options, err))
         return status_trouble;
-    PosixFileSystem files(options.directory.empty() ? "." : options.directory);
+    PosixFileSystem files(options.directory.empty() ? "." : options.directory, SourceFiles::regular_only);
     return compile_and_report("check", options, files, true, out, err);
 }
 

@@ -2,6 +2,7 @@
 // adventure (GAME.SCE on disk links to PART.SCE, which the editor has
 // open), driven in-process through string streams, step by step.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -44,6 +45,28 @@ std::string part(bool fixed) {
     return source.substr(source.find("/STX"));
 }
 
+// The fixed part with a message nothing prints (a lint finding) and a
+// misspelled word (a compile error).
+std::string spare_typo() {
+    std::string text = std::string(part(true)).insert(part(true).find("/OTX"), "/2\nNothing prints this.\n");
+    return text.replace(text.find("GET LAMP"), 8, "GET LAMO");
+}
+
+// An adventure of three files of an unsaved folder: A (to /MTX, then
+// /LNK B), B (to /PRO, then /LNK C) and C; with one system message too few.
+std::string burst(const std::string& name, bool few_messages) {
+    testing::Sections s;
+    if (few_messages)
+        s.stx = testing::Sections::system_messages(60);
+    const std::string source = s.source();
+    const std::size_t mtx = source.find("/MTX"), pro = source.find("/PRO");
+    if (name == "A")
+        return source.substr(0, mtx) + "/LNK B\n";
+    if (name == "B")
+        return source.substr(mtx, pro - mtx) + "/LNK C\n";
+    return source.substr(pro);
+}
+
 std::string game() {
     const std::string source = testing::Sections().source();
     return source.substr(0, source.find("/STX")) + "/LNK PART\n";
@@ -56,6 +79,10 @@ protected:
         fs::create_directories(folder_);
         std::ofstream(folder_ / "GAME.SCE") << game();
         std::ofstream(folder_ / "PART.SCE") << part(true);
+        // Sources the search for PART's adventure meets first: it must pass
+        // over them unopened, or wait for a writer and read for ever.
+        ::mkfifo((folder_ / "AAA.SCE").c_str(), 0600);
+        fs::create_symlink("/dev/zero", folder_ / "AAB.SCE");
     }
     void TearDown() override { fs::remove_all(folder_); }
 
@@ -99,6 +126,11 @@ protected:
         const std::size_t exit = rooms.find("\nN 1\n") + 1;
         replace("@EXIT", json{{"line", std::count(rooms.begin(), rooms.begin() + static_cast<long>(exit), '\n')}, {"character", 0}}.dump());
         replace("@TYPO", json(std::string(part(true)).replace(part(true).find("GET LAMP"), 8, "GET LAMO")).dump());
+        replace("@SPARETYPO", json(spare_typo()).dump());
+        for (const char* name : {"A", "B", "C"}) {
+            replace(std::string("@BURST") + name, json(burst(name, false)).dump());
+            replace(std::string("@FEW") + name, json(burst(name, true)).dump());
+        }
         replace("@TEXT", json(part(false)).dump());
         replace("@FIXED", json(part(true)).dump());
         replace("@SPARE", json(std::string(part(true)).insert(part(true).find("/OTX"), "/2\nNothing prints this.\n")).dump());
@@ -120,7 +152,9 @@ protected:
 struct Step {
     const char* what;
     std::vector<std::string> send;  // message bodies, or raw bytes after "RAW"
-    std::string pick;               // the response "id:N", the diagnostics "uri:NAME", or "none"
+    std::string pick;               // the response "id:N", the diagnostics "uri:NAME" (the last of
+                                    // them; "every-uri:NAME" every one), a notification "method:NAME",
+                                    // the "last" message, or "none"
     std::string pointer;            // into the message picked
     std::string expected;           // a part of the value there (placeholders filled in), or "!" and a part it lacks
 };
@@ -130,6 +164,11 @@ std::string request(int id, const std::string& method, const std::string& params
 }
 std::string notice(const std::string& method, const std::string& params) {
     return R"({"jsonrpc":"2.0","method":")" + method + R"(","params":)" + params + "}";
+}
+// A request whose params nest `depth` arrays deep.
+std::string nested(int id, int depth) {
+    return request(id, "textDocument/hover", "{\"x\":" + std::string(static_cast<std::size_t>(depth), '[') +
+                                                 std::string(static_cast<std::size_t>(depth), ']') + "}");
 }
 std::string at_part(const std::string& position) { return R"({"textDocument":{"uri":"@PART"},"position":)" + position + "}"; }
 
@@ -179,6 +218,18 @@ const Step steps[] = {
      "id:15", "/error/code", "-32800"},
     {"lint's findings", {notice("textDocument/didChange", R"({"textDocument":{"uri":"@PART","version":3},"contentChanges":[{"text":@SPARE}]})")},
      "uri:PART.SCE", "/params/diagnostics", R"("code":"unused-message")"},
+    {"lint's findings stand while an error is typed", {notice("textDocument/didChange", R"({"textDocument":{"uri":"@PART","version":30},"contentChanges":[{"text":@SPARETYPO}]})")},
+     "uri:PART.SCE", "/params/diagnostics", R"("code":"unused-message")"},
+    {"and a change publishes them once, with the compiler's", {notice("textDocument/didChange", R"({"textDocument":{"uri":"@PART","version":31},"contentChanges":[{"text":@SPARE}]})")},
+     "every-uri:PART.SCE", "/params/diagnostics", R"("code":"unused-message")"},
+    {"documents of an unsaved folder opened in a burst", {notice("textDocument/didOpen", R"({"textDocument":{"uri":"mem:/burst/A.SCE","version":1,"text":@BURSTA}})"),
+                                                          notice("textDocument/didOpen", R"({"textDocument":{"uri":"mem:/burst/B.SCE","version":1,"text":@BURSTB}})"),
+                                                          notice("textDocument/didOpen", R"({"textDocument":{"uri":"mem:/burst/C.SCE","version":1,"text":@BURSTC}})")},
+     "uri:burst/B.SCE", "/params/diagnostics", R"(!"severity":1)"},
+    {"the last of them too", {}, "uri:burst/C.SCE", "/params/diagnostics", R"(!"severity":1)"},
+    {"an error of no line, in the file of its section", {notice("textDocument/didChange", R"({"textDocument":{"uri":"mem:/burst/A.SCE","version":2},"contentChanges":[{"text":@FEWA}]})")},
+     "uri:burst/A.SCE", "/params/diagnostics/0/code", "31"},
+    {"not in the file open when it was found", {}, "uri:burst/B.SCE", "/params/diagnostics", R"(!"code":31)"},
     {"a root the editor has open", {notice("textDocument/didOpen", R"({"textDocument":{"uri":"@LOST","languageId":"zel","version":1,"text":@LINKING}})")},
      "uri:LOST.SCE", "/params", R"("diagnostics":[])"},
     {"a misspelled word", {notice("textDocument/didChange", R"({"textDocument":{"uri":"@PART","version":4},"contentChanges":[{"text":@TYPO}]})")},
@@ -197,7 +248,16 @@ const Step steps[] = {
                                               request(24, "textDocument/completion", R"({"textDocument":{"uri":"@LOST"},"position":@EXIT})")},
      "id:24", "/result", "\"NINE\""},
     {"but not noun 20", {}, "id:24", "/result", "!\"TWENTY\""},
-    {"shutdown", {request(16, "shutdown", "null")}, "id:16", "/result", "null"},
+    {"nested deeper than any client's", {nested(25, 100000)}, "id:25", "/error/message", "nests deeper than 64"},
+    {"but not as deep", {nested(26, 60)}, "id:26", "/error/code", "-32602"},
+    {"a body longer than its length, then the next message", {"RAW", "Content-Length: 2\r\n\r\n{}}" + frame(request(27, "no/such", "{}"))},
+     "id:27", "/error/code", "-32601"},
+    {"a body shorter than its length, then the next message",
+     {"RAW", "Content-Length: 30\r\n\r\n{}" + frame(request(28, "no/such", "{}"))}, "id:28", "/error/code", "-32601"},
+    {"half a surrogate pair", {notice("textDocument/didChange", R"({"textDocument":{"uri":"@PART","version":5},"contentChanges":[{"text":"\ud800"}]})")},
+     "method:window/showMessage", "/params/message", "U+FFFD"},
+    {"shutdown, and nothing after it", {notice("textDocument/didChange", R"({"textDocument":{"uri":"@PART","version":6},"contentChanges":[{"text":@FIXED}]})"),
+                                       request(16, "shutdown", "null")}, "last", "/id", "16"},
     {"nothing after shutdown", {request(17, "textDocument/hover", at_part("@AT(MES 1,4)"))}, "id:17", "/error/code", "-32600"},
 };
 
@@ -224,7 +284,13 @@ TEST_F(LanguageServer, AnswersEveryStepOfASession) {
             const bool id = step.pick.rfind("id:", 0) == 0 && m.contains("id") && m["id"].dump() == step.pick.substr(3);
             const bool uri = step.pick.rfind("uri:", 0) == 0 && m.value("method", "") == "textDocument/publishDiagnostics" &&
                              m["params"]["uri"].get<std::string>().ends_with(step.pick.substr(4));
-            if (id || uri)
+            const bool method = step.pick.rfind("method:", 0) == 0 && m.value("method", "") == step.pick.substr(7);
+            const bool every = step.pick.rfind("every-uri:", 0) == 0 && m.value("method", "") == "textDocument/publishDiagnostics" &&
+                               m["params"]["uri"].get<std::string>().ends_with(step.pick.substr(10));
+            if (every) {
+                EXPECT_NE(m.at(json::json_pointer(step.pointer)).dump().find(filled(step.expected)), std::string::npos) << m.dump();
+            }
+            if (id || uri || method || every || step.pick == "last")
                 picked = &m;
         }
         ASSERT_NE(picked, nullptr) << step.pick;
