@@ -102,7 +102,8 @@ protected:
     // @SHORT and @ROOMS for texts of it: linking PART, linking a missing file,
     // short of system messages, and three locations (@EXIT: the start of the
     // first exit line); @TYPO for the fixed part with LAMP misspelled; @NOTWO
-    // for a source that ends after table 1, whose last line is @LASTLINE.
+    // for a source that ends after table 1, whose last line is @LASTLINE;
+    // @CAFE for one with a letter of two bytes in UTF-8 in a message.
     std::string filled(std::string body) const {
         auto replace = [&](const std::string& from, const std::string& to) {
             for (std::size_t at; (at = body.find(from)) != std::string::npos;)
@@ -119,6 +120,9 @@ protected:
         no_table_2.pro.pop_back();
         const std::string two_tables = no_table_2.source();
         replace("@NOTWO", json(two_tables).dump());
+        testing::Sections accented;
+        accented.mtx = "/0\nCaf\xc3\xa9.\n";
+        replace("@CAFE", json(accented.source()).dump());
         replace("@LASTLINE", std::to_string(std::count(two_tables.begin(), two_tables.end(), '\n') - 1));
         replace("@ASTRAY", json(game().replace(game().rfind("PART"), 4, "NOWHERE")).dump());
         const std::string rooms = testing::Sections::three_locations().source();
@@ -244,7 +248,10 @@ const Step steps[] = {
     {"a missing table at the end, shown on the last line", {notice("textDocument/didChange", R"({"textDocument":{"uri":"@LOST","version":4},"contentChanges":[{"text":@NOTWO}]})")},
      "uri:LOST.SCE", "/params/diagnostics/0/range/start", R"("line":@LASTLINE)"},
     {"with the tables always required", {}, "uri:LOST.SCE", "/params/diagnostics/0/relatedInformation/0/message", "0, 1 and 2 are always"},
-    {"exits offer verbs and nouns below 20", {notice("textDocument/didChange", R"({"textDocument":{"uri":"@LOST","version":5},"contentChanges":[{"text":@ROOMS}]})"),
+    {"one warning for a letter written in UTF-8", {notice("textDocument/didChange", R"({"textDocument":{"uri":"@LOST","version":5},"contentChanges":[{"text":@CAFE}]})")},
+     "uri:LOST.SCE", "/params/diagnostics/0/message", "\xc3\xa9 (U+00E9)"},
+    {"none for its second byte", {}, "uri:LOST.SCE", "/params/diagnostics", "!- value(169)\""},
+    {"exits offer verbs and nouns below 20", {notice("textDocument/didChange", R"({"textDocument":{"uri":"@LOST","version":6},"contentChanges":[{"text":@ROOMS}]})"),
                                               request(24, "textDocument/completion", R"({"textDocument":{"uri":"@LOST"},"position":@EXIT})")},
      "id:24", "/result", "\"NINE\""},
     {"but not noun 20", {}, "id:24", "/result", "!\"TWENTY\""},
