@@ -295,11 +295,8 @@ void Hints::note_container(Diagnostic& d) const {
         return;
     const int number = std::stoi(token);
     const ObjectDef* object = index_.object(number);
-    if (object == nullptr) {
-        add_note(d, columns(d, d.column, d.end_column),
-                 "a container is an object: " + numbered("objects", count(Kind::object)));
+    if (object == nullptr)
         return;
-    }
     const std::string name = "object " + token;
     const auto error = object_errors_.find({object->line.file, object->line.line});
     if (error != object_errors_.end() && one_of(error->second.first, attributes_lost))
