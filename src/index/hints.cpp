@@ -276,7 +276,7 @@ void Hints::note_word_type(Diagnostic& d) const {
     if (word->type != adjective || !d.message.ends_with(" is not a noun") || index_.sections().empty() ||
         index_.sections().back().header != "/OBJ")
         return;
-    std::size_t begin = static_cast<std::size_t>(d.end_column - 1), end = 0;
+    std::size_t begin = std::min(static_cast<std::size_t>(d.end_column - 1), d.text.size()), end = 0;
     while (begin < d.text.size() && (d.text[begin] == ' ' || d.text[begin] == '\t'))
         ++begin;
     for (end = begin; end < d.text.size() && letter_or_digit(d.text[end]);)
@@ -297,7 +297,7 @@ void Hints::note_container(Diagnostic& d) const {
     const ObjectDef* object = index_.object(number);
     if (object == nullptr)
         return;
-    const std::string name = "object " + token;
+    const std::string name = "object " + std::to_string(number);
     const auto error = object_errors_.find({object->line.file, object->line.line});
     if (error != object_errors_.end() && one_of(error->second.first, attributes_lost))
         add_note(d, error->second.second, "this follows from error " + std::to_string(error->second.first) +
