@@ -68,6 +68,9 @@ std::size_t next_special(const Reader& r, std::size_t from) {
     s.header = name;
     s.number = number;
     s.at = line_span(c);
+    s.number_at = Span{};
+    if (s.header == "/PRO")
+        s.number_at = token_span(c);  // findsec has just read the number
     c.observer->section_found(s);
 }
 
