@@ -4,14 +4,16 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <sstream>
 
-#include "analysis/compiled.h"
 #include "cli/commands.h"
 #include "cli/find_adventure.h"
 #include "cli/safe_write.h"
 #include "cli/source_arg.h"
+#include "core/memory_files.h"
 #include "core/posix_platform.h"
 #include "dbtools/database_tools.h"
+#include "driver/compile.h"
 #include "edits/edits.h"
 
 namespace zel::tool {
@@ -70,7 +72,8 @@ private:
 };
 
 struct Loaded {
-    analysis::Compiled compiled;
+    SourceIndex index;               // of a compilation with switch N
+    int status = 0;                  // the compiler's
     std::vector<std::string> texts;  // by file index
     std::vector<std::string> paths;  // by file index, as the command names them
 };
@@ -78,8 +81,9 @@ struct Loaded {
 std::unique_ptr<Loaded> compile_kept(const SourceArg& source, const std::string& name) {
     KeptFiles files(source.directory);
     auto loaded = std::make_unique<Loaded>();
-    loaded->compiled = analysis::compile_adventure({name}, files);
-    for (const SourceFile& f : loaded->compiled.index.files()) {
+    NullConsole console;
+    loaded->status = compile({name, "N"}, console, files, &loaded->index);
+    for (const SourceFile& f : loaded->index.files()) {
         loaded->texts.push_back(files.text(f.found));
         loaded->paths.push_back(source.directory + f.found);
     }
@@ -90,7 +94,7 @@ std::unique_ptr<Loaded> compile_kept(const SourceArg& source, const std::string&
 // of a /LNK chain, the adventure whose chain reaches it.
 std::unique_ptr<Loaded> load(const SourceArg& source, std::ostream& err) {
     std::unique_ptr<Loaded> loaded = compile_kept(source, source.name);
-    const SourceIndex& index = loaded->compiled.index;
+    const SourceIndex& index = loaded->index;
     const bool starts_adventure =
         !index.sections().empty() && index.sections().front().header == "/CTL" && index.sections().front().at.file == 0;
     if (starts_adventure || index.files().empty())
@@ -105,10 +109,12 @@ std::unique_ptr<Loaded> load(const SourceArg& source, std::ostream& err) {
 std::string where(const Loaded& loaded, const edits::Place& at) {
     if (at.file < 0 || static_cast<std::size_t>(at.file) >= loaded.paths.size())
         return "";
-    std::string text = loaded.paths[static_cast<std::size_t>(at.file)];
+    std::ostringstream text;
+    text << loaded.paths[static_cast<std::size_t>(at.file)];
     if (at.line > 0)
-        text += ":" + std::to_string(at.line) + ":" + std::to_string(std::max(at.column, 1u));
-    return text + ": ";
+        text << ':' << at.line << ':' << std::max(at.column, 1u);
+    text << ": ";
+    return text.str();
 }
 
 int refused(const std::string& command, const Loaded& loaded, const edits::Refusal& r, std::ostream& err) {
@@ -147,7 +153,7 @@ bool parse(const std::vector<std::string>& args, bool takes_text, EditArgs& pars
 int write_plan(const std::string& command, const Loaded& loaded, const edits::Plan& plan, bool dry_run,
                std::ostream& out, std::ostream& err) {
     const std::vector<std::string> edited = edits::apply(plan, loaded.texts);
-    if (std::optional<edits::Refusal> fault = edits::check_edited(loaded.compiled.index, edited))
+    if (std::optional<edits::Refusal> fault = edits::check_edited(loaded.index, edited))
         return refused(command, loaded, *fault, err);
     const std::vector<int> files = edits::files_changed(plan);
     if (dry_run) {
@@ -178,11 +184,11 @@ int run_edit(const std::string& command, const EditArgs& args,
     const std::unique_ptr<Loaded> loaded = load(*args.source, err);
     if (!loaded)
         return status_failed;
-    if (loaded->compiled.status != 0) {
+    if (loaded->status != 0) {
         err << "zeltool " << command << ": the compiler stopped with an internal error\n";
         return status_usage;
     }
-    const edits::Outcome outcome = edit(edits::Sources{loaded->compiled.index, loaded->texts});
+    const edits::Outcome outcome = edit(edits::Sources{loaded->index, loaded->texts});
     if (const edits::Refusal* r = std::get_if<edits::Refusal>(&outcome))
         return refused(command, *loaded, *r, err);
     return write_plan(command, *loaded, std::get<edits::Plan>(outcome), args.dry_run, out, err);

@@ -108,6 +108,7 @@ bool replace_files(const std::vector<FileChange>& changes, std::string& error) {
         char real[PATH_MAX];
         if (::realpath(changes[i].path.c_str(), real) == nullptr) {
             error = reason(changes[i].path, errno);
+            remove_temporaries(targets);
             return false;
         }
         targets[i].real = real;

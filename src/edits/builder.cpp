@@ -1,7 +1,6 @@
 #include "edits/builder.h"
 
 #include <algorithm>
-#include <map>
 #include <set>
 
 #include "format/format.h"
@@ -115,12 +114,19 @@ bool Builder::inside_gone(const Replacement& r, bool dropped_only) const {
 }
 
 std::optional<Refusal> Builder::long_lines() const {
-    std::map<std::pair<int, std::size_t>, long> growth;  // by file and line start
+    // What each token adds to its line, by file and line start; then what
+    // each line grows by in all.
+    std::vector<std::pair<std::pair<int, std::size_t>, long>> growth;
     for (const Token& t : tokens_)
         if (!inside_gone(t.r, true))
-            growth[{t.r.file, map_.line_start_of(t.r.file, t.r.offset)}] +=
-                static_cast<long>(t.r.text.size()) - static_cast<long>(t.r.length);
-    for (const auto& [line, grows] : growth) {
+            growth.push_back({{t.r.file, map_.line_start_of(t.r.file, t.r.offset)},
+                              static_cast<long>(t.r.text.size()) - static_cast<long>(t.r.length)});
+    std::sort(growth.begin(), growth.end());
+    for (std::size_t i = 0; i < growth.size();) {
+        const std::pair<int, std::size_t> line = growth[i].first;
+        long grows = 0;
+        for (; i < growth.size() && growth[i].first == line; ++i)
+            grows += growth[i].second;
         const long before = static_cast<long>(map_.line_length(line.first, line.second));
         const long after = before + grows;
         if (grows != 0 && std::max(before, after) >= static_cast<long>(line_room)) {

@@ -208,7 +208,7 @@ std::string new_item(const Part& part, int number, const std::vector<std::string
     return lines;
 }
 
-std::string what_to_do(const Part& part, int number, bool has_text, char null_word) {
+std::string what_to_do(const Part& part, Kind kind, int number, bool has_text, char null_word) {
     const std::string n = std::to_string(number);
     const std::string none(1, null_word);
     if (part.section == "/PRO")
@@ -218,7 +218,7 @@ std::string what_to_do(const Part& part, int number, bool has_text, char null_wo
     if (part.section == "/OBJ")
         return "object " + n + " is new: set its noun and adjective (" + none + " " + none + " now), where it starts (" +
                none + ", not created) and its weight (0)";
-    return has_text ? "" : "the new text is empty: write it below this line";
+    return has_text ? "" : "the text of " + item(kind, number) + " is empty: write it below this line";
 }
 
 }  // namespace
@@ -301,7 +301,7 @@ Outcome insert(const Sources& sources, Kind kind, int at, const std::string& tex
             const std::string added = new_item(part, at, text_of_item, null_word, map.line_break(near.file));
             const Region next_to = region_of(map, near);
             const std::size_t mark = at < count ? b.insert_before(next_to, added) : b.insert_after(next_to, added);
-            if (std::string todo = what_to_do(part, at, !text_of_item.empty(), null_word); !todo.empty())
+            if (std::string todo = what_to_do(part, m.items.kind, at, !text_of_item.empty(), null_word); !todo.empty())
                 b.todo(mark, std::move(todo));
         }
     std::string summary = "new " + item(kind, at);

@@ -13,7 +13,12 @@ const std::string no_text;
 }  // namespace
 
 TextMap::TextMap(const SourceIndex& index, const std::vector<std::string>& texts)
-    : index_(index), texts_(texts), starts_(texts.size()) {}
+    : index_(index), texts_(texts), starts_(texts.size()) {
+    for (const std::string& t : texts) {
+        const std::size_t stop = t.find(end_of_file_byte);
+        ends_.push_back(stop == std::string::npos ? t.size() : stop);
+    }
+}
 
 const std::string& TextMap::text(int file) const {
     if (file < 0 || static_cast<std::size_t>(file) >= texts_.size())
@@ -22,9 +27,7 @@ const std::string& TextMap::text(int file) const {
 }
 
 std::size_t TextMap::source_end(int file) const {
-    const std::string& t = text(file);
-    const std::size_t stop = t.find(end_of_file_byte);
-    return stop == std::string::npos ? t.size() : stop;
+    return file < 0 || static_cast<std::size_t>(file) >= ends_.size() ? 0 : ends_[static_cast<std::size_t>(file)];
 }
 
 const std::vector<std::size_t>& TextMap::starts(int file) const {

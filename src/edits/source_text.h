@@ -53,6 +53,7 @@ private:
 
     const SourceIndex& index_;
     const std::vector<std::string>& texts_;
+    std::vector<std::size_t> ends_;                         // source_end of each file
     mutable std::vector<std::vector<std::size_t>> starts_;  // line starts of each file, made when first asked
 };
 
