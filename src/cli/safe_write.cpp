@@ -112,6 +112,11 @@ bool replace_files(const std::vector<FileChange>& changes, std::string& error) {
             return false;
         }
         targets[i].real = real;
+        if (::access(real, W_OK) != 0) {  // a file its owner protects is not replaced behind their back
+            error = reason(changes[i].path, errno) + "; nothing written";
+            remove_temporaries(targets);
+            return false;
+        }
         if (!write_beside(targets[i], changes[i].after, static_cast<int>(i), error)) {
             remove_temporaries(targets);
             return false;

@@ -12,19 +12,26 @@ namespace {
 // their numbers.
 constexpr int fixed_tables = 3;
 
+// An item's lines can be moved as they are when they lie in one file and
+// its first line is a line of its own, not the rest of a longer one.
+bool whole(const SourceIndex& index, int file, unsigned first, int last_file) {
+    return last_file == file && !index.continues_line(file, first);
+}
+
 Part text_part(const SourceIndex& index, Kind kind, const char* section) {
     Part part{section, {}};
     for (const TextDef& t : index.texts())
         if (t.kind == kind)
             part.slots.push_back(Slot{t.number, t.number_at, t.at.file, t.at.line, std::max(t.at.line, t.last_line),
-                                      t.last_file == t.at.file});
+                                      whole(index, t.at.file, t.at.line, t.last_file)});
     return part;
 }
 
 Part object_part(const SourceIndex& index) {
     Part part{"/OBJ", {}};
     for (const ObjectDef& o : index.objects())
-        part.slots.push_back(Slot{o.object, o.number_at, o.at.file, o.at.line, o.at.line, true});
+        part.slots.push_back(
+            Slot{o.object, o.number_at, o.at.file, o.at.line, o.at.line, whole(index, o.at.file, o.at.line, o.at.file)});
     return part;
 }
 
@@ -32,7 +39,7 @@ Part connection_part(const SourceIndex& index) {
     Part part{"/CON", {}};
     for (const ConnectionDef& c : index.connections())
         part.slots.push_back(Slot{c.location, c.number_at, c.at.file, c.at.line, std::max(c.at.line, c.last_line),
-                                  c.last_file == c.at.file});
+                                  whole(index, c.at.file, c.at.line, c.last_file)});
     return part;
 }
 
@@ -43,7 +50,8 @@ Part table_part(const SourceIndex& index) {
     Part part{"/PRO", {}};
     for (const SectionDef& s : index.sections())
         if (s.header == "/PRO")
-            part.slots.push_back(Slot{s.number, s.number_at, s.at.file, s.at.line, s.at.line, true});
+            part.slots.push_back(
+                Slot{s.number, s.number_at, s.at.file, s.at.line, s.at.line, whole(index, s.at.file, s.at.line, s.at.file)});
     for (const EntryDef& e : index.entries()) {
         if (e.table < 0 || static_cast<std::size_t>(e.table) >= part.slots.size())
             continue;

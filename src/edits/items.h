@@ -16,7 +16,7 @@ struct Slot {
     Span number_at;
     int file = 0;
     unsigned first = 0, last = 0;  // compiler lines of `file`
-    bool whole = true;             // false when a /LNK carries it on into another file
+    bool whole = true;             // false when a /LNK carries it on into another file, or its first line continues another
 };
 
 // The definitions of a kind in one section, by number.

@@ -128,7 +128,8 @@ std::optional<Refusal> whole(const TextMap& map, const Edit& edit, int first, in
                 const Slot& slot = part.slots[static_cast<std::size_t>(n)];
                 if (!slot.whole)
                     return refusal(item(m.items.kind, n) + " in " + part.section +
-                                       " goes on in another file after a /LNK line; move it by hand",
+                                       " goes on in another file after a /LNK line, or begins in the middle of a "
+                                       "line longer than 258 characters; move it by hand",
                                    {Remark{map.place(slot.number_at), "here"}});
             }
     return std::nullopt;
@@ -284,9 +285,8 @@ Outcome insert(const Sources& sources, Kind kind, int at, const std::string& tex
     edit.moves.front().to = numbering(items.count);
     if (auto r = link(sources.index, edit, at, items.count - 1, Op::insert, numbering))
         return *r;
-    if (at == items.count)  // the new item follows the last one's lines
-        if (auto r = whole(map, edit, at - 1, at - 1))
-            return *r;
+    if (auto r = whole(map, edit, at - 1, at))  // the new item's neighbours
+        return *r;
     Builder b(map);
     renumber_tokens(b, sources.index, edit);
     if (auto r = kept_rules(map, b, edit, items.count + 1))

@@ -329,6 +329,11 @@ TEST(Edits, RulesAndWhatTheOutcomeSays) {
          "may not begin with '/'", ""},
         {"a table after the last", small(), [](const Sources& s) { return insert(s, Kind::process, 5); },
          "would not be read", ""},
+        {"a text line the compiler would cut", small(),
+         [](const Sources& s) { return insert(s, Kind::message, 1, "Fine.\n" + std::string(258, 'x')); },
+         "258 characters long", ""},
+        {"the last message", {{"GAME.SCE", testing::Sections().source()}},
+         [](const Sources& s) { return remove(s, Kind::message, 0); }, "at least one message", ""},
         {"what a new object needs", small(), [](const Sources& s) { return insert(s, Kind::object, 5, "A cup."); },
          "new object 5, after the last; no references", "PART2.SCE:41:1"},
         {"a word the compiler would take for another", small(),
@@ -352,11 +357,37 @@ TEST(Edits, RulesAndWhatTheOutcomeSays) {
         }
         std::vector<std::string> edited;
         if (plan && !plan->moved.empty()) {
+            EXPECT_TRUE(r == nullptr);
             checked(*s, outcome, edited, row.name);
         } else if (plan) {  // a word renamed: the database differs in that word
             EXPECT_FALSE(check_edited(s->compiled.index, edits::apply(*plan, s->texts))) << row.name;
         }
     }
+}
+
+}  // namespace
+}  // namespace zel::edits
+
+namespace zel::edits {
+namespace {
+
+// The check after an edit finds an error the edit would have made, and
+// where; the kinds go by the names the commands spell.
+TEST(Edits, CheckAfterAnEditAndTheNamesOfTheKinds) {
+    const std::unique_ptr<Source> s = compiled(small());
+    std::vector<std::string> broken = s->texts;
+    broken[2].replace(broken[2].find("PRESENT 0"), 9, "PRESENT 9");
+    const std::optional<Refusal> r = check_edited(s->compiled.index, broken);
+    ASSERT_TRUE(r);
+    ASSERT_EQ(r->places.size(), 1u);
+    EXPECT_EQ(where(*s, r->places[0].at), "PART3.SCE:2:18");
+    EXPECT_FALSE(check_edited(s->compiled.index, s->texts));
+    const std::pair<const char*, Kind> names[] = {{"sysmess", Kind::sysmess}, {"message", Kind::message},
+                                                  {"object", Kind::object},   {"location", Kind::location},
+                                                  {"table", Kind::process},   {"flag", Kind::flag}};
+    for (const auto& [name, kind] : names)
+        EXPECT_EQ(kind_named(name), kind) << name;
+    EXPECT_FALSE(kind_named("word"));
 }
 
 }  // namespace
