@@ -88,6 +88,8 @@ std::optional<Refusal> link(const SourceIndex& index, Edit& edit, int first, int
                             " holds what it contains: a container and the location of its number move together";
     if (op == Op::renumber && last >= items.count)
         return refusal(why + ", and there is no " + item(other, last));
+    if (op == Op::remove && items.count == 1)
+        return refusal(why + ", and an adventure needs at least one " + kind_words(other));
     if (op == Op::insert && items.count >= items.limit)
         return refusal(why + ", and there are " + std::to_string(items.count) + " " + kind_words(other, true) +
                        " already, as many as a database can hold");

@@ -220,7 +220,8 @@ TEST(Edits, InsertThenDeleteGivesTheOriginalBytes) {
         for (int at = k.first; at <= k.last; ++at) {
             const std::string what = "new " + kind_words(k.kind) + " " + std::to_string(at);
             std::vector<std::string> edited;
-            const Plan* plan = checked(*s, insert(Sources{s->compiled.index, s->texts}, k.kind, at, k.text), edited, what);
+            const Outcome outcome = insert(Sources{s->compiled.index, s->texts}, k.kind, at, k.text);
+            const Plan* plan = checked(*s, outcome, edited, what);
             if (plan == nullptr)
                 continue;
             EXPECT_FALSE(plan->todo.empty() && !*k.text) << what << ": nothing to do said";
