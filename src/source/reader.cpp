@@ -84,6 +84,9 @@ std::string word_at_edge(const Reader& r, bool from_end) {
     s.header = name;
     s.number = number;
     s.at = line_span(c);
+    s.number_at = Span{};
+    if (s.header == "/PRO")
+        s.number_at = token_span(c);  // findsec has just read the number
     c.observer->section_found(s);
 }
 
