@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "lsp/diagnostics.h"
+#include "lsp/links.h"
 
 namespace zel::lsp {
 
@@ -67,6 +68,7 @@ void Workspace::open(const std::string& uri, std::string text, int version) {
     document.text = std::make_shared<const std::string>(document.too_large ? std::string() : std::move(text));
     mark_readers(uri, document.place);
     holders_[uri] = find_holder(document);
+    forget_unheld();
 }
 
 void Workspace::change(const std::string& uri, std::string text, int version) {
@@ -136,12 +138,18 @@ std::shared_ptr<Analysis> Workspace::compile_root(const DocumentPlace& root) {
     const auto document = std::find_if(documents_.begin(), documents_.end(),
                                        [&](const auto& d) { return key_of(d.second.place) == key_of(root); });
     WorkspaceFiles files(root, documents_, cache_, document == documents_.end() ? nullptr : &document->second);
-    return analyse(adventure_name(root.name), files);
+    std::shared_ptr<Analysis> analysis = analyse(adventure_name(root.name), files);
+    if (!analysis->missing.empty())
+        note_misspelt_links(*analysis, sources_in(root, documents_));
+    return analysis;
 }
 
 // The first source of the folder, in name order, whose chain reaches the
-// document from another file; else the document itself.
+// document from another file; else the first whose chain stops at a link
+// misspelt for it, when the document begins no adventure of its own; else
+// the document itself.
 std::string Workspace::find_holder(const Document& document) {
+    std::string misspelt;
     for (const std::string& name : sources_in(document.place, documents_)) {
         if (same_ignoring_case(name, document.place.name))
             continue;
@@ -149,23 +157,35 @@ std::string Workspace::find_holder(const Document& document) {
         root.name = name;
         const std::string key = key_of(root);
         const auto known = adventures_.find(key);
-        if (known != adventures_.end() && known->second.analysis && !known->second.dirty) {
-            if (known->second.analysis->file_of(document.uri) > 0)
-                return key;
+        std::shared_ptr<Analysis> analysis;
+        if (known != adventures_.end() && known->second.analysis && !known->second.dirty)
+            analysis = known->second.analysis;
+        else
+            analysis = compile_root(root);
+        const bool reaches = analysis->file_of(document.uri) > 0;
+        if (!reaches && (!misspelt.empty() || !link_misspelt_for(*analysis, document.place.name)))
             continue;
+        if (analysis != (known != adventures_.end() ? known->second.analysis : nullptr)) {
+            Adventure& adventure = adventures_[key];
+            adventure.root = root;
+            settle(adventure, std::move(analysis));  // published once no input waits
         }
-        std::shared_ptr<Analysis> analysis = compile_root(root);
-        if (analysis->file_of(document.uri) <= 0)
-            continue;
-        Adventure& adventure = adventures_[key];
-        adventure.root = root;
-        settle(adventure, std::move(analysis));  // published once no input waits
-        return key;
+        if (reaches)
+            return key;
+        misspelt = key;
     }
     const std::string own = key_of(document.place);
+    std::shared_ptr<Analysis> alone;
+    if (!misspelt.empty()) {
+        alone = compile_root(document.place);
+        if (begins_no_adventure(*alone))
+            return misspelt;
+    }
     Adventure& adventure = adventures_[own];
     adventure.root = document.place;
     adventure.dirty = true;
+    if (alone)
+        settle(adventure, std::move(alone));
     return own;
 }
 
@@ -215,7 +235,7 @@ void Workspace::adopt_and_release(std::string key) {
         const int file = analysis.file_of(uri);
         if (own && holder != key && file > 0)
             holder = key;
-        else if (holder == key && !own && file <= 0)
+        else if (holder == key && !own && file <= 0 && !link_misspelt_for(analysis, document.place.name))
             lost.push_back(uri);
     }
     for (const std::string& uri : lost)
@@ -262,6 +282,16 @@ void Workspace::publish(Adventure& adventure) {
         send_diagnostics(std::move(params));
         now.insert(source.uri);
     }
+    // Documents held though not read, behind a link misspelt for them.
+    for (const auto& [uri, holder] : holders_)
+        if (&adventures_[holder] == &adventure && analysis.file_of(uri) < 0 && now.count(uri) == 0) {
+            const Document& document = documents_.at(uri);
+            json params{{"uri", uri},
+                        {"diagnostics", stray_diagnostics(analysis, document.place.name, encoding)},
+                        {"version", document.version}};
+            send_diagnostics(std::move(params));
+            now.insert(uri);
+        }
     // A compilation that opened no file at all: what it reported belongs to
     // the adventure's own source.
     if (analysis.files.empty()) {

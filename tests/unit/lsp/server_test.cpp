@@ -135,6 +135,7 @@ protected:
             replace(std::string("@BURST") + name, json(burst(name, false)).dump());
             replace(std::string("@FEW") + name, json(burst(name, true)).dump());
         }
+        replace("@MISSPELTA", json(burst("A", false).replace(burst("A", false).find("/LNK B"), 6, "/LNK BX")).dump());
         replace("@TEXT", json(part(false)).dump());
         replace("@FIXED", json(part(true)).dump());
         replace("@SPARE", json(std::string(part(true)).insert(part(true).find("/OTX"), "/2\nNothing prints this.\n")).dump());
@@ -234,6 +235,9 @@ const Step steps[] = {
     {"an error of no line, in the file of its section", {notice("textDocument/didChange", R"({"textDocument":{"uri":"mem:/burst/A.SCE","version":2},"contentChanges":[{"text":@FEWA}]})")},
      "uri:burst/A.SCE", "/params/diagnostics/0/code", "31"},
     {"not in the file open when it was found", {}, "uri:burst/B.SCE", "/params/diagnostics", R"(!"code":31)"},
+    {"a misspelt link, with the name meant", {notice("textDocument/didChange", R"({"textDocument":{"uri":"mem:/burst/A.SCE","version":3},"contentChanges":[{"text":@MISSPELTA}]})")},
+     "uri:burst/A.SCE", "/params/diagnostics/0/relatedInformation", "did you mean B?"},
+    {"the file it was meant for told so, not compiled alone", {}, "uri:burst/B.SCE", "/params/diagnostics", "is not read: the /LNK line of A.SCE names BX.SCE"},
     {"a root the editor has open", {notice("textDocument/didOpen", R"({"textDocument":{"uri":"@LOST","languageId":"zel","version":1,"text":@LINKING}})")},
      "uri:LOST.SCE", "/params", R"("diagnostics":[])"},
     {"a misspelled word", {notice("textDocument/didChange", R"({"textDocument":{"uri":"@PART","version":4},"contentChanges":[{"text":@TYPO}]})")},
