@@ -10,11 +10,11 @@
 
 namespace zel::lsp {
 
-namespace {
-
 std::string key_of(const DocumentPlace& place) {
     return (place.on_disk ? "file:" : "other:") + place.folder + "/" + place.name;
 }
+
+namespace {
 
 bool is_source_name(const std::string& name) {
     return name.size() > 4 && same_ignoring_case(name.substr(name.size() - 4), ".SCE");
@@ -203,13 +203,7 @@ void Workspace::mark_readers(const std::string& uri, const DocumentPlace& place)
     }
 }
 
-// A new analysis of an adventure, linted at once when it has no errors, so
-// that its diagnostics and lint's findings are published together.
 void Workspace::settle(Adventure& adventure, std::shared_ptr<Analysis> analysis) {
-    if (!analysis->errors) {
-        lint(*analysis);
-        adventure.clean = analysis;
-    }
     adventure.analysis = std::move(analysis);
     adventure.dirty = false;
     adventure.unpublished = true;
@@ -241,71 +235,6 @@ void Workspace::adopt_and_release(std::string key) {
     for (const std::string& uri : lost)
         holders_[uri] = find_holder(documents_.at(uri));
     forget_unheld();
-}
-
-// An adventure that holds no open document is dropped, and the
-// diagnostics it published are taken back, unless an adventure that stays
-// has published its own for the same file since.
-void Workspace::forget_unheld() {
-    std::set<std::string> held;
-    for (const auto& [uri, holder] : holders_)
-        held.insert(holder);
-    std::set<std::string> kept_uris;
-    for (const auto& [key, adventure] : adventures_)
-        if (held.count(key) != 0)
-            kept_uris.insert(adventure.published.begin(), adventure.published.end());
-    for (auto it = adventures_.begin(); it != adventures_.end();) {
-        if (held.count(it->first) != 0) {
-            ++it;
-            continue;
-        }
-        for (const std::string& uri : it->second.published)
-            if (kept_uris.count(uri) == 0)
-                send_diagnostics(json{{"uri", uri}, {"diagnostics", json::array()}});
-        it = adventures_.erase(it);
-    }
-}
-
-void Workspace::publish(Adventure& adventure) {
-    adventure.unpublished = false;
-    const Analysis& analysis = *adventure.analysis;
-    std::set<std::string> now;
-    for (std::size_t i = 0; i < analysis.files.size(); ++i) {
-        const ServedSource& source = analysis.files[i].source;
-        json list = diagnostics_json(analysis, static_cast<int>(i), encoding);
-        if (analysis.errors && adventure.clean)
-            for (json& finding : carried_findings(*adventure.clean, analysis, static_cast<int>(i), encoding))
-                list.push_back(std::move(finding));
-        json params{{"uri", source.uri}, {"diagnostics", std::move(list)}};
-        if (source.document)
-            params["version"] = source.document->version;
-        send_diagnostics(std::move(params));
-        now.insert(source.uri);
-    }
-    // Documents held though not read, behind a link misspelt for them.
-    for (const auto& [uri, holder] : holders_)
-        if (&adventures_[holder] == &adventure && analysis.file_of(uri) < 0 && now.count(uri) == 0) {
-            const Document& document = documents_.at(uri);
-            json params{{"uri", uri},
-                        {"diagnostics", stray_diagnostics(analysis, document.place.name, encoding)},
-                        {"version", document.version}};
-            send_diagnostics(std::move(params));
-            now.insert(uri);
-        }
-    // A compilation that opened no file at all: what it reported belongs to
-    // the adventure's own source.
-    if (analysis.files.empty()) {
-        const auto doc = std::find_if(documents_.begin(), documents_.end(), [&](const auto& d) {
-            return key_of(d.second.place) == key_of(adventure.root);
-        });
-        const std::string uri = doc != documents_.end() ? doc->first : uri_of(adventure.root);
-        send_diagnostics(json{{"uri", uri}, {"diagnostics", diagnostics_json(analysis, -1, encoding)}});
-        now.insert(uri);
-    }
-    for (const std::string& uri : adventure.published)
-        if (now.count(uri) == 0)
-            send_diagnostics(json{{"uri", uri}, {"diagnostics", json::array()}});
-    adventure.published = std::move(now);
 }
 
 }  // namespace zel::lsp
