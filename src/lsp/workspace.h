@@ -33,6 +33,8 @@ public:
     // the rest of their adventure; without it (a web page, a fuzzer) only
     // the open documents exist.
     bool use_disk = true;
+    // What the client takes in workspace edits (lsp/features.h EditOptions).
+    bool versioned_edits = false, resolves_edits = false;
 
     void open(const std::string& uri, std::string text, int version);
     void change(const std::string& uri, std::string text, int version);
