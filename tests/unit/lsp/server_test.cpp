@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <span>
 #include <sstream>
 
 #include "lsp/line_map.h"
@@ -82,6 +83,8 @@ std::string game() {
     const std::string source = testing::Sections().source();
     return source.substr(0, source.find("/STX")) + "/LNK PART\n";
 }
+
+struct Step;
 
 class LanguageServer : public ::testing::Test {
 protected:
@@ -163,6 +166,8 @@ protected:
         }
         return body;
     }
+
+    void run_steps(Server& server, std::span<const Step> session);
 
     fs::path folder_;
 };
@@ -305,10 +310,10 @@ const Step steps[] = {
     {"nothing after shutdown", {request(17, "textDocument/hover", at_part("@AT(MES 1,4)"))}, "id:17", "/error/code", "-32600"},
 };
 
-TEST_F(LanguageServer, AnswersEveryStepOfASession) {
-    Server server;
+// Each step's messages sent to the server, and what it answers checked.
+void LanguageServer::run_steps(Server& server, std::span<const Step> session) {
     std::vector<json> output;
-    for (const Step& step : steps) {
+    for (const Step& step : session) {
         SCOPED_TRACE(step.what);
         std::string input;
         for (const std::string& body : step.send)
@@ -344,9 +349,30 @@ TEST_F(LanguageServer, AnswersEveryStepOfASession) {
         else
             EXPECT_NE(value.find(filled(step.expected)), std::string::npos) << picked->dump();
     }
+}
+
+TEST_F(LanguageServer, AnswersEveryStepOfASession) {
+    Server server;
+    run_steps(server, steps);
     std::istringstream in(frame(notice("exit", "null")));
     std::ostringstream out;
     EXPECT_EQ(server.run(in, out), 0);
+}
+
+// A client that takes neither versions nor resolved actions: plain
+// changes by URI, and the actions on an item with their edits.
+const Step plain_client[] = {
+    {"initialize", {request(1, "initialize", R"({"capabilities":{}})"),
+                    notice("textDocument/didOpen", R"({"textDocument":{"uri":"@PART","languageId":"zel","version":1,"text":@FIXED}})"),
+                    request(2, "textDocument/codeAction", R"({"textDocument":{"uri":"@PART"},"range":{"start":@AT(/1 lit,0),"end":@AT(/1 lit,0)},"context":{"diagnostics":[]}})")},
+     "id:2", "/result/2/edit/changes", R"(PART.SCE":[{"newText":"/0 lit)"},
+    {"not when only quick fixes are asked for", {request(3, "textDocument/codeAction", R"({"textDocument":{"uri":"@PART"},"range":{"start":@AT(/1 lit,0),"end":@AT(/1 lit,0)},"context":{"diagnostics":[],"only":["quickfix"]}})")},
+     "id:3", "/result", "[]"},
+};
+
+TEST_F(LanguageServer, GivesPlainEditsToAPlainClient) {
+    Server server;
+    run_steps(server, plain_client);
 }
 
 TEST_F(LanguageServer, RefusesRequestsBeforeInitialize) {
