@@ -79,6 +79,17 @@ std::string two_files(const std::string& name) {
     return name == "A" ? source.substr(0, pro) + "/LNK B\n" : source.substr(pro);
 }
 
+// An adventure on disk in a one-byte character set to /PRO, its texts
+// with an e acute of Latin-1, linking to tables the editor has open.
+std::string latin(const std::string& name) {
+    testing::Sections s;
+    s.mtx = "/0\nOne.\n/1\nCaf\xe9.\n";
+    s.pro[1] = "GET LAMP GET 0\n MES 1\n MES 0\n";
+    const std::string source = s.source();
+    const std::size_t pro = source.find("/PRO");
+    return name == "LATIN" ? source.substr(0, pro) + "/LNK LTABLES\n" : source.substr(pro);
+}
+
 std::string game() {
     const std::string source = testing::Sections().source();
     return source.substr(0, source.find("/STX")) + "/LNK PART\n";
@@ -145,6 +156,8 @@ protected:
         replace("@EXIT", json{{"line", std::count(rooms.begin(), rooms.begin() + static_cast<long>(exit), '\n')}, {"character", 0}}.dump());
         replace("@TYPO", json(std::string(part(true)).replace(part(true).find("GET LAMP"), 8, "GET LAMO")).dump());
         replace("@SPARETYPO", json(spare_typo()).dump());
+        replace("@LTABLES", uri("LTABLES.SCE"));
+        replace("@LATINTABLES", json(latin("LTABLES")).dump());
         replace("@TWOA", json(two_files("A")).dump());
         replace("@TWOB", json(two_files("B")).dump());
         for (const char* name : {"A", "B", "C"}) {
@@ -368,9 +381,13 @@ const Step plain_client[] = {
      "id:2", "/result/2/edit/changes", R"(PART.SCE":[{"newText":"/0 lit)"},
     {"not when only quick fixes are asked for", {request(3, "textDocument/codeAction", R"({"textDocument":{"uri":"@PART"},"range":{"start":@AT(/1 lit,0),"end":@AT(/1 lit,0)},"context":{"diagnostics":[],"only":["quickfix"]}})")},
      "id:3", "/result", "[]"},
+    {"no lines of a file that is not UTF-8 moved through JSON", {notice("textDocument/didOpen", R"({"textDocument":{"uri":"@LTABLES","languageId":"zel","version":1,"text":@LATINTABLES}})"),
+                                                                 request(4, "textDocument/rename", R"({"textDocument":{"uri":"@LTABLES"},"position":{"line":4,"character":5},"newName":"0"})")},
+     "id:4", "/error/message", "LATIN.SCE that are not UTF-8"},
 };
 
 TEST_F(LanguageServer, GivesPlainEditsToAPlainClient) {
+    std::ofstream(folder_ / "LATIN.SCE") << latin("LATIN");
     Server server;
     run_steps(server, plain_client);
 }
