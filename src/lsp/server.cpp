@@ -3,6 +3,7 @@
 #include <csignal>
 #include <iostream>
 
+#include "lsp/features.h"
 #include "lsp/methods.h"
 #include "lsp/transport.h"
 
@@ -156,6 +157,8 @@ void Server::handle_request(const Message& m) {
         }
     } catch (const json::exception& e) {
         send(error_response(m.id, error::invalid_params, std::string("invalid params: ") + e.what()));
+    } catch (const RequestFailed& e) {
+        send(error_response(m.id, error::request_failed, e.what()));
     } catch (const std::exception& e) {
         send(error_response(m.id, error::internal_error, e.what()));
     }

@@ -237,6 +237,7 @@ const Step steps[] = {
     {"prepareRename on a word", {request(30, "textDocument/prepareRename", at_part("@AT(GET LAMP,5)"))}, "id:30", "/result/placeholder", R"("LAMP")"},
     {"prepareRename on an item's /n", {request(31, "textDocument/prepareRename", at_part("@AT(/1 lit,1)"))}, "id:31", "/result/range/start", "@AT(/1 lit,1)"},
     {"prepareRename refused on a table the run-time calls", {request(32, "textDocument/prepareRename", at_part("@AT(PROCESS 2,8)"))}, "id:32", "/error/message", "run-time's own"},
+    {"as a request that failed", {}, "id:32", "/error/code", "-32803"},
     {"rename of a word across the chain", {request(33, "textDocument/rename", R"({"textDocument":{"uri":"@PART"},"position":@AT(GET LAMP,5),"newName":"LANTERN"})")},
      "id:33", "/result/documentChanges/0/textDocument", R"(GAME.SCE","version":null})"},
     {"with the open document's version", {}, "id:33", "/result/documentChanges/1/textDocument/version", "2"},
