@@ -21,10 +21,13 @@ std::string stem(const std::string& name) {
 
 }  // namespace
 
+// (The note that note_misspelt_links gave the link, for the nearest of the
+// folder's files.)
 const Diagnostic* link_misspelt_for(const Analysis& analysis, const std::string& name) {
-    const std::vector<std::string> meant{stem(name)};
+    const std::string meant = "did you mean " + ascii_upper(stem(name)) + "?";
     for (const Diagnostic& d : analysis.index.kept)
-        if (d.number == source_not_found && misspelt_link(d, meant))
+        if (d.number == source_not_found &&
+            std::any_of(d.notes.begin(), d.notes.end(), [&](const Note& note) { return note.message == meant; }))
             return &d;
     return nullptr;
 }

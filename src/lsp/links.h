@@ -11,7 +11,8 @@
 namespace zel::lsp {
 
 // The error 37 of an analysis at a link whose name is a few edits from the
-// file `name` (a source file name), or null.
+// file `name` (a source file name), nearer than any other file of its
+// folder, or null.
 const Diagnostic* link_misspelt_for(const Analysis& analysis, const std::string& name);
 
 // Whether the analysis is of a file that does not begin an adventure: it
