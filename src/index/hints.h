@@ -25,10 +25,11 @@ public:
     // 32 and 33 to the last line of /CON or /OBJ in the file that holds it.
     void annotate(Diagnostic& d);
 
-    // The warning for a line that the compiler splits, given the piece that
-    // continues it (after the index has recorded the split); none for the
-    // further pieces of a line split more than once.
-    std::optional<Diagnostic> split_warning(const Span& continuation) const;
+    // The warning for a line that the compiler splits, given each piece
+    // that continues it, in order (after the index has recorded the split);
+    // none for the further pieces of a line split more than once. Once the
+    // index keeps no more splits, it says so instead, once.
+    std::optional<Diagnostic> split_warning(const Span& continuation);
 
     // An entry of a process table has ended.
     void entry_ended(const EntryDef& entry) { last_comment_ = entry.comment; }
@@ -57,6 +58,8 @@ private:
     const SourceIndex& index_;
     std::optional<Stop> stop_;
     Span last_comment_;  // the indented comment line that ended the last entry, if one did
+    Span last_piece_;    // the last piece given to split_warning
+    bool told_untracked_ = false;
     std::map<std::string, std::optional<std::size_t>> nearest_words_;  // word -> index in words()
 };
 

@@ -87,6 +87,16 @@ def sources_that_never_end(d, run):
         f.write("/CTL\n_\n/LNK AAA\n")
 
 
+def source_is(target):
+    """GAME.SCE is a link to target, or a FIFO."""
+    def prepare(d, run):
+        if target:
+            os.symlink(target, os.path.join(d, "GAME.SCE"))
+        else:
+            os.mkfifo(os.path.join(d, "GAME.SCE"))
+    return prepare
+
+
 def unchanged(d, before):
     return files_of(d) == before
 
@@ -147,6 +157,12 @@ def cases(regression):
         Case("check of a linked file passes over sources that never end", ["zeltool", "check", "BEACON2"], 0,
              r"^\*\*\* Compilation ends OK\n$", r"using BEACON\.SCE, whose /LNK chain reaches it",
              prepare=sources_that_never_end),
+        Case("check refuses a source that is a device", ["zeltool", "check", "GAME"], 1,
+             r"^GAME\.SCE: error 55: .*\nGAME\.SCE: note: GAME\.SCE is not a regular file", "",
+             prepare=source_is("/dev/zero")),
+        Case("lint refuses a source that is a FIFO", ["zeltool", "lint", "GAME"], 1,
+             r"^GAME\.SCE: error 55: .*\nGAME\.SCE: note: GAME\.SCE is not a regular file", "",
+             prepare=source_is(None), check=unchanged),
         Case("stats to a full device", ["zeltool", "stats", "BEACON"], 1, None, r"cannot write standard output",
              full=True),
         Case("map of a source writes nothing", ["zeltool", "map", "BEACON", "--objects"], 0, r'^digraph "BEACON" \{\n',

@@ -76,7 +76,8 @@ void expect_map_shades_what_lint_reports(const Compiled& c, const std::vector<st
 TEST(Example, MapRendersAndShadesWhatLintReports) {
     PosixFileSystem files(examples);
     const Compiled example = compile_adventure({"BEACON"}, files);
-    expect_map_shades_what_lint_reports(example, source_texts(example.index, files));
+    std::vector<std::string> unread;
+    expect_map_shades_what_lint_reports(example, source_texts(example.index, files, unread));
 
     zel::testing::Sections s;
     s.ltx += "/2 attic\nAn attic.\n/3 roof\nA roof.\n";
