@@ -17,16 +17,22 @@ import signal
 import subprocess
 import sys
 import tempfile
+import time
 from collections import namedtuple
 
-Case = namedtuple("Case", "name argv status stdout stderr prepare check full unprivileged no_room",
-                  defaults=(None, None, False, False, False))
+Case = namedtuple("Case", "name argv status stdout stderr prepare check full unprivileged no_room file_limit",
+                  defaults=(None, None, False, False, False, None))
 
 
 def no_room_for_files():
     """Every write to a file fails (EFBIG), as on a disk that is full."""
     signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
     resource.setrlimit(resource.RLIMIT_FSIZE, (0, 0))
+
+
+def file_size_limit(size):
+    """As `ulimit -f`: a write past size bytes raises SIGXFSZ."""
+    return lambda: resource.setrlimit(resource.RLIMIT_FSIZE, (size, size))
 
 
 def files_of(folder):
@@ -97,6 +103,21 @@ def source_is(target):
     return prepare
 
 
+def abandoned_temporaries(d, run):
+    """Temporary files of builds: one whose process has ended, one of a
+    process that runs (pid 1), and one of another name."""
+    ended = subprocess.Popen(["true"])
+    ended.wait()
+    for name in (f"BEACON.$$$.{ended.pid}", f"BEACON.$$$.{ended.pid}-2", "BEACON.$$$.1", "BEACON2.$$$.%d" % ended.pid):
+        open(os.path.join(d, name), "w").close()
+
+
+def only_running_temporaries_left(d, before):
+    left = {n for n in files_of(d) if ".$$$" in n}
+    other = {n for n in before if n.startswith("BEACON2.$$$")}
+    return "BEACON.ZDB" in files_of(d) and left == {"BEACON.$$$.1"} | other
+
+
 def unchanged(d, before):
     return files_of(d) == before
 
@@ -136,6 +157,13 @@ def cases(regression):
              check=lambda d, b: files_of(d).get("BEACON.ZDB") == read(regression, "BEACON-C.ZDB")),
         Case("build with N writes nothing", ["zeltool", "build", "BEACON.SCE", "N"], 0, r"Compilation ends OK", "",
              check=unchanged),
+        Case("zelc past the file size limit reports a full disk", ["zelc", "BEACON"], 0,
+             r"\*\*\* ERROR 38 - Disk full\nDatabase is \d+ bytes long\n\*\*\* Compilation ends with 1 ERROR\n$", "",
+             file_limit=4096, check=lambda d, b: set(files_of(d)) - set(b) == {"BEACON.$$$"}),
+        Case("build past the file size limit leaves the folder as it was", ["zeltool", "build", "BEACON"], 1,
+             r"^BEACON\.SCE: error 38: Disk full\n", "", file_limit=4096, check=unchanged),
+        Case("build removes the temporary files of builds that no longer run", ["zeltool", "build", "BEACON"], 0,
+             r"Compilation ends OK", "", prepare=abandoned_temporaries, check=only_running_temporaries_left),
         Case("failed build", ["zeltool", "build", "BAD"], 1,
              r"^BAD\.SCE:4:4: error 2: .*\n(.|\n)*\*\*\* Compilation ends with 2 ERRORS\n$", "", prepare=bad_build_setup,
              check=unchanged),
@@ -203,7 +231,8 @@ def run_case(case, tools, examples, drop):
         try:
             p = subprocess.run(prefix + [tools[case.argv[0]]] + case.argv[1:], cwd=d, stdin=subprocess.DEVNULL,
                                stdout=stdout, stderr=subprocess.PIPE, timeout=60,
-                               preexec_fn=no_room_for_files if case.no_room else None)
+                               preexec_fn=no_room_for_files if case.no_room else
+                               file_size_limit(case.file_limit) if case.file_limit else None)
         except subprocess.TimeoutExpired:
             return ["did not end within 60 seconds"]
         out = (p.stdout or b"").decode("latin-1")
@@ -251,6 +280,34 @@ def progress_on_a_terminal(tools, argv, expected):
         shutil.rmtree(d, ignore_errors=True)
 
 
+def interrupted_build(tools, signum):
+    """A build ended by a signal removes its temporary file, and ends by
+    that signal. Its source lasts 64 GiB past the control line (a file with
+    no blocks), so it is still reading when the signal comes."""
+    d = tempfile.mkdtemp(prefix="zelprocess.")
+    try:
+        with open(os.path.join(d, "GAME.SCE"), "wb") as f:
+            f.write(b"/CTL\n_\n")
+            f.truncate(1 << 36)
+        # Python starts children with SIGINT as it found it; a shell's
+        # background job may have it ignored, which the build must respect.
+        p = subprocess.Popen([tools["zeltool"], "build", "GAME"], cwd=d, stdout=subprocess.DEVNULL,
+                             preexec_fn=lambda: signal.signal(signal.SIGINT, signal.SIG_DFL))
+        for _ in range(100):
+            if any(".$$$." in n for n in os.listdir(d)):
+                break
+            time.sleep(0.1)
+        started = sorted(os.listdir(d))
+        p.send_signal(signum)
+        status = p.wait(timeout=60)
+        faults = [] if status == -signum else [f"exit status {status}, expected {-signum}"]
+        if started == ["GAME.SCE"] or sorted(os.listdir(d)) != ["GAME.SCE"]:
+            faults.append(f"the folder held {started} while building and {sorted(os.listdir(d))} after")
+        return faults
+    finally:
+        shutil.rmtree(d, ignore_errors=True)
+
+
 def report(name, faults):
     print(("FAIL " if faults else "ok   ") + name + "".join("\n     " + f for f in faults))
     return bool(faults)
@@ -277,6 +334,8 @@ def main():
     for argv, expected in ((["zelc", "BEACON"], "Trying to find /CTL"),
                            (["zeltool", "check", "BEACON"], "error 41: /CTL expected")):
         failed += report(" ".join(argv) + " on a terminal", progress_on_a_terminal(tools, argv, expected))
+    for signum in (signal.SIGINT, signal.SIGTERM, signal.SIGHUP):
+        failed += report(f"build ended by {signal.Signals(signum).name}", interrupted_build(tools, signum))
     return 1 if failed else 0
 
 
