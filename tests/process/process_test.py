@@ -321,6 +321,7 @@ def main():
     parser = argparse.ArgumentParser()
     for option in ("--zelc", "--zeltool", "--examples", "--regression"):
         parser.add_argument(option, required=True)
+    parser.add_argument("--without-server", action="store_true", help="zeltool was built without its server")
     args = parser.parse_args()
     tools = {"zelc": os.path.abspath(args.zelc), "zeltool": os.path.abspath(args.zeltool)}
     # A file without permissions is still readable to root: drop to nobody.
@@ -333,6 +334,9 @@ def main():
     for case in cases(args.regression):
         if case.unprivileged and drop is None:
             print(f"SKIP {case.name}: root cannot drop its privileges here")
+            continue
+        if args.without_server and case.argv[1:2] == ["lsp"]:
+            print(f"SKIP {case.name}: zeltool has no language server")
             continue
         failed += report(case.name, run_case(case, tools, args.examples, drop))
     for argv, expected in ((["zelc", "BEACON"], "Trying to find /CTL"),
