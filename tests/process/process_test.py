@@ -93,29 +93,24 @@ def sources_that_never_end(d, run):
         f.write("/CTL\n_\n/LNK AAA\n")
 
 
-def source_is(target):
-    """GAME.SCE is a link to target, or a FIFO."""
-    def prepare(d, run):
-        if target:
-            os.symlink(target, os.path.join(d, "GAME.SCE"))
-        else:
-            os.mkfifo(os.path.join(d, "GAME.SCE"))
-    return prepare
+def special_sources(d, run):
+    """GAME.SCE is a link to /dev/zero, FIFO.SCE a FIFO."""
+    os.symlink("/dev/zero", os.path.join(d, "GAME.SCE"))
+    os.mkfifo(os.path.join(d, "FIFO.SCE"))
 
 
 def abandoned_temporaries(d, run):
-    """Temporary files of builds: one whose process has ended, one of a
-    process that runs (pid 1), and one of another name."""
-    ended = subprocess.Popen(["true"])
-    ended.wait()
-    for name in (f"BEACON.$$$.{ended.pid}", f"BEACON.$$$.{ended.pid}-2", "BEACON.$$$.1", "BEACON2.$$$.%d" % ended.pid):
+    """Temporary files of builds of processes that no longer run (no pid is
+    that high), of one that runs (pid 1), and of another adventure."""
+    for name in ("BEACON.$$$.999999999", "BEACON.$$$.999999999-2", "BEACON.$$$.1", "BEACON2.$$$.999999999"):
         open(os.path.join(d, name), "w").close()
 
 
-def only_running_temporaries_left(d, before):
-    left = {n for n in files_of(d) if ".$$$" in n}
-    other = {n for n in before if n.startswith("BEACON2.$$$")}
-    return "BEACON.ZDB" in files_of(d) and left == {"BEACON.$$$.1"} | other
+def endless_regular(path, start=b""):
+    """A regular file of 64 GiB that takes no room: start, then zeros."""
+    with open(path, "wb") as f:
+        f.write(start)
+        f.truncate(1 << 36)
 
 
 def unchanged(d, before):
@@ -163,7 +158,9 @@ def cases(regression):
         Case("build past the file size limit leaves the folder as it was", ["zeltool", "build", "BEACON"], 1,
              r"^BEACON\.SCE: error 38: Disk full\n", "", file_limit=4096, check=unchanged),
         Case("build removes the temporary files of builds that no longer run", ["zeltool", "build", "BEACON"], 0,
-             r"Compilation ends OK", "", prepare=abandoned_temporaries, check=only_running_temporaries_left),
+             r"Compilation ends OK", "", prepare=abandoned_temporaries,
+             check=lambda d, b: {n for n in files_of(d) if ".$$$" in n or n.endswith(".ZDB")} ==
+             {"BEACON.$$$.1", "BEACON2.$$$.999999999", "BEACON.ZDB"}),
         Case("failed build", ["zeltool", "build", "BAD"], 1,
              r"^BAD\.SCE:4:4: error 2: .*\n(.|\n)*\*\*\* Compilation ends with 2 ERRORS\n$", "", prepare=bad_build_setup,
              check=unchanged),
@@ -186,11 +183,10 @@ def cases(regression):
              r"^\*\*\* Compilation ends OK\n$", r"using BEACON\.SCE, whose /LNK chain reaches it",
              prepare=sources_that_never_end),
         Case("check refuses a source that is a device", ["zeltool", "check", "GAME"], 1,
-             r"^GAME\.SCE: error 55: .*\nGAME\.SCE: note: GAME\.SCE is not a regular file", "",
-             prepare=source_is("/dev/zero")),
-        Case("lint refuses a source that is a FIFO", ["zeltool", "lint", "GAME"], 1,
-             r"^GAME\.SCE: error 55: .*\nGAME\.SCE: note: GAME\.SCE is not a regular file", "",
-             prepare=source_is(None), check=unchanged),
+             r"^GAME\.SCE: error 55: .*\nGAME\.SCE: note: GAME\.SCE is not a regular file", "", prepare=special_sources),
+        Case("lint refuses a source that is a FIFO", ["zeltool", "lint", "FIFO"], 1,
+             r"^FIFO\.SCE: error 55: .*\nFIFO\.SCE: note: FIFO\.SCE is not a regular file", "",
+             prepare=special_sources, check=unchanged),
         Case("stats to a full device", ["zeltool", "stats", "BEACON"], 1, None, r"cannot write standard output",
              full=True),
         Case("map of a source writes nothing", ["zeltool", "map", "BEACON", "--objects"], 0, r'^digraph "BEACON" \{\n',
@@ -269,8 +265,7 @@ def progress_on_a_terminal(tools, argv, expected):
         if argv[0] == "zelc":
             os.symlink("/dev/zero", os.path.join(d, "BEACON.SCE"))
         else:
-            with open(os.path.join(d, "BEACON.SCE"), "wb") as f:
-                f.truncate(1 << 36)
+            endless_regular(os.path.join(d, "BEACON.SCE"))
         p = subprocess.Popen([tools[argv[0]]] + argv[1:], cwd=d, stdout=slave, stderr=subprocess.DEVNULL)
         seen = b""
         while expected.encode() not in seen and select.select([master], [], [], 10)[0]:
@@ -286,28 +281,23 @@ def progress_on_a_terminal(tools, argv, expected):
 
 def interrupted_build(tools, signum):
     """A build ended by a signal removes its temporary file, and ends by
-    that signal. Its source lasts 64 GiB past the control line (a file with
-    no blocks), so it is still reading when the signal comes."""
+    that signal; its source is still being read when the signal comes."""
     d = tempfile.mkdtemp(prefix="zelprocess.")
     try:
-        with open(os.path.join(d, "GAME.SCE"), "wb") as f:
-            f.write(b"/CTL\n_\n")
-            f.truncate(1 << 36)
-        # Python starts children with SIGINT as it found it; a shell's
-        # background job may have it ignored, which the build must respect.
+        endless_regular(os.path.join(d, "GAME.SCE"), b"/CTL\n_\n")
+        # (A shell's background job may start with SIGINT ignored, which the
+        # build must respect.)
         p = subprocess.Popen([tools["zeltool"], "build", "GAME"], cwd=d, stdout=subprocess.DEVNULL,
                              preexec_fn=lambda: signal.signal(signal.SIGINT, signal.SIG_DFL))
         for _ in range(100):
-            if any(".$$$." in n for n in os.listdir(d)):
+            started = sorted(os.listdir(d))
+            if len(started) > 1:
                 break
             time.sleep(0.1)
-        started = sorted(os.listdir(d))
         p.send_signal(signum)
-        status = p.wait(timeout=60)
-        faults = [] if status == -signum else [f"exit status {status}, expected {-signum}"]
-        if started == ["GAME.SCE"] or sorted(os.listdir(d)) != ["GAME.SCE"]:
-            faults.append(f"the folder held {started} while building and {sorted(os.listdir(d))} after")
-        return faults
+        status, left = p.wait(timeout=60), sorted(os.listdir(d))
+        ok = status == -signum and len(started) == 2 and left == ["GAME.SCE"]
+        return [] if ok else [f"exit status {status}; the folder held {started} while building and {left} after"]
     finally:
         shutil.rmtree(d, ignore_errors=True)
 
