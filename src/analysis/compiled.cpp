@@ -74,7 +74,7 @@ public:
 }  // namespace
 
 InMemory compile_in_memory(const std::vector<std::string>& arguments, FileSystem& sources, Console& console,
-                           Observer* observer) {
+                           Observer* observer, bool read_back) {
     InMemory result;
     std::vector<std::string> args;
     for (std::size_t i = 0; i < arguments.size(); ++i)
@@ -87,7 +87,9 @@ InMemory compile_in_memory(const std::vector<std::string>& arguments, FileSystem
     const std::string ext = database_extension;
     for (const auto& [name, bytes] : files.written.files)
         if (result.status == 0 && name.size() >= ext.size() && name.compare(name.size() - ext.size(), ext.size(), ext) == 0)
-            result.database = tool::read_database(tool::Bytes(bytes.begin(), bytes.end()), result.database_error);
+            result.bytes.assign(bytes.begin(), bytes.end());
+    if (read_back && !result.bytes.empty())
+        result.database = tool::read_database(std::move(result.bytes), result.database_error);
     return result;
 }
 
@@ -104,7 +106,7 @@ Compiled compile_adventure(const std::vector<std::string>& arguments, FileSystem
     return result;
 }
 
-std::vector<std::string> source_texts(const SourceIndex& index, FileSystem& sources, std::vector<std::string>& unread) {
+std::vector<std::string> source_texts(const SourceIndex& index, FileSystem& sources, std::vector<std::string>* unread) {
     std::vector<std::string> texts;
     std::size_t room = most_source_text;
     for (const SourceFile& f : index.files()) {
@@ -117,7 +119,8 @@ std::vector<std::string> source_texts(const SourceIndex& index, FileSystem& sour
                 text.append(buffer, static_cast<std::size_t>(n));
         }
         if (text.size() > room) {
-            unread.push_back(f.found);
+            if (unread)
+                unread->push_back(f.found);
             text = std::string();
         }
         room -= text.size();

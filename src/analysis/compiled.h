@@ -14,9 +14,9 @@
 namespace zel::analysis {
 
 struct Compiled {
-    // Everything read but the diagnostics, which are only counted: a tool
-    // shows them from a compilation that prints them as they come.
-    SourceIndex index{false};
+    // Everything read, and the first diagnostics (a tool shows them from a
+    // compilation that prints them as they come).
+    SourceIndex index;
     int status = 0;                          // the compiler's exit status
     unsigned errors = 0, warnings = 0;
     std::string console;                     // the end of what the compiler printed: its last 64 KiB or more
@@ -30,20 +30,24 @@ Compiled compile_adventure(const std::vector<std::string>& arguments, FileSystem
 
 // The same for a caller with a console and an observer of its own (the
 // language server keeps an index of its own): the compiler's exit status,
-// and the database when the compilation kept one.
+// and the database when the compilation kept one, read back unless
+// `read_back` is false (then only its bytes, for a caller that reads it
+// later or not at all).
 struct InMemory {
     int status = 0;
+    tool::Bytes bytes;
     std::optional<tool::Database> database;
     std::string database_error;  // why a database kept could not be read back
 };
 InMemory compile_in_memory(const std::vector<std::string>& arguments, FileSystem& sources, Console& console,
-                           Observer* observer);
+                           Observer* observer, bool read_back = true);
 
 // The text of every source file the compilation read, by file index, read
 // again through the same file system (empty when it cannot be read). At most
 // most_source_text bytes are kept in all: a file that would pass that is
-// left empty too, and its name (as found) added to `unread`.
+// left empty too, and its name (as found) added to `unread` when given.
 constexpr std::size_t most_source_text = 32u << 20;
-std::vector<std::string> source_texts(const SourceIndex& index, FileSystem& sources, std::vector<std::string>& unread);
+std::vector<std::string> source_texts(const SourceIndex& index, FileSystem& sources,
+                                      std::vector<std::string>* unread = nullptr);
 
 }  // namespace zel::analysis

@@ -141,7 +141,7 @@ int run_lint(const std::vector<std::string>& args, std::ostream& out, std::ostre
     PosixFileSystem files(a.source.directory.empty() ? "." : a.source.directory, SourceFiles::regular_only);
     const analysis::Figures figures = analysis::figures_of(*compiled.database);
     std::vector<std::string> unread;
-    analysis::LintOptions options{a.start, a.selection, &figures, analysis::source_texts(compiled.index, files, unread)};
+    analysis::LintOptions options{a.start, a.selection, &figures, analysis::source_texts(compiled.index, files, &unread)};
     for (const std::string& name : unread)
         err << "zeltool lint: the ;zel-lint: comments of " << a.source.directory << name
             << " are not read: the sources take more than " << (analysis::most_source_text >> 20) << " MiB\n";

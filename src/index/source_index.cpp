@@ -31,8 +31,8 @@ void SourceIndex::record(std::vector<T>& list, const T& item) {
 
 void SourceIndex::report(const Diagnostic& d) {
     ++(d.severity == Diagnostic::Severity::error ? errors_ : warnings_);
-    if (keep_diagnostics_)
-        record(diagnostics_, d);
+    if (keep_diagnostics_ && diagnostics_.size() < most_diagnostics)
+        diagnostics_.push_back(d);
 }
 
 void SourceIndex::file_opened(const SourceFile& f) {
@@ -46,6 +46,7 @@ void SourceIndex::file_closed(const Span& at) {
 }
 
 void SourceIndex::section_found(const SectionDef& s) { record(sections_, s); }
+void SourceIndex::null_word_declared(char character, const Span&) { null_word_ = character; }
 void SourceIndex::word_defined(const WordDef& w) { record(words_, w); }
 void SourceIndex::text_defined(const TextDef& t) { record(texts_, t); }
 void SourceIndex::connections_defined(const ConnectionDef& c) { record(connections_, c); }
@@ -56,7 +57,8 @@ void SourceIndex::condact_defined(const CondactDef& c) { record(condacts_, c); }
 void SourceIndex::referenced(const Reference& r) { record(references_, r); }
 
 // A piece that continues the last run lengthens it; any other starts a run.
-void SourceIndex::line_split(const Span& at) {
+void SourceIndex::line_split(const LineSplit& split) {
+    const Span& at = split.at;
     if (!splits_.empty() && splits_.back().file == at.file && splits_.back().last + 1 == at.line) {
         ++splits_.back().last;
         return;

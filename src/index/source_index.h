@@ -31,10 +31,11 @@ struct ItemKey {
 
 class SourceIndex : public Observer {
 public:
-    // An index that keeps no diagnostics leaves them to whoever prints them
-    // as they come, so that memory does not grow with their number; it
-    // counts them all the same.
+    // An index keeps the first most_diagnostics diagnostics, or none: then
+    // it leaves them to whoever prints them as they come. It counts them all
+    // the same.
     explicit SourceIndex(bool keep_diagnostics = true) : keep_diagnostics_(keep_diagnostics) {}
+    static constexpr std::size_t most_diagnostics = 1000;
 
     // What the index keeps does not grow with the source: of each kind of
     // record it keeps at most this many, more than a database can hold (every
@@ -55,7 +56,8 @@ public:
     void file_opened(const SourceFile& f) override;
     void file_closed(const Span& at) override;
     void section_found(const SectionDef& s) override;
-    void line_split(const Span& at) override;
+    void null_word_declared(char character, const Span& at) override;
+    void line_split(const LineSplit& split) override;
     void word_defined(const WordDef& w) override;
     void text_defined(const TextDef& t) override;
     void connections_defined(const ConnectionDef& c) override;
@@ -77,6 +79,8 @@ public:
     const std::vector<EntryDef>& entries() const { return entries_; }
     const std::vector<CondactDef>& condacts() const { return condacts_; }
     const std::vector<Reference>& references() const { return references_; }
+    // The null word character of the control line; 0 before it is read.
+    char null_word() const { return null_word_; }
 
     // The file of that index, by the name it was found under; -1 when none.
     int file_named(const std::string& found) const;
@@ -136,6 +140,7 @@ private:
     bool complete_ = true;
     bool splits_complete_ = true;
     unsigned errors_ = 0, warnings_ = 0;
+    char null_word_ = 0;
     std::vector<SourceFile> files_;
     std::vector<unsigned> last_lines_;
     std::vector<SectionDef> sections_;

@@ -117,6 +117,31 @@ def unchanged(d, before):
     return files_of(d) == before
 
 
+def dry_run_first(argv):
+    """Keeps the diff that the same edit with --dry-run prints, as EDIT.DIFF."""
+    def prepare(d, run):
+        with open(os.path.join(d, "EDIT.DIFF"), "wb") as f:
+            f.write(run(argv + ["--dry-run"]).stdout)
+    return prepare
+
+
+def as_the_dry_run_said(d, before):
+    """The files are what the dry run's diff makes of the files before."""
+    copy = tempfile.mkdtemp(prefix="zelprocess.")
+    try:
+        for name, data in before.items():
+            with open(os.path.join(copy, name), "wb") as f:
+                f.write(data)
+        applied = subprocess.run(["patch", "-s", "-p1", "-i", "EDIT.DIFF"], cwd=copy).returncode == 0
+        return applied and files_of(copy) == files_of(d) and files_of(d) != before
+    finally:
+        shutil.rmtree(copy, ignore_errors=True)
+
+
+def new_adventure_written(*names):
+    return lambda d, before: all(n in files_of(d) and n not in before for n in names)
+
+
 def cases(regression):
     usage = r"^usage: zeltool COMMAND"
     return [
@@ -210,6 +235,36 @@ def cases(regression):
              check=lambda d, b: {n for n in files_of(d) if n.upper() == "BEACON.SCE"} == {"beacon.sce"}),
         Case("decompile --force with no room", ["zeltool", "decompile", "--force", "BEACON.ZDB"], 1, r"^$",
              r"^zeltool: cannot write BEACON\.SCE: File too large\n$", prepare=compiled, no_room=True),
+        Case("renumber --dry-run writes nothing", ["zeltool", "renumber", "BEACON", "message", "12", "5", "--dry-run"],
+             0, r"^--- a/BEACON2\.SCE\n\+\+\+ b/BEACON2\.SCE\n@@ -31,23 \+31,23 @@\n(.|\n)*\+\+\+ b/BEACON3\.SCE\n",
+             r"^zeltool renumber: message 12 is now 5; 5 to 11 are now 6 to 12; 8 references in 1 file "
+             r"\(nothing written: --dry-run\)\n$", check=unchanged),
+        Case("renumber as its dry run said", ["zeltool", "renumber", "BEACON", "message", "12", "5"], 0,
+             r"^BEACON2\.SCE: changed\nBEACON3\.SCE: changed\nmessage 12 is now 5; 5 to 11 are now 6 to 12; "
+             r"8 references in 1 file\n$", "", prepare=dry_run_first(["zeltool", "renumber", "BEACON", "message", "12", "5"]),
+             check=as_the_dry_run_said),
+        Case("insert says what the new item needs", ["zeltool", "insert", "beacon2", "object", "18"], 0,
+             r"^BEACON2\.SCE: changed\nnew object 18, after the last; no references\n"
+             r"BEACON2\.SCE:\d+:1: to do: the text of object 18 is empty: write it below this line\n"
+             r"BEACON2\.SCE:\d+:1: to do: object 18 is new: set its noun", r"using BEACON\.SCE",
+             prepare=sources_that_never_end),
+        Case("rename", ["zeltool", "rename", "BEACON", "lantern", "LAMPLIGHT"], 0,
+             r"^BEACON\.SCE: changed\nBEACON2\.SCE: changed\nLANTERN \(noun 70\) is now LAMPLIGHT; 2 uses in 1 file\n$", ""),
+        Case("delete refused while used", ["zeltool", "delete", "BEACON", "message", "5"], 1, r"^$",
+             r"^zeltool delete: refused: message 5 is still used: change these first\n"
+             r"BEACON3\.SCE:\d+:22: note: MESSAGE in table 0 names message 5\n$", check=unchanged),
+        Case("renumber a source with errors", ["zeltool", "renumber", "BAD", "message", "0", "1"], 1, r"^$",
+             r"^zeltool renumber: refused: the source has 2 errors, (.|\n)*\nBAD\.SCE:4:4: note: error 2: ",
+             prepare=bad_build_setup, check=unchanged),
+        Case("renumber with no room", ["zeltool", "renumber", "BEACON", "message", "12", "5"], 1, r"^$",
+             r"^zeltool renumber: cannot write beside .*BEACON2\.SCE: File too large\n$", no_room=True, check=unchanged),
+        Case("renumber of an unknown kind", ["zeltool", "renumber", "BEACON", "widget", "1", "2"], 2, r"^$",
+             r"^usage: zeltool renumber NAME KIND FROM TO", check=unchanged),
+        Case("new", ["zeltool", "new", "game", "new/folder", "--split"], 0,
+             r"^Wrote new/folder/GAME\.SCE\nWrote new/folder/GAME2\.SCE\nCompile it with: cd new/folder && zelc GAME\n$",
+             "", check=new_adventure_written("new/folder/GAME.SCE", "new/folder/GAME2.SCE")),
+        Case("new keeps a source", ["zeltool", "new", "beacon"], 1, r"^$", r"^zeltool: BEACON\.SCE exists; nothing written\n$",
+             check=unchanged),
         Case("decompile into a new folder", ["zeltool", "decompile", "BEACON.ZDB", "-o", "new/folder"], 0,
              r"^Wrote new/folder/BEACON\.SCE\n", "", prepare=compiled,
              check=lambda d, b: "new/folder/BEACON.SCE" in files_of(d)),

@@ -115,8 +115,7 @@ std::vector<Finding> lint_source(const std::string& source, const std::string& o
         EXPECT_TRUE(lint_options.selection.apply(option));
     const Figures figures = figures_of(*compiled.database);
     lint_options.figures = &figures;
-    std::vector<std::string> unread;
-    lint_options.file_texts = source_texts(compiled.index, files, unread);
+    lint_options.file_texts = source_texts(compiled.index, files);
     return lint(compiled.index, lint_options);
 }
 
@@ -176,7 +175,7 @@ TEST(Lint, KeepsNoMoreSourceTextThanTheMost) {
         const Compiled compiled = compile_adventure({"GAME"}, files);
         ASSERT_TRUE(compiled.database) << compiled.console;
         std::vector<std::string> unread;
-        const std::vector<std::string> texts = source_texts(compiled.index, files, unread);
+        const std::vector<std::string> texts = source_texts(compiled.index, files, &unread);
         EXPECT_EQ(texts.at(1).size(), extra == 0 ? room : 0u);
         EXPECT_EQ(unread, extra == 0 ? std::vector<std::string>{} : std::vector<std::string>{"PART2.SCE"});
     }

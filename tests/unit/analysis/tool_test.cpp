@@ -76,8 +76,7 @@ void expect_map_shades_what_lint_reports(const Compiled& c, const std::vector<st
 TEST(Example, MapRendersAndShadesWhatLintReports) {
     PosixFileSystem files(examples);
     const Compiled example = compile_adventure({"BEACON"}, files);
-    std::vector<std::string> unread;
-    expect_map_shades_what_lint_reports(example, source_texts(example.index, files, unread));
+    expect_map_shades_what_lint_reports(example, source_texts(example.index, files));
 
     zel::testing::Sections s;
     s.ltx += "/2 attic\nAn attic.\n/3 roof\nA roof.\n";

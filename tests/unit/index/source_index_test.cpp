@@ -190,7 +190,7 @@ TEST(SourceIndex, CountsLinesAsTheEditorDoesWhereALineIsSplit) {
 TEST(SourceIndex, KeepsASplitLineWhateverItsLengthAsOneRecord) {
     SourceIndex index;
     for (const Span& at : {Span{0, 4, 1, 9}, Span{0, 5, 1, 9}, Span{0, 6, 1, 9}, Span{0, 9, 1, 9}, Span{1, 3, 1, 9}})
-        index.line_split(at);
+        index.line_split(LineSplit{at, "", ""});
     const struct {
         int file;
         unsigned line, column, editor_line, editor_column;
@@ -215,8 +215,9 @@ TEST(SourceIndex, KeepsASplitLineWhateverItsLengthAsOneRecord) {
     Hints hints(endless);
     std::vector<std::string> warnings;
     const auto split = [&](unsigned line) {
-        endless.line_split(Span{0, line, 1, 2});
-        if (std::optional<Diagnostic> w = hints.split_warning(Span{0, line, 1, 2}))
+        const LineSplit piece{Span{0, line, 1, 2}, "", ""};
+        endless.line_split(piece);
+        if (std::optional<Diagnostic> w = hints.split_warning(piece))
             warnings.push_back(std::to_string(w->line) + " " + w->message.substr(0, 9));
     };
     const unsigned pieces = 2 * SourceIndex::most_records;
@@ -236,16 +237,19 @@ TEST(SourceIndex, KeepsASplitLineWhateverItsLengthAsOneRecord) {
 }
 
 TEST(SourceIndex, KeepsAtMostTheMostOfEachRecordAndCountsEveryDiagnostic) {
-    SourceIndex index(false);
+    SourceIndex index, none(false);
     for (std::size_t i = 0; i <= SourceIndex::most_records; ++i) {
         EXPECT_EQ(index.complete(), true);
         index.referenced(Reference{});
         index.report(Diagnostic{});
+        none.report(Diagnostic{});
     }
     EXPECT_FALSE(index.complete());
     EXPECT_EQ(index.references().size(), SourceIndex::most_records);
+    EXPECT_EQ(index.diagnostics().size(), SourceIndex::most_diagnostics);
     EXPECT_EQ(index.errors(), SourceIndex::most_records + 1);
-    EXPECT_TRUE(index.diagnostics().empty());
+    EXPECT_EQ(none.errors(), SourceIndex::most_records + 1);
+    EXPECT_TRUE(none.diagnostics().empty());
 }
 
 }  // namespace
