@@ -52,9 +52,10 @@ public:
     explicit BuildFiles(const std::string& directory)
         : directory_(directory.empty() ? "." : directory), files_(directory_, SourceFiles::regular_only) {}
     ~BuildFiles() override {
-        for (const auto& [name, own] : temporary_)
+        for (const auto& [name, own] : temporary_) {
             files_.remove(own);
-        keep_on_signal();
+            keep_on_signal(directory_ + "/" + own);
+        }
     }
     BuildFiles(const BuildFiles&) = delete;
     BuildFiles& operator=(const BuildFiles&) = delete;
@@ -71,7 +72,7 @@ public:
             temporary_[name] = own;
         } else {
             files_.remove(own);
-            keep_on_signal();
+            keep_on_signal(directory_ + "/" + own);
         }
         return file;
     }
@@ -81,7 +82,7 @@ public:
         const auto it = temporary_.find(from);
         if (it == temporary_.end() || !files_.rename(it->second, to))
             return false;
-        keep_on_signal();
+        keep_on_signal(directory_ + "/" + it->second);
         temporary_.erase(it);
         return true;
     }

@@ -19,12 +19,16 @@ constexpr int ending_signals[] = {SIGHUP,  SIGINT,  SIGQUIT, SIGILL,  SIGTRAP, S
                                   SIGXCPU, SIGVTALRM, SIGPROF, SIGSYS};
 
 // What the handler reads: written only while the signals are held.
-char armed_path[PATH_MAX];
-volatile std::sig_atomic_t armed = 0;
+struct Armed {
+    char path[PATH_MAX];
+    volatile std::sig_atomic_t armed;
+};
+Armed armed_files[most_removed];
 
 extern "C" void remove_and_end(int signal) {
-    if (armed)
-        ::unlink(armed_path);
+    for (const Armed& file : armed_files)
+        if (file.armed)
+            ::unlink(file.path);
     // SA_RESETHAND has restored the default action and SA_NODEFER left the
     // signal unblocked: it ends the process now, as it would have.
     ::raise(signal);
@@ -56,8 +60,8 @@ void install_handlers() {
 
 }  // namespace
 
-int create_removed_on_signal(const std::string& path) {
-    if (path.size() >= sizeof armed_path) {
+int create_removed_on_signal(const std::string& path, mode_t mode) {
+    if (path.size() >= PATH_MAX) {
         errno = ENAMETOOLONG;
         return -1;
     }
@@ -65,17 +69,24 @@ int create_removed_on_signal(const std::string& path) {
     const sigset_t set = handled_set();
     sigset_t before;
     ::sigprocmask(SIG_BLOCK, &set, &before);
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
     const int error = errno;
-    if (fd >= 0) {
-        std::memcpy(armed_path, path.c_str(), path.size() + 1);
-        armed = 1;
-    }
+    if (fd >= 0)
+        for (Armed& file : armed_files)
+            if (!file.armed) {
+                std::memcpy(file.path, path.c_str(), path.size() + 1);
+                file.armed = 1;
+                break;
+            }
     ::sigprocmask(SIG_SETMASK, &before, nullptr);
     errno = error;
     return fd;
 }
 
-void keep_on_signal() { armed = 0; }
+void keep_on_signal(const std::string& path) {
+    for (Armed& file : armed_files)
+        if (file.armed && path == file.path)
+            file.armed = 0;
+}
 
 }  // namespace zel::tool
