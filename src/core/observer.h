@@ -60,6 +60,8 @@ struct SectionDef {
     std::string header;  // "/CTL", "/VOC", "/STX", ... "/PRO"
     int number = 0;      // the table number of a /PRO header
     Span at;             // the header line
+    Span name;           // the header word ("/PRO", "/Vocabulary"), up to the blank after it
+    Span number_at;      // the table number of a /PRO header (file -1 for the others)
 };
 
 // The kinds of things a source defines or refers to.
@@ -90,6 +92,7 @@ struct TextDef {
     int number = 0;
     Span at;                    // the "/n" line, the number's token
     std::string note;           // what the author wrote after the number, trimmed
+    Span note_at;               // where the note stands (file -1: no note)
     unsigned last_line = 0;     // last line of the text (its first is at.line + 1)
     std::string text;           // the text as stored: lines joined by a blank, 13 per empty line
 };
@@ -99,6 +102,7 @@ struct ConnectionDef {
     int location = 0;
     Span at;             // the "/n" line, the number's token
     std::string note;
+    Span note_at;        // as TextDef::note_at
     unsigned last_line = 0;
 };
 

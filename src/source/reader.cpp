@@ -63,11 +63,21 @@ std::size_t next_special(const Reader& r, std::size_t from) {
     r.cut = cut;
 }
 
+// (For /PRO, readnum has just read the table number.)
 [[gnu::noinline]] void note_section(Compilation& c, const char* name, int number) {
+    const Reader& r = c.reader;
     SectionDef s;
     s.header = name;
     s.number = number;
     s.at = line_span(c);
+    std::size_t word_end = 1;
+    while (word_end < r.linelen && !blank(static_cast<unsigned char>(r.linebuf[word_end])))
+        ++word_end;
+    s.name = span_of(c, r.linebuf, r.linebuf + word_end);
+    if (std::strcmp(name, "/PRO") == 0) {
+        s.number_at = token_span(c);
+        s.name.end = std::min(s.name.end, s.number_at.begin);  // "/PRO5"
+    }
     c.observer->section_found(s);
 }
 

@@ -52,6 +52,7 @@ Kind kind_of_section(const char* name) {
     t.number = static_cast<int>(c.reader.nitems);
     t.at = item_span(c);
     t.note = item_note(c);
+    t.note_at = item_note_span(c);
     t.last_line = t.at.line;
     return &t;
 }

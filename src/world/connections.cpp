@@ -31,6 +31,7 @@ ConnectionDef start_connections(const Compilation& c) {
     def.location = static_cast<int>(c.reader.nitems);
     def.at = item_span(c);
     def.note = item_note(c);
+    def.note_at = item_note_span(c);
     def.last_line = def.at.line;
     return def;
 }
