@@ -98,8 +98,54 @@ json on_completion(Workspace& workspace, const json& params) {
 
 json on_code_action(Workspace& workspace, const json& params) {
     const Workspace::View view = workspace.view(uri_in(params));
+    if (view.file < 0)
+        return json::array();
+    json actions = code_actions(*view.analysis, view.file, params.at("range"), workspace.encoding);
+    for (json& a : finding_actions(*view.analysis, view.file, params.at("range"), params.value("context", json()),
+                                   workspace.encoding))
+        actions.push_back(std::move(a));
+    return actions;
+}
+
+json on_inlay_hint(Workspace& workspace, const json& params) {
+    const Workspace::View view = workspace.view(uri_in(params));
     return view.file < 0 ? json::array()
-                         : code_actions(*view.analysis, view.file, params.at("range"), workspace.encoding);
+                         : inlay_hints(*view.analysis, view.file, params.at("range"), workspace.settings.hint_width,
+                                       workspace.encoding);
+}
+
+json on_signature_help(Workspace& workspace, const json& params) {
+    const Workspace::View view = workspace.view(uri_in(params));
+    return view.file < 0 ? json(nullptr)
+                         : signature_help(*view.analysis, view.file, position_in(params), workspace.encoding);
+}
+
+json on_document_highlight(Workspace& workspace, const json& params) {
+    const Workspace::View view = workspace.view(uri_in(params));
+    return view.file < 0 ? json(nullptr)
+                         : document_highlights(*view.analysis, view.file, position_in(params), workspace.encoding);
+}
+
+json on_workspace_symbol(Workspace& workspace, const json& params) {
+    return workspace_symbols(workspace.analyses(), params.value("query", ""), workspace.encoding);
+}
+
+json on_semantic_tokens(Workspace& workspace, const json& params) {
+    const Workspace::View view = workspace.view(uri_in(params));
+    return view.file < 0 ? json{{"data", json::array()}}
+                         : semantic_tokens(*view.analysis, view.file, nullptr, workspace.encoding);
+}
+
+json on_semantic_tokens_range(Workspace& workspace, const json& params) {
+    const Workspace::View view = workspace.view(uri_in(params));
+    return view.file < 0 ? json{{"data", json::array()}}
+                         : semantic_tokens(*view.analysis, view.file, &params.at("range"), workspace.encoding);
+}
+
+json did_change_configuration(Workspace& workspace, const json& params) {
+    if (params.is_object() && params.contains("settings"))
+        take_settings(workspace.settings, params["settings"]);
+    return nullptr;
 }
 
 constexpr Method requests[] = {
@@ -110,6 +156,12 @@ constexpr Method requests[] = {
     {"textDocument/foldingRange", on_folding_range},
     {"textDocument/completion", on_completion},
     {"textDocument/codeAction", on_code_action},
+    {"textDocument/inlayHint", on_inlay_hint},
+    {"textDocument/signatureHelp", on_signature_help},
+    {"textDocument/documentHighlight", on_document_highlight},
+    {"workspace/symbol", on_workspace_symbol},
+    {"textDocument/semanticTokens/full", on_semantic_tokens},
+    {"textDocument/semanticTokens/range", on_semantic_tokens_range},
 };
 
 constexpr Method notifications[] = {
@@ -117,6 +169,7 @@ constexpr Method notifications[] = {
     {"textDocument/didChange", did_change},
     {"textDocument/didClose", did_close},
     {"textDocument/didSave", did_save},
+    {"workspace/didChangeConfiguration", did_change_configuration},
 };
 
 bool offers_utf8(const json& params) {
@@ -139,6 +192,8 @@ std::span<const Method> notification_methods() { return notifications; }
 
 void take_client_capabilities(Workspace& workspace, const json& params) {
     workspace.encoding = params.is_object() && offers_utf8(params) ? Encoding::utf8 : Encoding::utf16;
+    if (params.is_object() && params.contains("initializationOptions"))
+        take_settings(workspace.settings, params["initializationOptions"]);
 }
 
 json server_capabilities(const Workspace& workspace) {
@@ -152,6 +207,11 @@ json server_capabilities(const Workspace& workspace) {
         {"foldingRangeProvider", true},
         {"completionProvider", {{"triggerCharacters", {" ", "/"}}}},
         {"codeActionProvider", {{"codeActionKinds", {"quickfix"}}}},
+        {"inlayHintProvider", true},
+        {"signatureHelpProvider", {{"triggerCharacters", {" "}}}},
+        {"documentHighlightProvider", true},
+        {"workspaceSymbolProvider", true},
+        {"semanticTokensProvider", {{"legend", semantic_tokens_legend()}, {"full", true}, {"range", true}}},
     };
 }
 
