@@ -1,16 +1,23 @@
 // Latency of the language server as an editor sees it: starts `zeltool lsp`
 // on a pipe, opens the largest valid adventure (workload a) and makes a few
-// hundred edits of it, each followed by a hover. Prints the median and the
+// hundred edits of it, each followed by a hover and, once the server is
+// idle again, by one request of every other kind. Prints the median and the
 // 95th percentile of change-to-diagnostics (from the first byte of a
-// didChange to the publishDiagnostics of its version) and of hover (from
-// request to response), and the server's resident memory early in the run
-// and at its end, which should stay flat.
+// didChange to the publishDiagnostics of its version), of hover (from
+// request to response, sent as soon as the diagnostics are in, so that it
+// may wait for lint) and of each kind again once the server is idle (from
+// request to the last byte of its response), and the server's resident
+// memory early in the run and at its end, which should stay flat.
 //
 //   zel_lsp_latency ZELTOOL SOURCE.SCE [EDITS]
 //
 // Each edit changes the number after one of the source's MESSAGE actions,
 // every other time to a message that does not exist (an error), so that
-// the diagnostics change at every step.
+// the diagnostics change at every step. The other requests are made at that
+// number (a range: the 60 lines around it, as an editor's screen, or the
+// whole file), in an order that turns with every edit, so that each kind is
+// sometimes the first to ask of a new analysis.
+#include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -18,6 +25,8 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <functional>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -58,24 +67,43 @@ public:
         ::waitpid(pid_, &status, 0);
     }
 
+    // Writes a message, reading what the server writes meanwhile (a large
+    // publication of lint's findings) so that neither side waits for the
+    // other forever.
     void send(const std::string& body) {
         const std::string frame = "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
         for (std::size_t at = 0; at < frame.size();) {
-            const ssize_t n = ::write(in_, frame.data() + at, frame.size() - at);
+            pollfd fds[2] = {{in_, POLLOUT, 0}, {out_, POLLIN, 0}};
+            if (::poll(fds, 2, -1) < 0)
+                throw std::runtime_error("poll");
+            if (fds[1].revents & (POLLIN | POLLHUP))
+                read_ahead();
+            if (!(fds[0].revents & (POLLOUT | POLLERR | POLLHUP)))
+                continue;
+            const ssize_t n = ::write(in_, frame.data() + at, std::min<std::size_t>(frame.size() - at, 1 << 16));
             if (n <= 0)
                 throw std::runtime_error("the server stopped reading");
             at += static_cast<std::size_t>(n);
         }
     }
 
-    json receive() {
+    // A message; `arrived` is when its last byte was read, before it is parsed.
+    json receive(Clock::time_point* arrived = nullptr) {
         std::string header;
         while (header.find("\r\n\r\n") == std::string::npos)
             header += next();
         const std::size_t length = std::stoul(header.substr(header.find(':') + 1));
         std::string body;
-        while (body.size() < length)
-            body += next();
+        body.reserve(length);
+        while (body.size() < length) {
+            if (at_ == got_)
+                body += next();
+            const std::size_t n = std::min(length - body.size(), got_ - at_);
+            body.append(buffer_.data() + at_, n);
+            at_ += n;
+        }
+        if (arrived)
+            *arrived = Clock::now();
         return json::parse(body);
     }
 
@@ -88,20 +116,31 @@ public:
     }
 
 private:
-    char next() {
-        if (at_ == got_) {
-            const ssize_t n = ::read(out_, buffer_, sizeof buffer_);
-            if (n <= 0)
-                throw std::runtime_error("the server ended");
-            got_ = static_cast<std::size_t>(n);
+    // Reads what the server has written into the buffer, behind what is
+    // still unread there.
+    void read_ahead() {
+        if (at_ > 0) {
+            std::memmove(buffer_.data(), buffer_.data() + at_, got_ - at_);
+            got_ -= at_;
             at_ = 0;
         }
+        if (buffer_.size() - got_ < (1 << 16))
+            buffer_.resize(buffer_.size() * 2);
+        const ssize_t n = ::read(out_, buffer_.data() + got_, buffer_.size() - got_);
+        if (n <= 0)
+            throw std::runtime_error("the server ended");
+        got_ += static_cast<std::size_t>(n);
+    }
+
+    char next() {
+        if (at_ == got_)
+            read_ahead();
         return buffer_[at_++];
     }
 
     pid_t pid_ = -1;
     int in_ = -1, out_ = -1;
-    char buffer_[1 << 16];
+    std::vector<char> buffer_ = std::vector<char>(1 << 17);
     std::size_t at_ = 0, got_ = 0;
 };
 
@@ -121,9 +160,9 @@ void await_diagnostics(Child& server, int version) {
     }
 }
 
-json await_response(Child& server, int id) {
+json await_response(Child& server, int id, Clock::time_point* arrived = nullptr) {
     for (;;) {
-        json m = server.receive();
+        json m = server.receive(arrived);
         if (m.contains("id") && m["id"] == id)
             return m;
     }
@@ -164,6 +203,51 @@ double ms_since(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
+double ms_between(Clock::time_point start, Clock::time_point end) {
+    return std::chrono::duration<double, std::milli>(end - start).count();
+}
+
+json position_of(const Edit& edit) { return {{"line", edit.line}, {"character", edit.character}}; }
+
+// The 60 lines around an edit, or (whole) the file.
+json range_of(const Edit& edit, bool whole) {
+    const unsigned first = whole || edit.line < 30 ? 0 : edit.line - 30;
+    return {{"start", {{"line", first}, {"character", 0}}},
+            {"end", {{"line", whole ? 1000000u : edit.line + 30}, {"character", 0}}}};
+}
+
+// A request kind measured after every edit: its method and its params
+// beside the document.
+struct Request {
+    const char* name;
+    const char* method;
+    std::function<json(const Edit&, int round)> params;
+};
+
+const std::vector<Request> requests = {
+    {"hover (idle)", "textDocument/hover", [](const Edit& e, int) { return json{{"position", position_of(e)}}; }},
+    {"definition", "textDocument/definition", [](const Edit& e, int) { return json{{"position", position_of(e)}}; }},
+    {"inlay hints (screen)", "textDocument/inlayHint", [](const Edit& e, int) { return json{{"range", range_of(e, false)}}; }},
+    {"inlay hints (file)", "textDocument/inlayHint", [](const Edit& e, int) { return json{{"range", range_of(e, true)}}; }},
+    {"semantic tokens (file)", "textDocument/semanticTokens/full", [](const Edit&, int) { return json::object(); }},
+    {"semantic tokens (screen)", "textDocument/semanticTokens/range",
+     [](const Edit& e, int) { return json{{"range", range_of(e, false)}}; }},
+    {"signature help", "textDocument/signatureHelp", [](const Edit& e, int) { return json{{"position", position_of(e)}}; }},
+    {"document highlight", "textDocument/documentHighlight",
+     [](const Edit& e, int) { return json{{"position", position_of(e)}}; }},
+    {"completion", "textDocument/completion", [](const Edit& e, int) { return json{{"position", position_of(e)}}; }},
+    {"code action", "textDocument/codeAction",
+     [](const Edit& e, int) {
+         const json at = position_of(e);
+         return json{{"range", {{"start", at}, {"end", at}}}, {"context", {{"diagnostics", json::array()}}}};
+     }},
+    {"workspace symbols", "workspace/symbol",
+     [](const Edit&, int round) {
+         static const char* const queries[] = {"", "message 1", "GET", "zq"};
+         return json{{"query", queries[round % 4]}};
+     }},
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -195,37 +279,56 @@ int main(int argc, char** argv) {
     await_diagnostics(server, 1);
 
     std::vector<double> change, hover;
+    std::vector<std::vector<double>> times(requests.size());
     long early_rss = -1;
+    int id = 1;
     for (int i = 0; i < count; ++i) {
         const Edit& edit = edits[static_cast<std::size_t>(i)];
+        const json document{{"uri", uri}};
         const std::string change_message = message(
             "textDocument/didChange",
             {{"textDocument", {{"uri", uri}, {"version", i + 2}}}, {"contentChanges", {{{"text", edit.text}}}}});
-        const std::string hover_message = message(
-            "textDocument/hover",
-            {{"textDocument", {{"uri", uri}}}, {"position", {{"line", edit.line}, {"character", edit.character}}}},
-            i + 1);
+        const std::string hover_message =
+            message("textDocument/hover", {{"textDocument", document}, {"position", position_of(edit)}}, id);
         Clock::time_point start = Clock::now();
         server.send(change_message);
         await_diagnostics(server, i + 2);
         change.push_back(ms_since(start));
         start = Clock::now();
         server.send(hover_message);
-        await_response(server, i + 1);
+        await_response(server, id++);
         hover.push_back(ms_since(start));
+        // Wait until lint is done: an unknown method is answered at once.
+        server.send(message("zel/ping", json::object(), id));
+        await_response(server, id++);
+        for (std::size_t k = 0; k < requests.size(); ++k) {
+            const std::size_t r = (k + static_cast<std::size_t>(i)) % requests.size();
+            json params = requests[r].params(edit, i);
+            params["textDocument"] = document;
+            const std::string body = message(requests[r].method, std::move(params), id);
+            Clock::time_point arrived;
+            start = Clock::now();
+            server.send(body);
+            await_response(server, id++, &arrived);
+            times[r].push_back(ms_between(start, arrived));
+        }
         if (i == std::min(count - 1, 9))
             early_rss = server.rss_kb("VmRSS:");
     }
     std::printf("%d edits of %s (%zu bytes); times in milliseconds\n", count, path.c_str(), source.size());
-    std::printf("%-22s %8s %8s %8s\n", "", "median", "p95", "max");
-    std::printf("%-22s %8.2f %8.2f %8.2f\n", "change to diagnostics", percentile(change, 0.5),
-                percentile(change, 0.95), percentile(change, 1.0));
-    std::printf("%-22s %8.2f %8.2f %8.2f\n", "hover", percentile(hover, 0.5), percentile(hover, 0.95),
-                percentile(hover, 1.0));
+    std::printf("%-26s %8s %8s %8s\n", "", "median", "p95", "max");
+    auto row = [](const char* name, const std::vector<double>& values) {
+        std::printf("%-26s %8.2f %8.2f %8.2f\n", name, percentile(values, 0.5), percentile(values, 0.95),
+                    percentile(values, 1.0));
+    };
+    row("change to diagnostics", change);
+    row("hover", hover);
+    for (std::size_t r = 0; r < requests.size(); ++r)
+        row(requests[r].name, times[r]);
     std::printf("server RSS: %ld KB after 10 edits, %ld KB at the end (peak %ld KB)\n", early_rss,
                 server.rss_kb("VmRSS:"), server.rss_kb("VmHWM:"));
-    server.send(message("shutdown", nullptr, count + 1));
-    await_response(server, count + 1);
+    server.send(message("shutdown", nullptr, id));
+    await_response(server, id);
     server.send(message("exit", nullptr));
     return 0;
 }

@@ -76,59 +76,88 @@ Token parameter_token(const CondactDef& c, int i) {
     return t;
 }
 
-// The tokens of every list of the index that names things, each sent to
-// the list of its file.
-void gather(const SourceIndex& index, std::vector<std::vector<Token>>& files) {
-    auto add = [&](const Token& t) {
-        if (t.at.file >= 0 && static_cast<std::size_t>(t.at.file) < files.size() && t.at.end > t.at.begin)
-            files[static_cast<std::size_t>(t.at.file)].push_back(t);
-    };
-    using W = Token::What;
-    for (const SectionDef& s : index.sections()) {
-        add(token(s.name, W::header, {}, true));
-        if (s.header == "/PRO")
-            add(token(s.number_at, W::number, {Kind::process, s.number, -1}, true));
-    }
-    for (const WordDef& w : index.words())
-        add(token(w.at, W::word, {Kind::word, w.number, w.type}, true));
-    for (const TextDef& t : index.texts()) {
-        add(token(t.at, W::item, {t.kind, t.number, -1}, true));
-        add(token(t.note_at, W::note));
-    }
-    for (const ConnectionDef& c : index.connections()) {
-        add(token(c.at, W::item, {Kind::location, c.location, -1}, true));
-        add(token(c.note_at, W::note));
-    }
-    for (const ObjectDef& o : index.objects())
-        add(token(o.at, W::item, {Kind::object, o.object, -1}, true));
-    // Parameters come from their condition lines below, with what the
-    // references leave out (HERE, the null word).
-    for (const Reference& r : index.references())
-        if (r.opcode < 0)
-            add(token(r.at, r.kind == Kind::word ? W::word : W::number, {r.kind, r.number, r.kind == Kind::word ? r.type : -1}));
-    for (const CondactDef& c : index.condacts()) {
-        Token name = token(c.name, W::condact);
-        name.opcode = c.opcode;
-        add(name);
-        for (int i = 0; i < c.params && i < 2; ++i)
-            add(parameter_token(c, i));
-    }
-}
-
 bool before(const Token& a, const Token& b) {
     return a.at.line < b.at.line || (a.at.line == b.at.line && a.at.begin < b.at.begin);
 }
 
-// Sorted, and without a token that begins inside the one before it.
-void settle(std::vector<Token>& tokens) {
-    std::stable_sort(tokens.begin(), tokens.end(), before);
-    std::size_t kept = 0;
-    for (std::size_t i = 0; i < tokens.size(); ++i) {
-        if (kept > 0 && tokens[kept - 1].at.line == tokens[i].at.line && tokens[i].at.begin < tokens[kept - 1].at.end)
-            continue;
-        tokens[kept++] = tokens[i];
+// A file's tokens in order, list by list: each list of the index is in the
+// order the compiler read it, so each is merged with those before it.
+class Gathered {
+public:
+    explicit Gathered(int file) : file_(file) {}
+
+    void add(const Token& t) {
+        if (t.at.file == file_ && t.at.end > t.at.begin)
+            tokens_.push_back(t);
     }
-    tokens.resize(kept);
+    // The tokens added since the last merge are one list's.
+    void merge() {
+        const auto middle = tokens_.begin() + static_cast<long>(merged_);
+        if (!std::is_sorted(middle, tokens_.end(), before))
+            std::stable_sort(middle, tokens_.end(), before);
+        std::inplace_merge(tokens_.begin(), middle, tokens_.end(), before);
+        merged_ = tokens_.size();
+    }
+    // Without a token that begins inside the one before it.
+    std::vector<Token> settled() {
+        std::size_t kept = 0;
+        for (std::size_t i = 0; i < tokens_.size(); ++i) {
+            if (kept > 0 && tokens_[kept - 1].at.line == tokens_[i].at.line &&
+                tokens_[i].at.begin < tokens_[kept - 1].at.end)
+                continue;
+            tokens_[kept++] = tokens_[i];
+        }
+        tokens_.resize(kept);
+        return std::move(tokens_);
+    }
+
+private:
+    int file_;
+    std::vector<Token> tokens_;
+    std::size_t merged_ = 0;
+};
+
+// The tokens of one file from every list of the index that names things.
+std::vector<Token> gather(const SourceIndex& index, int file) {
+    Gathered g(file);
+    using W = Token::What;
+    for (const SectionDef& s : index.sections()) {
+        g.add(token(s.name, W::header, {}, true));
+        if (s.header == "/PRO")
+            g.add(token(s.number_at, W::number, {Kind::process, s.number, -1}, true));
+    }
+    g.merge();
+    for (const WordDef& w : index.words())
+        g.add(token(w.at, W::word, {Kind::word, w.number, w.type}, true));
+    g.merge();
+    for (const TextDef& t : index.texts()) {
+        g.add(token(t.at, W::item, {t.kind, t.number, -1}, true));
+        g.add(token(t.note_at, W::note));
+    }
+    g.merge();
+    for (const ConnectionDef& c : index.connections()) {
+        g.add(token(c.at, W::item, {Kind::location, c.location, -1}, true));
+        g.add(token(c.note_at, W::note));
+    }
+    g.merge();
+    for (const ObjectDef& o : index.objects())
+        g.add(token(o.at, W::item, {Kind::object, o.object, -1}, true));
+    g.merge();
+    // Parameters come from their condition lines below, with what the
+    // references leave out (HERE, the null word).
+    for (const Reference& r : index.references())
+        if (r.opcode < 0)
+            g.add(token(r.at, r.kind == Kind::word ? W::word : W::number, {r.kind, r.number, r.kind == Kind::word ? r.type : -1}));
+    g.merge();
+    for (const CondactDef& c : index.condacts()) {
+        Token name = token(c.name, W::condact);
+        name.opcode = c.opcode;
+        g.add(name);
+        for (int i = 0; i < c.params && i < 2; ++i)
+            g.add(parameter_token(c, i));
+    }
+    g.merge();
+    return g.settled();
 }
 
 }  // namespace
@@ -144,7 +173,7 @@ bool writes_flag(int opcode, int param) {
     return param == 1 && (name == "COPYOF" || name == "COPYFF" || name == "WEIGH");
 }
 
-Catalog::Catalog(const SourceIndex& index) {
+Catalog::Catalog(const SourceIndex& index) : index_(index) {
     for (const TextDef& t : index.texts()) {
         const int slot = text_slot(t.kind);
         if (slot < 0 || !in_range(t.number))
@@ -164,9 +193,6 @@ Catalog::Catalog(const SourceIndex& index) {
         if (in_range(e.table))
             ++entries_[static_cast<std::size_t>(e.table)];
     files_.resize(index.files().size());
-    gather(index, files_);
-    for (std::vector<Token>& tokens : files_)
-        settle(tokens);
 }
 
 const TextDef* Catalog::text(Kind kind, int number) const {
@@ -192,7 +218,10 @@ int Catalog::entries(int table) const { return in_range(table) ? entries_[static
 std::span<const Token> Catalog::tokens(int file) const {
     if (file < 0 || static_cast<std::size_t>(file) >= files_.size())
         return {};
-    return files_[static_cast<std::size_t>(file)];
+    std::optional<std::vector<Token>>& tokens = files_[static_cast<std::size_t>(file)];
+    if (!tokens)
+        tokens = gather(index_, file);
+    return *tokens;
 }
 
 std::span<const Token> Catalog::tokens(int file, unsigned first, unsigned last) const {

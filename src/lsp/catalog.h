@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -45,7 +46,8 @@ public:
     int count(Kind kind) const;
     int entries(int table) const;
 
-    // The tokens of a file in source order, none overlapping another.
+    // The tokens of a file in source order, none overlapping another (found
+    // on the first call for the file).
     std::span<const Token> tokens(int file) const;
     // Those on the compiler lines first to last of a file.
     std::span<const Token> tokens(int file, unsigned first, unsigned last) const;
@@ -58,7 +60,8 @@ private:
     std::array<const ObjectDef*, numbers> objects_{};
     std::array<int, 4> counts_{};
     std::array<int, numbers> entries_{};
-    std::vector<std::vector<Token>> files_;
+    const SourceIndex& index_;
+    mutable std::vector<std::optional<std::vector<Token>>> files_;
 };
 
 // Whether a condition or action stores into its flag parameter, as its name

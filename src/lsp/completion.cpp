@@ -273,14 +273,14 @@ void offer_slash(const Analysis& analysis, int file, unsigned line, Offer& offer
     const int place = current ? due_place(*current) : -1;
     const int item = current ? next_item(analysis, *current, place, file, line) : -1;
     if (item >= 0) {
-        offer.add("/" + std::to_string(item), item_value, "the next item of " + current->header, "0");
+        offer.add(numbered("/", item), item_value, std::string("the next item of ").append(current->header), "0");
         offer.items.back()["preselect"] = true;
     }
     const int next = place + 1;
     for (int i = std::max(next, 0); i < fixed_count; ++i)
-        offer.add(fixed_sections[i], item_module, section_contents[i], "1" + std::to_string(i - next));
+        offer.add(fixed_sections[i], item_module, section_contents[i], numbered("1", i - next));
     const int table = std::max(next - fixed_count, 0);
-    offer.add("/PRO " + std::to_string(table), item_module, "process table", "1" + std::to_string(std::max(fixed_count - next, 0)));
+    offer.add(numbered("/PRO ", table), item_module, "process table", numbered("1", std::max(fixed_count - next, 0)));
     offer.add("/LNK", item_module, "the source goes on in another file", "2");
     if (item < 0)
         offer.items.front()["preselect"] = true;

@@ -5,8 +5,8 @@
 // text. Texts are cut at a word to the width the client set.
 #include "format/format.h"
 #include "lsp/catalog.h"
-#include "lsp/describe.h"
 #include "lsp/features.h"
+#include "lsp/positions.h"
 
 namespace zel::lsp {
 
@@ -73,12 +73,22 @@ json inlay_hints(const Analysis& analysis, int file, const json& range, unsigned
         return analysis.compiler_place(file, {at.at("line").get<unsigned>(), at.at("character").get<unsigned>()}, encoding).line;
     };
     const Catalog& catalog = analysis.catalog();
+    LinePositions positions(analysis, file, encoding);
+    // Built in place: a whole file's hints are thousands of objects.
+    json::array_t list;
     for (const Token& t : catalog.tokens(file, line_at(range.at("start")), line_at(range.at("end")))) {
-        const std::string label = label_of(catalog, t, width);
+        std::string label = label_of(catalog, t, width);
         if (label.empty())
             continue;
-        hints.push_back(json{{"position", analysis.range(t.at, encoding)["end"]}, {"label", label}, {"paddingLeft", true}});
+        const auto [at, length] = positions.of(t.at);
+        json::object_t position{{"line", at.line}, {"character", at.character + length}};
+        json::object_t hint;
+        hint.emplace("position", std::move(position));
+        hint.emplace("label", std::move(label));
+        hint.emplace("paddingLeft", true);
+        list.emplace_back(std::move(hint));
     }
+    hints = std::move(list);
     return hints;
 }
 

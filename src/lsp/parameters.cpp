@@ -30,9 +30,9 @@ std::string words_of(const SourceIndex& index, int type, const std::string& null
     int count = 0;
     for (const WordDef& w : index.words())
         count += w.type == type ? 1 : 0;
-    std::string text = "a" + std::string(type == adverb || type == adjective ? "n " : " ") + ascii_lower(type_name(type)) +
-                       " of the vocabulary (" + std::to_string(count) + ")";
-    return null.empty() ? text : text + ", or " + null + " for no word";
+    std::string text(type == adverb || type == adjective ? "an " : "a ");
+    text.append(ascii_lower(type_name(type))).append(" of the vocabulary (").append(std::to_string(count)).append(")");
+    return null.empty() ? text : text.append(", or ").append(null).append(" for no word");
 }
 
 int tables(const SourceIndex& index) {

@@ -20,6 +20,7 @@
 #include "format/format.h"
 #include "lsp/catalog.h"
 #include "lsp/features.h"
+#include "lsp/positions.h"
 
 namespace zel::lsp {
 
@@ -80,56 +81,13 @@ std::pair<unsigned, unsigned> classify(const Token& t) {
     return {kind_type(t.key.kind), modifiers};
 }
 
-// Editor positions of compiler columns, a line at a time: one conversion for
-// the line's start, and plain counting on a line of ASCII without carriage
-// returns (nearly every line), where a byte is one unit in either encoding.
-class Positions {
-public:
-    Positions(const Analysis& analysis, int file, Encoding encoding)
-        : analysis_(analysis), file_(file), encoding_(encoding),
-          lines_(analysis.files.at(static_cast<std::size_t>(file)).lines) {}
-
-    // The position of a token's start and its length, in the editor's units.
-    std::pair<Position, unsigned> of(const Span& at) {
-        const SourceIndex& index = analysis_.index;
-        const unsigned line = index.editor_line(file_, at.line);
-        const unsigned begin = index.editor_column(file_, at.line, at.begin);
-        const unsigned end = index.editor_column(file_, at.line, at.end);
-        if (line != line_)
-            start_line(line);
-        if (plain_)
-            return {Position{editor_line_, begin - 1}, end - begin};
-        const Position from = lines_.position(line, begin, encoding_);
-        const Position to = lines_.position(line, end, encoding_);
-        return {from, to.line == from.line ? to.character - from.character : 0};
-    }
-
-private:
-    void start_line(unsigned line) {
-        line_ = line;
-        const std::string_view text = lines_.line_text(line);
-        plain_ = true;
-        for (const char c : text)
-            if (static_cast<unsigned char>(c) >= 0x80 || c == '\r') {
-                plain_ = false;
-                break;
-            }
-        editor_line_ = lines_.position(line, 1, encoding_).line;
-    }
-
-    const Analysis& analysis_;
-    int file_;
-    Encoding encoding_;
-    const LineMap& lines_;
-    unsigned line_ = 0, editor_line_ = 0;
-    bool plain_ = false;
-};
-
 // The tokens as the protocol's relative integers: line and start as deltas
 // from the token before, length, type, modifiers.
 json encode(const Analysis& analysis, int file, std::span<const Token> tokens, Encoding encoding) {
-    Positions positions(analysis, file, encoding);
-    std::vector<unsigned> data;
+    LinePositions positions(analysis, file, encoding);
+    // Built in place: a JSON array of some 100,000 numbers is worth not
+    // copying.
+    json::array_t data;
     data.reserve(tokens.size() * 5);
     Position last;
     for (const Token& t : tokens) {
@@ -137,11 +95,16 @@ json encode(const Analysis& analysis, int file, std::span<const Token> tokens, E
         if (length == 0)
             continue;
         const auto [type, modifiers] = classify(t);
-        data.insert(data.end(), {at.line - last.line, at.line == last.line ? at.character - last.character : at.character,
-                                 length, type, modifiers});
+        data.emplace_back(at.line - last.line);
+        data.emplace_back(at.line == last.line ? at.character - last.character : at.character);
+        data.emplace_back(length);
+        data.emplace_back(type);
+        data.emplace_back(modifiers);
         last = at;
     }
-    return json{{"data", data}};
+    json result = json::object();
+    result["data"] = std::move(data);
+    return result;
 }
 
 }  // namespace

@@ -69,7 +69,7 @@ protected:
 
     // A message body with its placeholders filled in: @PART and @GAME for
     // the URIs, @TEXT for the erroneous text, @FIXED for the fixed one, @SPARE
-// for the fixed one with a message nothing prints, @AT(text,k) for the position
+// for the fixed one with a message nothing prints (its note "ça"), @AT(text,k) for the position
     // k characters into the first occurrence of text in the fixed part; @LOST
     // for a root the editor opens as file://localhost/..., @LINKING, @ASTRAY,
     // @SHORT and @ROOMS for texts of it: linking PART, linking a missing file,
@@ -97,7 +97,7 @@ protected:
         replace("@TYPO", json(std::string(part(true)).replace(part(true).find("GET LAMP"), 8, "GET LAMO")).dump());
         replace("@TEXT", json(part(false)).dump());
         replace("@FIXED", json(part(true)).dump());
-        replace("@SPARE", json(std::string(part(true)).insert(part(true).find("/OTX"), "/2\nNothing prints this.\n")).dump());
+        replace("@SPARE", json(std::string(part(true)).insert(part(true).find("/OTX"), "/2 \xc3\xa7" "a\nNothing prints this.\n")).dump());
         replace("@MISNUMBERED", json(std::string(part(true)).replace(part(true).find("/1 lit"), 2, "/4")).dump());
         for (std::size_t at; (at = body.find("@LINE(")) != std::string::npos;) {
             const std::size_t close = body.find(')', at);
@@ -187,6 +187,7 @@ const Step steps[] = {
      "id:31", "/result", R"([{"label":"``The lamp is lit.``")"},
     {"signature help: the kinds of the parameters", {request(32, "textDocument/signatureHelp", at_part("@AT(LET 5 3,6)"))}, "id:32", "/result/signatures/0/label", "LET flag, value"},
     {"and the one at the cursor", {}, "id:32", "/result/activeParameter", "1"},
+    {"still the first just past it", {request(50, "textDocument/signatureHelp", at_part("@AT(LET 5 3,5)"))}, "id:50", "/result/activeParameter", "0"},
     {"with the range of this adventure", {request(33, "textDocument/signatureHelp", at_part("@AT(MES 1,4)"))}, "id:33",
      "/result/signatures/0/parameters/0", R"("documentation":"message 0 to 1","label":[4,11])"},
     {"document highlight: a flag read and written", {request(34, "textDocument/documentHighlight", at_part("@AT(ZERO 5,5)"))}, "id:34", "/result",
@@ -195,6 +196,7 @@ const Step steps[] = {
     {"workspace symbols: items by number and note", {request(36, "workspace/symbol", R"({"query":"lit"})")}, "id:36", "/result/0/name", R"("message 1 lit")"},
     {"filtered by the query", {}, "id:36", "/result", "!GET LAMP"},
     {"every word of the chain", {request(37, "workspace/symbol", R"({"query":"lamp"})")}, "id:37", "/result", R"(GAME.SCE"},"name":"LAMP")"},
+    {"those that begin with the query first", {request(51, "workspace/symbol", R"({"query":"n"})")}, "id:51", "/result/0/name", R"("NORTH")"},
     {"semantic tokens: a message apart from a flag and a value", {request(38, "textDocument/semanticTokens/full", R"({"textDocument":{"uri":"@PART"}})")},
      "id:38", "/result/data", ",1,3,6,8,0,4,1,10,0,"},
     {"a flag stored into, and a value", {}, "id:38", "/result/data", ",1,3,6,8,0,4,1,4,2,0,2,1,11,0,"},
@@ -225,6 +227,8 @@ const Step steps[] = {
     {"or in the whole file", {}, "id:45", "/result", R"("newText":";zel-lint: disable unused-message\n","range":{"end":{"character":0,"line":0})"},
     {"the last message removed, nothing printing it", {}, "id:45", "/result",
      R"("newText":"","range":{"end":@AT(A lamp,0),"start":@AT(/OTX,0)}}]}},"kind":"quickfix","title":"Remove the unused message 2")"},
+    {"a note's length in UTF-16 units", {request(49, "textDocument/semanticTokens/full", R"({"textDocument":{"uri":"@PART"}})")}, "id:49", "/result/data",
+     ",0,2,10,1,0,3,2,9,4,"},
     {"an item numbered out of turn", {notice("textDocument/didChange", R"({"textDocument":{"uri":"@PART","version":31},"contentChanges":[{"text":@MISNUMBERED}]})")},
      "uri:PART.SCE", "/params/diagnostics/0/code", "23"},
     {"renumbered as expected, the follow-on error no fault of the line", {request(46, "textDocument/codeAction", R"({"textDocument":{"uri":"@PART"},"range":{"start":@AT(/1 lit,1),"end":@AT(/1 lit,1)},"context":{"diagnostics":[]}})")},
