@@ -1,22 +1,27 @@
 // Latency of the language server as an editor sees it: starts `zeltool lsp`
 // on a pipe, opens the largest valid adventure (workload a) and makes a few
-// hundred edits of it, each followed by a hover and, once the server is
-// idle again, by one request of every other kind. Prints the median and the
-// 95th percentile of change-to-diagnostics (from the first byte of a
-// didChange to the publishDiagnostics of its version), of hover (from
-// request to response, sent as soon as the diagnostics are in, so that it
-// may wait for lint) and of each kind again once the server is idle (from
-// request to the last byte of its response), and the server's resident
-// memory early in the run and at its end, which should stay flat.
+// hundred edits of it, each followed by a hover; then types a line a letter
+// at a time and takes it back. Prints the median and the 95th percentile of
+// change to compiler diagnostics (from the first byte of a didChange to the
+// first publishDiagnostics of its version), of change to complete
+// diagnostics (to the last publication of that version, lint's findings
+// included, once the server has been silent for a while), and of hover
+// (from request to response), and of each request kind of the editor's
+// features once the server is idle again (from request to the last byte of
+// the response: definition, inlay hints and semantic tokens of a screen of
+// 60 lines around the edit and of the whole file, signature help, document
+// highlight, completion, code actions, workspace symbols), and the server's
+// resident memory early in the run and at its end, which should stay flat.
 //
 //   zel_lsp_latency ZELTOOL SOURCE.SCE [EDITS]
 //
 // Each edit changes the number after one of the source's MESSAGE actions,
-// every other time to a message that does not exist (an error), so that
-// the diagnostics change at every step. The other requests are made at that
-// number (a range: the 60 lines around it, as an editor's screen, or the
-// whole file), in an order that turns with every edit, so that each kind is
-// sometimes the first to ask of a new analysis.
+// every other time to a message that does not exist (an error), else to
+// another message (so that lint's findings change), and is sent as the
+// change of a range, as editors do when the server asks for changes. The
+// other requests are made at the number changed, in an order that turns
+// with every edit, so that each kind is sometimes the first to ask of a new
+// analysis.
 #include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -25,7 +30,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <functional>
 #include <fstream>
 #include <iostream>
@@ -67,44 +71,34 @@ public:
         ::waitpid(pid_, &status, 0);
     }
 
-    // Writes a message, reading what the server writes meanwhile (a large
-    // publication of lint's findings) so that neither side waits for the
-    // other forever.
     void send(const std::string& body) {
         const std::string frame = "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
         for (std::size_t at = 0; at < frame.size();) {
-            pollfd fds[2] = {{in_, POLLOUT, 0}, {out_, POLLIN, 0}};
-            if (::poll(fds, 2, -1) < 0)
-                throw std::runtime_error("poll");
-            if (fds[1].revents & (POLLIN | POLLHUP))
-                read_ahead();
-            if (!(fds[0].revents & (POLLOUT | POLLERR | POLLHUP)))
-                continue;
-            const ssize_t n = ::write(in_, frame.data() + at, std::min<std::size_t>(frame.size() - at, 1 << 16));
+            const ssize_t n = ::write(in_, frame.data() + at, frame.size() - at);
             if (n <= 0)
                 throw std::runtime_error("the server stopped reading");
             at += static_cast<std::size_t>(n);
         }
     }
 
-    // A message; `arrived` is when its last byte was read, before it is parsed.
-    json receive(Clock::time_point* arrived = nullptr) {
+    // Whether a message begins within `ms` milliseconds.
+    bool waiting(int ms) {
+        if (at_ < got_)
+            return true;
+        pollfd fd{out_, POLLIN, 0};
+        return ::poll(&fd, 1, ms) > 0;
+    }
+
+    // The next message's body.
+    std::string receive() {
         std::string header;
         while (header.find("\r\n\r\n") == std::string::npos)
             header += next();
         const std::size_t length = std::stoul(header.substr(header.find(':') + 1));
         std::string body;
-        body.reserve(length);
-        while (body.size() < length) {
-            if (at_ == got_)
-                body += next();
-            const std::size_t n = std::min(length - body.size(), got_ - at_);
-            body.append(buffer_.data() + at_, n);
-            at_ += n;
-        }
-        if (arrived)
-            *arrived = Clock::now();
-        return json::parse(body);
+        while (body.size() < length)
+            body += next();
+        return body;
     }
 
     long rss_kb(const char* field) const {
@@ -116,31 +110,20 @@ public:
     }
 
 private:
-    // Reads what the server has written into the buffer, behind what is
-    // still unread there.
-    void read_ahead() {
-        if (at_ > 0) {
-            std::memmove(buffer_.data(), buffer_.data() + at_, got_ - at_);
-            got_ -= at_;
+    char next() {
+        if (at_ == got_) {
+            const ssize_t n = ::read(out_, buffer_, sizeof buffer_);
+            if (n <= 0)
+                throw std::runtime_error("the server ended");
+            got_ = static_cast<std::size_t>(n);
             at_ = 0;
         }
-        if (buffer_.size() - got_ < (1 << 16))
-            buffer_.resize(buffer_.size() * 2);
-        const ssize_t n = ::read(out_, buffer_.data() + got_, buffer_.size() - got_);
-        if (n <= 0)
-            throw std::runtime_error("the server ended");
-        got_ += static_cast<std::size_t>(n);
-    }
-
-    char next() {
-        if (at_ == got_)
-            read_ahead();
         return buffer_[at_++];
     }
 
     pid_t pid_ = -1;
     int in_ = -1, out_ = -1;
-    std::vector<char> buffer_ = std::vector<char>(1 << 17);
+    char buffer_[1 << 16];
     std::size_t at_ = 0, got_ = 0;
 };
 
@@ -151,26 +134,53 @@ std::string message(const std::string& method, json params, int id = -1) {
     return m.dump();
 }
 
-// Waits for the diagnostics of a version of the document.
-void await_diagnostics(Child& server, int version) {
-    for (;;) {
-        const json m = server.receive();
-        if (m.value("method", "") == "textDocument/publishDiagnostics" && m["params"].value("version", -1) == version)
-            return;
-    }
+// Whether a body is the publication of the diagnostics of a version: read
+// from the members before the list, which the server writes first, so that
+// the time measured is not the time to parse a long list.
+bool diagnostics_of(const std::string& body, int version) {
+    const std::size_t list = body.find("\"diagnostics\":");
+    const std::string head = body.substr(0, list);
+    return head.find("\"textDocument/publishDiagnostics\"") != std::string::npos &&
+           head.find("\"version\":" + std::to_string(version) + ",") != std::string::npos;
 }
 
+// Waits for the diagnostics of a version of the document: the time to the
+// first publication, and to the last before the server falls silent.
+struct Arrival {
+    double first = 0, last = 0;
+};
+
+Arrival await_diagnostics(Child& server, int version, Clock::time_point start) {
+    constexpr int silence_ms = 40;
+    Arrival arrival;
+    while (!diagnostics_of(server.receive(), version)) {
+    }
+    arrival.first = arrival.last = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+    while (server.waiting(silence_ms))
+        if (diagnostics_of(server.receive(), version))
+            arrival.last = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+    return arrival;
+}
+
+// The response to a request; `arrived` is when its last byte was read,
+// before it is parsed.
 json await_response(Child& server, int id, Clock::time_point* arrived = nullptr) {
     for (;;) {
-        json m = server.receive(arrived);
+        const std::string body = server.receive();
+        if (arrived)
+            *arrived = Clock::now();
+        if (body.find("\"id\":" + std::to_string(id)) == std::string::npos)
+            continue;
+        json m = json::parse(body);
         if (m.contains("id") && m["id"] == id)
             return m;
     }
 }
 
 struct Edit {
-    std::string text;
-    unsigned line, character;  // of the number changed
+    std::string text;             // the number written
+    unsigned line, character;     // of the number changed
+    unsigned length;              // of the number it replaces
 };
 
 // The lines "MESSAGE n" of the source, and the edits of their numbers.
@@ -180,16 +190,19 @@ std::vector<Edit> edits_of(const std::string& source, int count) {
         places.push_back(at + 9);
     if (places.empty())
         throw std::runtime_error("no MESSAGE action in the source");
+    // Each edit changes the number of one action, and the next puts it back.
     std::vector<Edit> edits;
-    for (int i = 0; i < count; ++i) {
-        const std::size_t at = places[static_cast<std::size_t>(i * 7) % places.size()];
+    for (int i = 0; i < count; i += 2) {
+        const std::size_t at = places[static_cast<std::size_t>(i / 2 * 7) % places.size()];
         const std::size_t end = source.find_first_not_of("0123456789", at);
-        std::string text = source;
-        text.replace(at, end - at, i % 2 ? "250" : std::to_string(i % 200));
         const std::size_t line_start = source.rfind('\n', at) + 1;
-        edits.push_back({std::move(text), static_cast<unsigned>(std::count(source.begin(), source.begin() + at, '\n')),
-                         static_cast<unsigned>(at - line_start)});
+        const auto line = static_cast<unsigned>(std::count(source.begin(), source.begin() + static_cast<long>(at), '\n'));
+        const auto character = static_cast<unsigned>(at - line_start);
+        const std::string written = (i / 2) % 2 ? "250" : std::to_string((i / 2) % 200);
+        edits.push_back({written, line, character, static_cast<unsigned>(end - at)});
+        edits.push_back({source.substr(at, end - at), line, character, static_cast<unsigned>(written.size())});
     }
+    edits.resize(static_cast<std::size_t>(count));
     return edits;
 }
 
@@ -201,10 +214,6 @@ double percentile(std::vector<double> values, double p) {
 
 double ms_since(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-double ms_between(Clock::time_point start, Clock::time_point end) {
-    return std::chrono::duration<double, std::milli>(end - start).count();
 }
 
 json position_of(const Edit& edit) { return {{"line", edit.line}, {"character", edit.character}}; }
@@ -224,18 +233,18 @@ struct Request {
     std::function<json(const Edit&, int round)> params;
 };
 
+json at_edit(const Edit& e, int) { return json{{"position", position_of(e)}}; }
+
 const std::vector<Request> requests = {
-    {"hover (idle)", "textDocument/hover", [](const Edit& e, int) { return json{{"position", position_of(e)}}; }},
-    {"definition", "textDocument/definition", [](const Edit& e, int) { return json{{"position", position_of(e)}}; }},
+    {"definition", "textDocument/definition", at_edit},
     {"inlay hints (screen)", "textDocument/inlayHint", [](const Edit& e, int) { return json{{"range", range_of(e, false)}}; }},
     {"inlay hints (file)", "textDocument/inlayHint", [](const Edit& e, int) { return json{{"range", range_of(e, true)}}; }},
-    {"semantic tokens (file)", "textDocument/semanticTokens/full", [](const Edit&, int) { return json::object(); }},
     {"semantic tokens (screen)", "textDocument/semanticTokens/range",
      [](const Edit& e, int) { return json{{"range", range_of(e, false)}}; }},
-    {"signature help", "textDocument/signatureHelp", [](const Edit& e, int) { return json{{"position", position_of(e)}}; }},
-    {"document highlight", "textDocument/documentHighlight",
-     [](const Edit& e, int) { return json{{"position", position_of(e)}}; }},
-    {"completion", "textDocument/completion", [](const Edit& e, int) { return json{{"position", position_of(e)}}; }},
+    {"semantic tokens (file)", "textDocument/semanticTokens/full", [](const Edit&, int) { return json::object(); }},
+    {"signature help", "textDocument/signatureHelp", at_edit},
+    {"document highlight", "textDocument/documentHighlight", at_edit},
+    {"completion", "textDocument/completion", at_edit},
     {"code action", "textDocument/codeAction",
      [](const Edit& e, int) {
          const json at = position_of(e);
@@ -276,59 +285,91 @@ int main(int argc, char** argv) {
     server.send(message("initialized", json::object()));
     server.send(message("textDocument/didOpen",
                         {{"textDocument", {{"uri", uri}, {"languageId", "zel"}, {"version", 1}, {"text", source}}}}));
-    await_diagnostics(server, 1);
+    await_diagnostics(server, 1, Clock::now());
 
-    std::vector<double> change, hover;
+    int version = 1;
+    // A change of `length` characters at a place to `text`; the times to its
+    // diagnostics.
+    auto change = [&](unsigned line, unsigned character, unsigned length, const std::string& text) {
+        const json range{{"start", {{"line", line}, {"character", character}}},
+                         {"end", {{"line", line}, {"character", character + length}}}};
+        const std::string body = message(
+            "textDocument/didChange",
+            {{"textDocument", {{"uri", uri}, {"version", ++version}}}, {"contentChanges", {{{"range", range}, {"text", text}}}}});
+        const Clock::time_point start = Clock::now();
+        server.send(body);
+        return await_diagnostics(server, version, start);
+    };
+    std::vector<double> compiled, complete, hover;
     std::vector<std::vector<double>> times(requests.size());
+    int next_id = count + 2;
+    auto take = [&](const Arrival& arrival) {
+        compiled.push_back(arrival.first);
+        complete.push_back(arrival.last);
+    };
     long early_rss = -1;
-    int id = 1;
     for (int i = 0; i < count; ++i) {
         const Edit& edit = edits[static_cast<std::size_t>(i)];
-        const json document{{"uri", uri}};
-        const std::string change_message = message(
-            "textDocument/didChange",
-            {{"textDocument", {{"uri", uri}, {"version", i + 2}}}, {"contentChanges", {{{"text", edit.text}}}}});
-        const std::string hover_message =
-            message("textDocument/hover", {{"textDocument", document}, {"position", position_of(edit)}}, id);
-        Clock::time_point start = Clock::now();
-        server.send(change_message);
-        await_diagnostics(server, i + 2);
-        change.push_back(ms_since(start));
-        start = Clock::now();
+        take(change(edit.line, edit.character, edit.length, edit.text));
+        const std::string hover_message = message(
+            "textDocument/hover",
+            {{"textDocument", {{"uri", uri}}}, {"position", {{"line", edit.line}, {"character", edit.character}}}},
+            i + 1);
+        const Clock::time_point start = Clock::now();
         server.send(hover_message);
-        await_response(server, id++);
+        await_response(server, i + 1);
         hover.push_back(ms_since(start));
-        // Wait until lint is done: an unknown method is answered at once.
-        server.send(message("zel/ping", json::object(), id));
-        await_response(server, id++);
         for (std::size_t k = 0; k < requests.size(); ++k) {
             const std::size_t r = (k + static_cast<std::size_t>(i)) % requests.size();
             json params = requests[r].params(edit, i);
-            params["textDocument"] = document;
-            const std::string body = message(requests[r].method, std::move(params), id);
+            params["textDocument"] = {{"uri", uri}};
+            const std::string body = message(requests[r].method, std::move(params), next_id);
             Clock::time_point arrived;
-            start = Clock::now();
+            const Clock::time_point asked = Clock::now();
             server.send(body);
-            await_response(server, id++, &arrived);
-            times[r].push_back(ms_between(start, arrived));
+            await_response(server, next_id++, &arrived);
+            times[r].push_back(std::chrono::duration<double, std::milli>(arrived - asked).count());
         }
         if (i == std::min(count - 1, 9))
             early_rss = server.rss_kb("VmRSS:");
     }
-    std::printf("%d edits of %s (%zu bytes); times in milliseconds\n", count, path.c_str(), source.size());
-    std::printf("%-26s %8s %8s %8s\n", "", "median", "p95", "max");
-    auto row = [](const char* name, const std::vector<double>& values) {
-        std::printf("%-26s %8.2f %8.2f %8.2f\n", name, percentile(values, 0.5), percentile(values, 0.95),
-                    percentile(values, 1.0));
+
+    // A line typed a letter at a time after the first MESSAGE action's line,
+    // then taken back a letter at a time.
+    const std::size_t typed_after = source.find('\n', source.find(" MESSAGE "));
+    const auto typed_line = static_cast<unsigned>(std::count(source.begin(), source.begin() + static_cast<long>(typed_after), '\n'));
+    const unsigned typed_at = static_cast<unsigned>(typed_after - source.rfind('\n', typed_after - 1) - 1);
+    const std::string typed = "\n MESSAGE 7";
+    std::vector<double> typing_compiled, typing_complete;
+    take(change(typed_line, typed_at, 0, "\n"));
+    for (std::size_t k = 1; k < typed.size(); ++k)
+        take(change(typed_line + 1, static_cast<unsigned>(k - 1), 0, typed.substr(k, 1)));
+    for (std::size_t k = typed.size() - 1; k >= 1; --k)
+        take(change(typed_line + 1, static_cast<unsigned>(k - 1), 1, ""));
+    const std::size_t typed_changes = 2 * typed.size() - 1;
+    typing_compiled.assign(compiled.end() - static_cast<long>(typed_changes), compiled.end());
+    typing_complete.assign(complete.end() - static_cast<long>(typed_changes), complete.end());
+    compiled.resize(compiled.size() - typed_changes);
+    complete.resize(complete.size() - typed_changes);
+
+    std::printf("%d edits of %s (%zu bytes), and %zu keystrokes; times in milliseconds\n", count, path.c_str(),
+                source.size(), typed_changes);
+    std::printf("%-32s %8s %8s %8s\n", "", "median", "p95", "max");
+    auto row = [](const char* what, const std::vector<double>& times) {
+        std::printf("%-32s %8.2f %8.2f %8.2f\n", what, percentile(times, 0.5), percentile(times, 0.95),
+                    percentile(times, 1.0));
     };
-    row("change to diagnostics", change);
+    row("change to compiler diagnostics", compiled);
+    row("change to complete diagnostics", complete);
+    row("keystroke to compiler diagnostics", typing_compiled);
+    row("keystroke to complete diagnostics", typing_complete);
     row("hover", hover);
     for (std::size_t r = 0; r < requests.size(); ++r)
         row(requests[r].name, times[r]);
     std::printf("server RSS: %ld KB after 10 edits, %ld KB at the end (peak %ld KB)\n", early_rss,
                 server.rss_kb("VmRSS:"), server.rss_kb("VmHWM:"));
-    server.send(message("shutdown", nullptr, id));
-    await_response(server, id);
+    server.send(message("shutdown", nullptr, count + 1));
+    await_response(server, count + 1);
     server.send(message("exit", nullptr));
     return 0;
 }

@@ -3,10 +3,11 @@
 //
 // An input that starts with "RAW\n" is the byte stream itself, framing and
 // all, served as zeltool lsp serves its standard input. Any other input is
-// a list of message bodies separated by lines "@@@", each handed to the
-// server after an initialize request and followed by the server's idle
-// work, as between the keystrokes of an editor. Every document, "file:"
-// ones too, exists only in the editor.
+// a list of message bodies separated by lines "@@@", handed to the server
+// after an initialize request as a burst of input, which the server then
+// works through: a request compiles what it needs, and the idle work at the
+// end the rest. Every document, "file:" ones too, exists only in the
+// editor.
 #include <cstddef>
 #include <cstdint>
 #include <sstream>
@@ -33,11 +34,11 @@ void serve_bodies(std::string_view input) {
     for (;;) {
         const std::size_t end = input.find(separator);
         server.receive(std::string(input.substr(0, end)));
-        server.drain();
-        if (end == std::string_view::npos || server.exited())
+        if (end == std::string_view::npos)
             break;
         input.remove_prefix(end + separator.size());
     }
+    server.drain();
 }
 
 }  // namespace

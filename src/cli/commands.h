@@ -17,6 +17,11 @@ int run_check(const std::vector<std::string>& args, std::ostream& out, std::ostr
 int run_lint(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int run_stats(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int run_build(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int run_renumber(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int run_insert(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int run_delete(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int run_rename(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int run_new(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 // Whether command names one of the commands above.
 bool is_command(const std::string& command);

@@ -61,7 +61,7 @@ struct SectionDef {
     int number = 0;      // the table number of a /PRO header
     Span at;             // the header line
     Span name;           // the header word ("/PRO", "/Vocabulary"), up to the blank after it
-    Span number_at;      // the table number of a /PRO header (file -1 for the others)
+    Span number_at;      // the table number's token of a /PRO header (file -1 for the others)
 };
 
 // The kinds of things a source defines or refers to.
@@ -91,9 +91,11 @@ struct TextDef {
     Kind kind = Kind::message;  // sysmess, message, object or location
     int number = 0;
     Span at;                    // the "/n" line, the number's token
+    Span number_at;             // the number alone
     std::string note;           // what the author wrote after the number, trimmed
     Span note_at;               // where the note stands (file -1: no note)
     unsigned last_line = 0;     // last line of the text (its first is at.line + 1)
+    int last_file = -1;         // the file of last_line: another than at.file when a /LNK cut the text
     std::string text;           // the text as stored: lines joined by a blank, 13 per empty line
 };
 
@@ -101,9 +103,11 @@ struct TextDef {
 struct ConnectionDef {
     int location = 0;
     Span at;             // the "/n" line, the number's token
+    Span number_at;      // the number alone
     std::string note;
     Span note_at;        // as TextDef::note_at
     unsigned last_line = 0;
+    int last_file = -1;  // the file of last_line
 };
 
 // An exit line under a location in /CON.
@@ -119,6 +123,7 @@ struct ExitDef {
 struct ObjectDef {
     int object = 0;
     Span at;               // the "/n" token
+    Span number_at;        // the number alone
     int location = 0;      // a location number or 252 to 255
     int weight = 0;
     bool container = false, wearable = false;
@@ -134,6 +139,7 @@ struct EntryDef {
     std::string verb_text, noun_text;  // as written
     Span at;                // the header line
     unsigned last_line = 0;
+    int last_file = -1;     // the file of last_line
     bool accepted = true;   // false when an error dropped the entry
     Span comment;           // an indented comment line that ended the entry, from its ';' (file -1: none)
 };
@@ -147,6 +153,13 @@ struct CondactDef {
     int kind[2] = {0, 0};   // ParamKind of each
     int value[2] = {0, 0};
     Span param[2];
+};
+
+// A line longer than 258 characters, split by the compiler.
+struct LineSplit {
+    Span at;             // the piece that continues it (column 1 is the 259th character of the line)
+    std::string before;  // the characters other than blanks that end the piece cut (at most 32)
+    std::string after;   // those that begin the piece continuing it (at most 32)
 };
 
 // A use of something defined elsewhere, from an exit, an object line, an
@@ -167,12 +180,13 @@ public:
     virtual void report(const Diagnostic&) {}
     virtual void file_opened(const SourceFile&) {}
     virtual void section_found(const SectionDef&) {}
+    // The control line has declared the null word character.
+    virtual void null_word_declared(char, const Span&) {}
     // The compiler has read the last line of a file: `at.line` (0 for an
     // empty file).
     virtual void file_closed(const Span&) {}
-    // A line longer than 258 characters was split; `at` is the piece that
-    // continues it (column 1 is the 259th character of the line).
-    virtual void line_split(const Span&) {}
+    // A line longer than 258 characters was split.
+    virtual void line_split(const LineSplit&) {}
     virtual void word_defined(const WordDef&) {}
     virtual void text_defined(const TextDef&) {}
     virtual void connections_defined(const ConnectionDef&) {}

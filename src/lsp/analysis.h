@@ -31,7 +31,8 @@ public:
 
     AnalysisIndex() : SourceIndex(false), hints_(*this) {}
     void report(const Diagnostic& d) override;
-    void line_split(const Span& at) override;
+    void line_split(const LineSplit& split) override;
+    void referenced(const Reference& r) override;
     void section_found(const SectionDef& s) override;
 
     std::vector<Diagnostic> kept;
@@ -45,6 +46,15 @@ private:
     Span section_;  // the last section header found
 };
 
+// A lint finding as the editor gets it: its file, its first editor line,
+// its JSON and the JSON's text.
+struct WrittenFinding {
+    int file = -1;
+    unsigned line = 0;
+    json item;
+    std::string text;
+};
+
 struct AnalysedFile {
     ServedSource source;
     LineMap lines;
@@ -54,12 +64,18 @@ class Analysis {
 public:
     AnalysisIndex index;
     std::vector<AnalysedFile> files;  // by the index's file number
+    std::vector<std::string> missing;  // the names of files asked for and not found
     // The database compiled in memory, when it compiled without errors; lint
-    // reads the figures of the format's limits from it.
-    std::optional<tool::Database> database;
+    // reads it back for the figures of the format's limits.
+    tool::Bytes database;
+    // Whether the compilation had errors (then it has no database).
+    bool errors = false;
     // lint's findings, in compiler positions; none while there are errors.
     std::vector<analysis::Finding> findings;
     bool linted = false;
+    // The findings as published, in the encoding they were written for.
+    std::vector<WrittenFinding> written_findings;
+    Encoding encoding = Encoding::utf16;
 
     // The file of that URI in the chain, or -1.
     int file_of(const std::string& uri) const;
@@ -85,7 +101,7 @@ private:
 
 // Compiles the adventure `name` over the workspace's files, the database
 // only in memory.
-std::unique_ptr<Analysis> analyse(const std::string& name, WorkspaceFiles& files);
+std::shared_ptr<Analysis> analyse(const std::string& name, WorkspaceFiles& files);
 
 // Adds lint's findings to an analysis that compiled without errors. It takes
 // about as long again as the compilation, so the server does it once the

@@ -54,14 +54,9 @@ LinePlace place_in(std::string_view before) {
     return place;
 }
 
-// The null word character, from the line after /CTL.
 std::string null_word(const Analysis& analysis) {
-    for (const SectionDef& s : analysis.index.sections())
-        if (s.header == "/CTL") {
-            const std::string_view line = analysis.line_text(s.at.file, s.at.line + 1);
-            return line.empty() ? std::string() : std::string(1, line.front());
-        }
-    return {};
+    const char null = analysis.index.null_word();
+    return null == 0 ? std::string() : std::string(1, null);
 }
 
 namespace {

@@ -43,7 +43,89 @@ json finding_json(const Analysis& analysis, const analysis::Finding& f, Encoding
     return item;
 }
 
+// The editor's lines before a byte offset: a line ends at a line feed, a
+// CR LF or a lone carriage return.
+unsigned editor_lines_before(std::string_view text, std::size_t offset) {
+    unsigned lines = 0;
+    for (std::size_t i = 0; i < offset && i < text.size(); ++i)
+        if (text[i] == '\n' || (text[i] == '\r' && (i + 1 >= text.size() || text[i + 1] != '\n')))
+            ++lines;
+    return lines;
+}
+
+// Where two texts differ, as editor lines: the first that changed, and
+// the line of the end of the change in each.
+struct Change {
+    unsigned first = 0, old_last = 0, new_last = 0;
+};
+
+Change change_between(std::string_view before, std::string_view after) {
+    std::size_t prefix = 0;
+    while (prefix < before.size() && prefix < after.size() && before[prefix] == after[prefix])
+        ++prefix;
+    std::size_t suffix = 0;
+    while (suffix < before.size() - prefix && suffix < after.size() - prefix &&
+           before[before.size() - 1 - suffix] == after[after.size() - 1 - suffix])
+        ++suffix;
+    return {editor_lines_before(before, prefix), editor_lines_before(before, before.size() - suffix),
+            editor_lines_before(after, after.size() - suffix)};
+}
+
+unsigned moved_line(unsigned line, const Change& change) {
+    if (line < change.first)
+        return line;
+    if (line > change.old_last)
+        return line - change.old_last + change.new_last;
+    return std::min(line, change.new_last);
+}
+
 }  // namespace
+
+void write_findings(Analysis& analysis, Encoding encoding) {
+    analysis.written_findings.clear();
+    analysis.encoding = encoding;
+    for (const analysis::Finding& f : analysis.findings) {
+        json item = finding_json(analysis, f, encoding);
+        const unsigned line = item["range"]["start"]["line"].get<unsigned>();
+        std::string text = serialize(item);
+        analysis.written_findings.push_back({f.at.file, line, std::move(item), std::move(text)});
+    }
+}
+
+std::vector<std::string> findings_of(const Analysis& analysis, int file) {
+    std::vector<std::string> texts;
+    for (const WrittenFinding& w : analysis.written_findings)
+        if (w.file == file)
+            texts.push_back(w.text);
+    return texts;
+}
+
+std::vector<std::string> carried_findings(const Analysis& clean, const Analysis& now, int file, Encoding encoding) {
+    std::vector<std::string> texts;
+    const int before = clean.file_of(now.uri(file));
+    if (before < 0 || clean.encoding != encoding)
+        return texts;
+    const auto& old_text = clean.files[static_cast<std::size_t>(before)].source.text;
+    const auto& new_text = now.files[static_cast<std::size_t>(file)].source.text;
+    Change change;
+    if (old_text && new_text && old_text != new_text)
+        change = change_between(*old_text, *new_text);
+    for (const WrittenFinding& w : clean.written_findings) {
+        if (w.file != before)
+            continue;
+        const unsigned moved = moved_line(w.line, change);
+        if (moved == w.line) {
+            texts.push_back(w.text);
+            continue;
+        }
+        json item = w.item;
+        json& range = item["range"];
+        range["start"]["line"] = moved;
+        range["end"]["line"] = range["end"]["line"].get<unsigned>() - w.line + moved;
+        texts.push_back(serialize(item));
+    }
+    return texts;
+}
 
 Span shown_span(const Analysis& analysis, std::size_t k) {
     Span span = analysis.index.shown_at.at(k);
@@ -70,29 +152,44 @@ json diagnostic_json(const Analysis& analysis, std::size_t k, Encoding encoding)
     return item;
 }
 
-json diagnostics_json(const Analysis& analysis, int file, Encoding encoding) {
-    json list = json::array();
+std::vector<std::string> diagnostic_texts(const Analysis& analysis, int file, Encoding encoding) {
+    std::vector<std::string> texts;
     const bool first = file <= 0;
     if (file >= 0 && static_cast<std::size_t>(file) < analysis.files.size()) {
         const Document* document = analysis.files[static_cast<std::size_t>(file)].source.document;
-        if (document && document->too_large) {
-            list.push_back(plain_diagnostic(whole_file_start(), severity_warning,
-                                            "this document is too large for the language server; it reads as empty"));
-        }
+        if (document && document->too_large)
+            texts.push_back(serialize(plain_diagnostic(
+                whole_file_start(), severity_warning, "this document is too large for the language server; it reads as empty")));
     }
     const AnalysisIndex& index = analysis.index;
     for (std::size_t k = 0; k < index.kept.size(); ++k) {
         const int of = index.kept[k].file_index;
         if (of == file || (first && of < 0))
-            list.push_back(diagnostic_json(analysis, k, encoding));
+            texts.push_back(serialize(diagnostic_json(analysis, k, encoding)));
     }
-    for (const analysis::Finding& f : analysis.findings)
-        if (f.at.file == file)
-            list.push_back(finding_json(analysis, f, encoding));
     if (first && index.dropped > 0)
-        list.push_back(plain_diagnostic(whole_file_start(), severity_information,
-                                        std::to_string(index.dropped) + " more diagnostics are not shown"));
-    return list;
+        texts.push_back(serialize(plain_diagnostic(whole_file_start(), severity_information,
+                                                   std::to_string(index.dropped) + " more diagnostics are not shown")));
+    return texts;
+}
+
+std::string publication(const std::string& uri, const json& version, const std::vector<std::string>& diagnostics,
+                        const std::vector<std::string>& findings) {
+    std::string text = R"({"jsonrpc":"2.0","method":"textDocument/publishDiagnostics","params":{"uri":)";
+    text += serialize(uri);
+    if (!version.is_null())
+        text += R"(,"version":)" + version.dump();
+    text += R"(,"diagnostics":[)";
+    bool more = false;
+    for (const auto* list : {&diagnostics, &findings})
+        for (const std::string& item : *list) {
+            if (more)
+                text += ',';
+            text += item;
+            more = true;
+        }
+    text += "]}}";
+    return text;
 }
 
 }  // namespace zel::lsp

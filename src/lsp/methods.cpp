@@ -14,8 +14,8 @@ Position position_in(const json& params) {
     return {at.at("line").get<unsigned>(), at.at("character").get<unsigned>()};
 }
 
-// A change of a range of a document's text (for clients that send changes
-// although full synchronisation was asked for).
+// A change of a range of a document's text: the server asks for changes
+// (a keystroke's message is then small), and takes a whole text too.
 std::string changed_text(const std::string& text, const json& change, Encoding encoding) {
     const LineMap lines(std::make_shared<const std::string>(text));
     const json& range = change.at("range");
@@ -199,7 +199,7 @@ void take_client_capabilities(Workspace& workspace, const json& params) {
 json server_capabilities(const Workspace& workspace) {
     return json{
         {"positionEncoding", workspace.encoding == Encoding::utf8 ? "utf-8" : "utf-16"},
-        {"textDocumentSync", {{"openClose", true}, {"change", 1}, {"save", {{"includeText", false}}}}},
+        {"textDocumentSync", {{"openClose", true}, {"change", 2}, {"save", {{"includeText", false}}}}},
         {"hoverProvider", true},
         {"definitionProvider", true},
         {"referencesProvider", true},

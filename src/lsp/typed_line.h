@@ -1,7 +1,7 @@
 // The line being typed, which has usually not compiled into the index yet:
 // its blank-separated words before the cursor (the one reading of a line the
 // server does itself, for completion and signature help on such a line), and
-// the null word character that the /CTL line declares.
+// the null word character as text.
 #pragma once
 
 #include <string>
@@ -23,7 +23,7 @@ struct LinePlace {
 
 LinePlace place_in(std::string_view before);
 
-// The null word character, from the line after /CTL; empty when unknown.
+// The null word character the control line declared; empty when unknown.
 std::string null_word(const Analysis& analysis);
 
 }  // namespace zel::lsp

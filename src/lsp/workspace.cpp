@@ -6,14 +6,15 @@
 #include <vector>
 
 #include "lsp/diagnostics.h"
+#include "lsp/links.h"
 
 namespace zel::lsp {
-
-namespace {
 
 std::string key_of(const DocumentPlace& place) {
     return (place.on_disk ? "file:" : "other:") + place.folder + "/" + place.name;
 }
+
+namespace {
 
 bool is_source_name(const std::string& name) {
     return name.size() > 4 && same_ignoring_case(name.substr(name.size() - 4), ".SCE");
@@ -65,8 +66,9 @@ void Workspace::open(const std::string& uri, std::string text, int version) {
     document.version = version;
     document.too_large = text.size() > largest_document;
     document.text = std::make_shared<const std::string>(document.too_large ? std::string() : std::move(text));
-    mark_readers(uri);
+    mark_readers(uri, document.place);
     holders_[uri] = find_holder(document);
+    forget_unheld();
 }
 
 void Workspace::change(const std::string& uri, std::string text, int version) {
@@ -76,14 +78,17 @@ void Workspace::change(const std::string& uri, std::string text, int version) {
     it->second.version = version;
     it->second.too_large = text.size() > largest_document;
     it->second.text = std::make_shared<const std::string>(it->second.too_large ? std::string() : std::move(text));
-    mark_readers(uri);
+    mark_readers(uri, it->second.place);
 }
 
 void Workspace::close(const std::string& uri) {
-    if (documents_.erase(uri) == 0)
+    const auto it = documents_.find(uri);
+    if (it == documents_.end())
         return;
+    const DocumentPlace place = it->second.place;
+    documents_.erase(it);
     holders_.erase(uri);
-    mark_readers(uri);  // they read the file from disk from now on
+    mark_readers(uri, place);  // they read the file from disk from now on
     forget_unheld();
 }
 
@@ -106,6 +111,9 @@ void Workspace::compile_pending() {
     for (const std::string& key : keys)
         if (adventures_.count(key) != 0)
             compile(key);
+    for (auto& [key, adventure] : adventures_)
+        if (adventure.unpublished && adventure.analysis)
+            publish(adventure);
 }
 
 Workspace::View Workspace::view(const std::string& uri) {
@@ -126,29 +134,22 @@ Workspace::View Workspace::view(const std::string& uri) {
     return {it->second.analysis.get(), it->second.analysis->file_of(uri)};
 }
 
-bool Workspace::lint_pending() {
-    bool any = false;
-    for (auto& [key, adventure] : adventures_) {
-        if (adventure.dirty || !adventure.analysis || adventure.analysis->linted)
-            continue;
-        lint(*adventure.analysis);
-        if (!adventure.analysis->findings.empty())
-            publish(adventure);
-        any = true;
-    }
-    return any;
-}
-
-std::unique_ptr<Analysis> Workspace::compile_root(const DocumentPlace& root) {
+std::shared_ptr<Analysis> Workspace::compile_root(const DocumentPlace& root) {
     const auto document = std::find_if(documents_.begin(), documents_.end(),
                                        [&](const auto& d) { return key_of(d.second.place) == key_of(root); });
     WorkspaceFiles files(root, documents_, cache_, document == documents_.end() ? nullptr : &document->second);
-    return analyse(adventure_name(root.name), files);
+    std::shared_ptr<Analysis> analysis = analyse(adventure_name(root.name), files);
+    if (!analysis->missing.empty())
+        note_misspelt_links(*analysis, sources_in(root, documents_));
+    return analysis;
 }
 
 // The first source of the folder, in name order, whose chain reaches the
-// document from another file; else the document itself.
+// document from another file; else the first whose chain stops at a link
+// misspelt for it, when the document begins no adventure of its own; else
+// the document itself.
 std::string Workspace::find_holder(const Document& document) {
+    std::string misspelt;
     for (const std::string& name : sources_in(document.place, documents_)) {
         if (same_ignoring_case(name, document.place.name))
             continue;
@@ -156,38 +157,61 @@ std::string Workspace::find_holder(const Document& document) {
         root.name = name;
         const std::string key = key_of(root);
         const auto known = adventures_.find(key);
-        if (known != adventures_.end() && known->second.analysis && !known->second.dirty) {
-            if (known->second.analysis->file_of(document.uri) > 0)
-                return key;
+        std::shared_ptr<Analysis> analysis;
+        if (known != adventures_.end() && known->second.analysis && !known->second.dirty)
+            analysis = known->second.analysis;
+        else
+            analysis = compile_root(root);
+        const bool reaches = analysis->file_of(document.uri) > 0;
+        if (!reaches && (!misspelt.empty() || !link_misspelt_for(*analysis, document.place.name)))
             continue;
+        if (analysis != (known != adventures_.end() ? known->second.analysis : nullptr)) {
+            Adventure& adventure = adventures_[key];
+            adventure.root = root;
+            settle(adventure, std::move(analysis));  // published once no input waits
         }
-        std::unique_ptr<Analysis> analysis = compile_root(root);
-        if (analysis->file_of(document.uri) <= 0)
-            continue;
-        Adventure& adventure = adventures_[key];
-        adventure.root = root;
-        adventure.analysis = std::move(analysis);
-        adventure.dirty = false;
-        publish(adventure);
-        return key;
+        if (reaches)
+            return key;
+        misspelt = key;
     }
     const std::string own = key_of(document.place);
+    std::shared_ptr<Analysis> alone;
+    if (!misspelt.empty()) {
+        alone = compile_root(document.place);
+        if (begins_no_adventure(*alone))
+            return misspelt;
+    }
     Adventure& adventure = adventures_[own];
     adventure.root = document.place;
     adventure.dirty = true;
+    if (alone)
+        settle(adventure, std::move(alone));
     return own;
 }
 
-void Workspace::mark_readers(const std::string& uri) {
-    for (auto& [key, adventure] : adventures_)
-        if (!adventure.analysis || adventure.analysis->file_of(uri) >= 0)
+// The adventures that read the document, and those of its folder that
+// asked for a file of its name and did not find one: a document opened
+// now may be the file a link names.
+void Workspace::mark_readers(const std::string& uri, const DocumentPlace& place) {
+    for (auto& [key, adventure] : adventures_) {
+        const Analysis* analysis = adventure.analysis.get();
+        const bool same_folder = adventure.root.folder == place.folder && adventure.root.on_disk == place.on_disk;
+        if (!analysis || analysis->file_of(uri) >= 0 ||
+            (same_folder && std::any_of(analysis->missing.begin(), analysis->missing.end(),
+                                        [&](const std::string& name) { return same_ignoring_case(name, place.name); })))
             adventure.dirty = true;
+    }
+}
+
+void Workspace::settle(Adventure& adventure, std::shared_ptr<Analysis> analysis) {
+    adventure.analysis = std::move(analysis);
+    adventure.dirty = false;
+    adventure.unpublished = true;
 }
 
 void Workspace::compile(std::string key) {
     Adventure& adventure = adventures_.at(key);
-    adventure.analysis = compile_root(adventure.root);
-    adventure.dirty = false;
+    settle(adventure, compile_root(adventure.root));
     publish(adventure);
     adopt_and_release(key);
 }
@@ -205,62 +229,12 @@ void Workspace::adopt_and_release(std::string key) {
         const int file = analysis.file_of(uri);
         if (own && holder != key && file > 0)
             holder = key;
-        else if (holder == key && !own && file <= 0)
+        else if (holder == key && !own && file <= 0 && !link_misspelt_for(analysis, document.place.name))
             lost.push_back(uri);
     }
     for (const std::string& uri : lost)
         holders_[uri] = find_holder(documents_.at(uri));
     forget_unheld();
-}
-
-// An adventure that holds no open document is dropped, and the
-// diagnostics it published are taken back, unless an adventure that stays
-// has published its own for the same file since.
-void Workspace::forget_unheld() {
-    std::set<std::string> held;
-    for (const auto& [uri, holder] : holders_)
-        held.insert(holder);
-    std::set<std::string> kept_uris;
-    for (const auto& [key, adventure] : adventures_)
-        if (held.count(key) != 0)
-            kept_uris.insert(adventure.published.begin(), adventure.published.end());
-    for (auto it = adventures_.begin(); it != adventures_.end();) {
-        if (held.count(it->first) != 0) {
-            ++it;
-            continue;
-        }
-        for (const std::string& uri : it->second.published)
-            if (kept_uris.count(uri) == 0)
-                send_diagnostics(json{{"uri", uri}, {"diagnostics", json::array()}});
-        it = adventures_.erase(it);
-    }
-}
-
-void Workspace::publish(Adventure& adventure) {
-    const Analysis& analysis = *adventure.analysis;
-    std::set<std::string> now;
-    for (std::size_t i = 0; i < analysis.files.size(); ++i) {
-        const ServedSource& source = analysis.files[i].source;
-        json params{{"uri", source.uri}, {"diagnostics", diagnostics_json(analysis, static_cast<int>(i), encoding)}};
-        if (source.document)
-            params["version"] = source.document->version;
-        send_diagnostics(std::move(params));
-        now.insert(source.uri);
-    }
-    // A compilation that opened no file at all: what it reported belongs to
-    // the adventure's own source.
-    if (analysis.files.empty()) {
-        const auto doc = std::find_if(documents_.begin(), documents_.end(), [&](const auto& d) {
-            return key_of(d.second.place) == key_of(adventure.root);
-        });
-        const std::string uri = doc != documents_.end() ? doc->first : uri_of(adventure.root);
-        send_diagnostics(json{{"uri", uri}, {"diagnostics", diagnostics_json(analysis, -1, encoding)}});
-        now.insert(uri);
-    }
-    for (const std::string& uri : adventure.published)
-        if (now.count(uri) == 0)
-            send_diagnostics(json{{"uri", uri}, {"diagnostics", json::array()}});
-    adventure.published = std::move(now);
 }
 
 }  // namespace zel::lsp

@@ -54,16 +54,31 @@ std::size_t next_special(const Reader& r, std::size_t from) {
     c.observer->file_opened(f);
 }
 
+// The characters other than blanks at the start of a piece (its end when
+// from_end), at most 32: the word a split may fall inside.
+std::string word_at_edge(const Reader& r, bool from_end) {
+    constexpr std::size_t most = 32;
+    std::size_t n = 0;
+    while (n < r.linelen && n < most) {
+        const char ch = r.linebuf[from_end ? r.linelen - 1 - n : n];
+        if (ch == ' ' || ch == '\t')
+            break;
+        ++n;
+    }
+    return std::string(r.linebuf + (from_end ? r.linelen - n : 0), n);
+}
+
 // A piece has been read; `line` when it is a line, `cut` when it filled the
 // line buffer before the line's end, so that the next piece continues it.
 [[gnu::noinline]] void note_piece(Compilation& c, bool cut, bool line) {
     Reader& r = c.reader;
     if (r.cut && line)
-        c.observer->line_split(line_span(c));
+        c.observer->line_split(LineSplit{line_span(c), r.cut_end, word_at_edge(r, false)});
     r.cut = cut;
+    if (cut)
+        r.cut_end = word_at_edge(r, true);
 }
 
-// (For /PRO, readnum has just read the table number.)
 [[gnu::noinline]] void note_section(Compilation& c, const char* name, int number) {
     const Reader& r = c.reader;
     SectionDef s;
@@ -74,8 +89,8 @@ std::size_t next_special(const Reader& r, std::size_t from) {
     while (word_end < r.linelen && !blank(static_cast<unsigned char>(r.linebuf[word_end])))
         ++word_end;
     s.name = span_of(c, r.linebuf, r.linebuf + word_end);
-    if (std::strcmp(name, "/PRO") == 0) {
-        s.number_at = token_span(c);
+    if (s.header == "/PRO") {
+        s.number_at = token_span(c);                            // findsec has just read the number
         s.name.end = std::min(s.name.end, s.number_at.begin);  // "/PRO5"
     }
     c.observer->section_found(s);

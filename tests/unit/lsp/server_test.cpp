@@ -2,6 +2,7 @@
 // adventure (GAME.SCE on disk links to PART.SCE, which the editor has
 // open), driven in-process through string streams, step by step.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -44,6 +45,31 @@ std::string part(bool fixed) {
     return source.substr(source.find("/STX"));
 }
 
+// The fixed part with a message nothing prints (a lint finding) and a
+// misspelled word (a compile error).
+// A message that nothing prints, with a note of a letter of two bytes.
+const char* const spare_message = "/2 \xc3\xa7" "a\nNothing prints this.\n";
+
+std::string spare_typo() {
+    std::string text = std::string(part(true)).insert(part(true).find("/OTX"), spare_message);
+    return text.replace(text.find("GET LAMP"), 8, "GET LAMO");
+}
+
+// An adventure of three files of an unsaved folder: A (to /MTX, then
+// /LNK B), B (to /PRO, then /LNK C) and C; with one system message too few.
+std::string burst(const std::string& name, bool few_messages) {
+    testing::Sections s;
+    if (few_messages)
+        s.stx = testing::Sections::system_messages(60);
+    const std::string source = s.source();
+    const std::size_t mtx = source.find("/MTX"), pro = source.find("/PRO");
+    if (name == "A")
+        return source.substr(0, mtx) + "/LNK B\n";
+    if (name == "B")
+        return source.substr(mtx, pro - mtx) + "/LNK C\n";
+    return source.substr(pro);
+}
+
 std::string game() {
     const std::string source = testing::Sections().source();
     return source.substr(0, source.find("/STX")) + "/LNK PART\n";
@@ -56,6 +82,10 @@ protected:
         fs::create_directories(folder_);
         std::ofstream(folder_ / "GAME.SCE") << game();
         std::ofstream(folder_ / "PART.SCE") << part(true);
+        // Sources the search for PART's adventure meets first: it must pass
+        // over them unopened, or wait for a writer and read for ever.
+        ::mkfifo((folder_ / "AAA.SCE").c_str(), 0600);
+        fs::create_symlink("/dev/zero", folder_ / "AAB.SCE");
     }
     void TearDown() override { fs::remove_all(folder_); }
 
@@ -74,7 +104,9 @@ protected:
     // for a root the editor opens as file://localhost/..., @LINKING, @ASTRAY,
     // @SHORT and @ROOMS for texts of it: linking PART, linking a missing file,
     // short of system messages, and three locations (@EXIT: the start of the
-    // first exit line); @TYPO for the fixed part with LAMP misspelled,
+    // first exit line); @TYPO for the fixed part with LAMP misspelled; @NOTWO
+    // for a source that ends after table 1, whose last line is @LASTLINE;
+    // @CAFE for one with a letter of two bytes in UTF-8 in a message;
     // @MISNUMBERED with message 1 numbered 4; @LINE(text) for the line of the
     // first occurrence of text in the fixed part.
     std::string filled(std::string body) const {
@@ -89,15 +121,29 @@ protected:
         testing::Sections few_messages;
         few_messages.stx = testing::Sections::system_messages(60);
         replace("@SHORT", json(few_messages.source()).dump());
+        testing::Sections no_table_2;
+        no_table_2.pro.pop_back();
+        const std::string two_tables = no_table_2.source();
+        replace("@NOTWO", json(two_tables).dump());
+        testing::Sections accented;
+        accented.mtx = "/0\nCaf\xc3\xa9.\n";
+        replace("@CAFE", json(accented.source()).dump());
+        replace("@LASTLINE", std::to_string(std::count(two_tables.begin(), two_tables.end(), '\n') - 1));
         replace("@ASTRAY", json(game().replace(game().rfind("PART"), 4, "NOWHERE")).dump());
         const std::string rooms = testing::Sections::three_locations().source();
         replace("@ROOMS", json(rooms).dump());
         const std::size_t exit = rooms.find("\nN 1\n") + 1;
         replace("@EXIT", json{{"line", std::count(rooms.begin(), rooms.begin() + static_cast<long>(exit), '\n')}, {"character", 0}}.dump());
         replace("@TYPO", json(std::string(part(true)).replace(part(true).find("GET LAMP"), 8, "GET LAMO")).dump());
+        replace("@SPARETYPO", json(spare_typo()).dump());
+        for (const char* name : {"A", "B", "C"}) {
+            replace(std::string("@BURST") + name, json(burst(name, false)).dump());
+            replace(std::string("@FEW") + name, json(burst(name, true)).dump());
+        }
+        replace("@MISSPELTA", json(burst("A", false).replace(burst("A", false).find("/LNK B"), 6, "/LNK BX")).dump());
         replace("@TEXT", json(part(false)).dump());
         replace("@FIXED", json(part(true)).dump());
-        replace("@SPARE", json(std::string(part(true)).insert(part(true).find("/OTX"), "/2 \xc3\xa7" "a\nNothing prints this.\n")).dump());
+        replace("@SPARE", json(std::string(part(true)).insert(part(true).find("/OTX"), spare_message)).dump());
         replace("@MISNUMBERED", json(std::string(part(true)).replace(part(true).find("/1 lit"), 2, "/4")).dump());
         for (std::size_t at; (at = body.find("@LINE(")) != std::string::npos;) {
             const std::size_t close = body.find(')', at);
@@ -123,8 +169,9 @@ protected:
 struct Step {
     const char* what;
     std::vector<std::string> send;  // message bodies, or raw bytes after "RAW"
-    std::string pick;               // the response "id:N", the diagnostics "uri:NAME", a notification
-                                    // "method:NAME", the "last" message, or "none"
+    std::string pick;               // the response "id:N", the diagnostics "uri:NAME" (the last of
+                                    // them; "every-uri:NAME" every one), a notification "method:NAME",
+                                    // the "last" message, or "none"
     std::string pointer;            // into the message picked
     std::string expected;           // a part of the value there (placeholders filled in), or "!" and a part it lacks
 };
@@ -222,6 +269,21 @@ const Step steps[] = {
      "id:15", "/error/code", "-32800"},
     {"lint's findings", {notice("textDocument/didChange", R"({"textDocument":{"uri":"@PART","version":3},"contentChanges":[{"text":@SPARE}]})")},
      "uri:PART.SCE", "/params/diagnostics", R"("code":"unused-message")"},
+    {"lint's findings stand while an error is typed", {notice("textDocument/didChange", R"({"textDocument":{"uri":"@PART","version":30},"contentChanges":[{"text":@SPARETYPO}]})")},
+     "uri:PART.SCE", "/params/diagnostics", R"("code":"unused-message")"},
+    {"and a change publishes them once, with the compiler's", {notice("textDocument/didChange", R"({"textDocument":{"uri":"@PART","version":31},"contentChanges":[{"text":@SPARE}]})")},
+     "every-uri:PART.SCE", "/params/diagnostics", R"("code":"unused-message")"},
+    {"documents of an unsaved folder opened in a burst", {notice("textDocument/didOpen", R"({"textDocument":{"uri":"mem:/burst/A.SCE","version":1,"text":@BURSTA}})"),
+                                                          notice("textDocument/didOpen", R"({"textDocument":{"uri":"mem:/burst/B.SCE","version":1,"text":@BURSTB}})"),
+                                                          notice("textDocument/didOpen", R"({"textDocument":{"uri":"mem:/burst/C.SCE","version":1,"text":@BURSTC}})")},
+     "uri:burst/B.SCE", "/params/diagnostics", R"(!"severity":1)"},
+    {"the last of them too", {}, "uri:burst/C.SCE", "/params/diagnostics", R"(!"severity":1)"},
+    {"an error of no line, in the file of its section", {notice("textDocument/didChange", R"({"textDocument":{"uri":"mem:/burst/A.SCE","version":2},"contentChanges":[{"text":@FEWA}]})")},
+     "uri:burst/A.SCE", "/params/diagnostics/0/code", "31"},
+    {"not in the file open when it was found", {}, "uri:burst/B.SCE", "/params/diagnostics", R"(!"code":31)"},
+    {"a misspelt link, with the name meant", {notice("textDocument/didChange", R"({"textDocument":{"uri":"mem:/burst/A.SCE","version":3},"contentChanges":[{"text":@MISSPELTA}]})")},
+     "uri:burst/A.SCE", "/params/diagnostics/0/relatedInformation", "did you mean B?"},
+    {"the file it was meant for told so, not compiled alone", {}, "uri:burst/B.SCE", "/params/diagnostics", "is not read: the /LNK line of A.SCE names BX.SCE"},
     {"a finding disabled on the line before", {request(45, "textDocument/codeAction", R"({"textDocument":{"uri":"@PART"},"range":{"start":@AT(/OTX,0),"end":@AT(/OTX,0)},"context":{"diagnostics":[]}})")},
      "id:45", "/result", R"("newText":";zel-lint: disable-next unused-message\n","range":{"end":@AT(/OTX,0),"start":@AT(/OTX,0)})"},
     {"or in the whole file", {}, "id:45", "/result", R"("newText":";zel-lint: disable unused-message\n","range":{"end":{"character":0,"line":0})"},
@@ -229,7 +291,7 @@ const Step steps[] = {
      R"("newText":"","range":{"end":@AT(A lamp,0),"start":@AT(/OTX,0)}}]}},"kind":"quickfix","title":"Remove the unused message 2")"},
     {"a note's length in UTF-16 units", {request(49, "textDocument/semanticTokens/full", R"({"textDocument":{"uri":"@PART"}})")}, "id:49", "/result/data",
      ",0,2,10,1,0,3,2,9,4,"},
-    {"an item numbered out of turn", {notice("textDocument/didChange", R"({"textDocument":{"uri":"@PART","version":31},"contentChanges":[{"text":@MISNUMBERED}]})")},
+    {"an item numbered out of turn", {notice("textDocument/didChange", R"({"textDocument":{"uri":"@PART","version":32},"contentChanges":[{"text":@MISNUMBERED}]})")},
      "uri:PART.SCE", "/params/diagnostics/0/code", "23"},
     {"renumbered as expected, the follow-on error no fault of the line", {request(46, "textDocument/codeAction", R"({"textDocument":{"uri":"@PART"},"range":{"start":@AT(/1 lit,1),"end":@AT(/1 lit,1)},"context":{"diagnostics":[]}})")},
      "id:46", "/result/0/edit", R"("newText":"/1","range":{"end":@AT(/1 lit,2),"start":@AT(/1 lit,0)})"},
@@ -248,7 +310,13 @@ const Step steps[] = {
      "uri:LOST.SCE", "/params/diagnostics/0", R"("range":{"end":{"character":12,"line":11})"},
     {"too few system messages, shown on /STX", {notice("textDocument/didChange", R"({"textDocument":{"uri":"@LOST","version":3},"contentChanges":[{"text":@SHORT}]})")},
      "uri:LOST.SCE", "/params/diagnostics/0/range/start", R"("line":11)"},
-    {"exits offer verbs and nouns below 20", {notice("textDocument/didChange", R"({"textDocument":{"uri":"@LOST","version":4},"contentChanges":[{"text":@ROOMS}]})"),
+    {"a missing table at the end, shown on the last line", {notice("textDocument/didChange", R"({"textDocument":{"uri":"@LOST","version":4},"contentChanges":[{"text":@NOTWO}]})")},
+     "uri:LOST.SCE", "/params/diagnostics/0/range/start", R"("line":@LASTLINE)"},
+    {"with the tables always required", {}, "uri:LOST.SCE", "/params/diagnostics/0/relatedInformation/0/message", "0, 1 and 2 are always"},
+    {"one warning for a letter written in UTF-8", {notice("textDocument/didChange", R"({"textDocument":{"uri":"@LOST","version":5},"contentChanges":[{"text":@CAFE}]})")},
+     "uri:LOST.SCE", "/params/diagnostics/0/message", "\xc3\xa9 (U+00E9)"},
+    {"none for its second byte", {}, "uri:LOST.SCE", "/params/diagnostics", "!- value(169)\""},
+    {"exits offer verbs and nouns below 20", {notice("textDocument/didChange", R"({"textDocument":{"uri":"@LOST","version":6},"contentChanges":[{"text":@ROOMS}]})"),
                                               request(24, "textDocument/completion", R"({"textDocument":{"uri":"@LOST"},"position":@EXIT})")},
      "id:24", "/result", "\"NINE\""},
     {"but not noun 20", {}, "id:24", "/result", "!\"TWENTY\""},
@@ -289,7 +357,12 @@ TEST_F(LanguageServer, AnswersEveryStepOfASession) {
             const bool uri = step.pick.rfind("uri:", 0) == 0 && m.value("method", "") == "textDocument/publishDiagnostics" &&
                              m["params"]["uri"].get<std::string>().ends_with(step.pick.substr(4));
             const bool method = step.pick.rfind("method:", 0) == 0 && m.value("method", "") == step.pick.substr(7);
-            if (id || uri || method || step.pick == "last")
+            const bool every = step.pick.rfind("every-uri:", 0) == 0 && m.value("method", "") == "textDocument/publishDiagnostics" &&
+                               m["params"]["uri"].get<std::string>().ends_with(step.pick.substr(10));
+            if (every) {
+                EXPECT_NE(m.at(json::json_pointer(step.pointer)).dump().find(filled(step.expected)), std::string::npos) << m.dump();
+            }
+            if (id || uri || method || every || step.pick == "last")
                 picked = &m;
         }
         ASSERT_NE(picked, nullptr) << step.pick;
