@@ -35,6 +35,8 @@ public:
     // the open documents exist.
     bool use_disk = true;
     Settings settings;  // what the client set
+    // What the client takes in workspace edits (lsp/features.h EditOptions).
+    bool versioned_edits = false, resolves_edits = false;
 
     void open(const std::string& uri, std::string text, int version);
     void change(const std::string& uri, std::string text, int version);

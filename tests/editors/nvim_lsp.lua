@@ -2,7 +2,7 @@
 -- later) against `zeltool lsp` on a copy of the example adventure:
 --   ZEL_ZELTOOL=zeltool ZEL_EXAMPLES=examples nvim --headless --clean -c 'luafile nvim_lsp.lua'
 -- (ctest gives it a home of its own in the build tree, where the client keeps
--- its log): diagnostics, hover, definition, signature help, document
+-- its log): diagnostics, hover, definition, rename, signature help, document
 -- highlight and workspace symbols. Exits 0 when every check holds, else
 -- prints the failures and the client's log of the run on standard error and
 -- exits 1.
@@ -134,6 +134,48 @@ local function check_protocol(client, buf)
   vim.cmd('cclose')
 end
 
+local function lines_of(name)
+  return vim.api.nvim_buf_get_lines(vim.fn.bufnr(dir .. '/' .. name), 0, -1, true)
+end
+
+-- The noun CHEST renamed through the client's rename: its /VOC line, its
+-- object's line and every entry. Then message 13 renumbered to 12 through a
+-- request whose edit the client applies: the texts of 12 and 13 change
+-- places and every MESSAGE follows. The files the edits opened go to the
+-- server too, which finds the adventure still without errors.
+local function check_rename(client, buf)
+  local chest = position(buf, 'GET   ', 'CHEST')
+  vim.api.nvim_win_set_cursor(0, { chest.line + 1, chest.character })
+  vim.lsp.buf.rename('COFFER')
+  local renamed = function()
+    return vim.fn.bufnr(dir .. '/BEACON.SCE') > 0 and vim.fn.match(lines_of('BEACON3.SCE'), '^GET   COFFER ') >= 0
+  end
+  if wait_for('the rename of CHEST', renamed) then
+    expect(vim.fn.match(lines_of('BEACON.SCE'), '^COFFER \\+81 ') >= 0, 'CHEST renamed on its /VOC line')
+    expect(vim.fn.match(lines_of('BEACON2.SCE'), '^/13 .* COFFER ') >= 0, 'CHEST renamed on its /OBJ line')
+    expect(vim.fn.match(lines_of('BEACON3.SCE'), 'CHEST') == vim.fn.match(lines_of('BEACON3.SCE'), '^;.*CHEST'),
+           'CHEST left in BEACON3.SCE but in comments')
+  end
+  for _, name in ipairs({ 'BEACON.SCE', 'BEACON2.SCE' }) do
+    if vim.fn.bufnr(dir .. '/' .. name) > 0 then vim.lsp.buf_attach_client(vim.fn.bufnr(dir .. '/' .. name), client.id) end
+  end
+  local message = position(buf, 'MESSAGE ', '13')
+  local edit = client.request_sync('textDocument/rename', { textDocument = { uri = vim.uri_from_bufnr(buf) },
+                                   position = message, newName = '12' }, timeout, buf)
+  if expect(edit and edit.result, 'renumbering message 13 failed: ' .. vim.inspect(edit)) then
+    vim.lsp.util.apply_workspace_edit(edit.result, client.offset_encoding)
+    local texts = lines_of('BEACON2.SCE')
+    local twelve = vim.fn.index(texts, '/12')
+    expect(twelve >= 0 and texts[twelve + 2]:find('The chest is far too heavy', 1, true) and texts[twelve + 4] == '/13'
+           and texts[twelve + 5]:find('You pull the jersey off', 1, true), 'messages 12 and 13 swapped: ' ..
+           vim.inspect(vim.list_slice(texts, twelve, twelve + 6)))
+    local uses = vim.api.nvim_buf_get_lines(buf, message.line, message.line + 1, true)[1]
+    expect(uses:find('MESSAGE 12', 1, true), 'MESSAGE 13 is now ' .. uses)
+    expect(request(client, buf, 'textDocument/prepareRename', message).placeholder == '12',
+           'the edited adventure has errors or lost MESSAGE 12')
+  end
+end
+
 local function run()
   vim.fn.mkdir(dir, 'p')
   for _, name in ipairs({ 'BEACON.SCE', 'BEACON2.SCE', 'BEACON3.SCE' }) do
@@ -151,6 +193,7 @@ local function run()
   if expect(client.initialized, 'the server did not initialize') then
     check_diagnostics(buf, vim.uri_from_bufnr(buf))
     check_navigation(client, buf)
+    check_rename(client, buf)
     check_protocol(client, buf)
   end
   vim.lsp.stop_client(id)
