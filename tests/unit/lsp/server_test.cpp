@@ -40,6 +40,7 @@ std::vector<json> messages_in(const std::string& output) {
 std::string part(bool fixed) {
     testing::Sections s;
     s.mtx = "/0\nYou are in the hall.\n/1 lit\n``The lamp is lit.``\n";
+    s.con = "/0\nN 1\n/1 out\nS 0\n";
     s.pro = {"_ _ CHANCE 50\n DESC\n", std::string("GET LAMP GET 0\n MES 1") + (fixed ? " ;x\n MES 0\n" : ";x\n MES \xc3\xa9\n"),
              "_ _ ZERO 5\n LET 5 3\n PROCESS 2\n"};
     const std::string source = s.source();
@@ -272,6 +273,7 @@ const Step steps[] = {
     {"inlay hints: a message's text, cut at a word to the width asked for", {request(30, "textDocument/inlayHint", at_lines("{\"line\":0,\"character\":0}", "{\"line\":999,\"character\":0}"))},
      "id:30", "/result", R"("label":"``The lamp…","paddingLeft":true,"position":@AT(MES 1,5))"},
     {"an object line shows its object's text", {}, "id:30", "/result", R"("label":"A lamp.","paddingLeft":true,"position":@AT(/0 0 5,2))"},
+    {"and a location line its location's", {}, "id:30", "/result", R"("label":"You are…","paddingLeft":true,"position":@AT(/1 out,2))"},
     {"a table its entries", {}, "id:30", "/result", R"("label":"1 entry")"},
     {"the width set again", {notice("workspace/didChangeConfiguration", R"({"settings":{"zel":{"inlayHints":{"width":40}}}})"),
                              request(31, "textDocument/inlayHint", at_lines("@AT(MES 1,0)", "@AT(MES 1,5)"))},
