@@ -47,7 +47,7 @@ Files small_crlf() {
     Files files = small();
     std::string& text = files["PART2.SCE"];
     for (std::size_t at = 0; (at = text.find('\n', at)) != std::string::npos; at += 2)
-        text.insert(at, "\r");
+        text.insert(at, 1, '\r');
     return files;
 }
 
@@ -137,7 +137,7 @@ std::vector<std::string> mapped(const tool::Database& db, const std::vector<Renu
                 for (std::size_t p = 0; p < a.params.size(); ++p) {
                     const int kind = p == 0 ? opcode_table[a.opcode].kind1 : opcode_table[a.opcode].kind2;
                     const Kind k = kind_of_param(kind);
-                    actions += " " + std::to_string(k == Kind::location ? location(a.params[p]) : to(k, a.params[p]));
+                    actions.append(" ").append(std::to_string(k == Kind::location ? location(a.params[p]) : to(k, a.params[p])));
                 }
                 actions += ";";
             }
@@ -271,8 +271,8 @@ Files with(Files files, const std::string& file, const std::string& find, const 
 Files full_of_locations() {
     std::string texts, lines;
     for (int n = 4; n < 252; ++n) {
-        texts += "/" + std::to_string(n) + "\nPlace.\n";
-        lines += "/" + std::to_string(n) + "\n";
+        texts.append("/").append(std::to_string(n)).append("\nPlace.\n");
+        lines.append("/").append(std::to_string(n)).append("\n");
     }
     return with(with(small(), "PART2.SCE", "/CON\n", texts + "/CON\n"), "PART2.SCE", "SOUTH 1\n/OBJ", "SOUTH 1\n" + lines + "/OBJ");
 }
