@@ -11,6 +11,7 @@
 #include <system_error>
 
 #include "cli/commands.h"
+#include "cli/source_arg.h"
 #include "core/ascii.h"
 #include "dbtools/database_tools.h"
 
@@ -33,20 +34,6 @@ bool adventure_name(const std::string& path, std::string& name, std::string& err
         return false;
     }
     return true;
-}
-
-// The file of the folder that the compiler would read as `file`: the one of
-// that name, or the first in byte order whose name differs only in case.
-// Empty when none.
-std::string existing_file(const std::filesystem::path& dir, const std::string& file) {
-    std::error_code ec;
-    if (std::filesystem::exists(std::filesystem::symlink_status(dir / file, ec)))
-        return (dir / file).string();
-    std::filesystem::path first;
-    for (std::filesystem::directory_iterator it(dir.empty() ? "." : dir, ec), end; !ec && it != end; it.increment(ec))
-        if (ascii_upper(it->path().filename().string()) == file && (first.empty() || it->path() < first))
-            first = it->path();
-    return first.string();
 }
 
 bool write_all(int fd, const std::string& text) {

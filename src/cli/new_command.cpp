@@ -10,6 +10,7 @@
 
 #include "cli/commands.h"
 #include "cli/new_adventure.h"
+#include "cli/source_arg.h"
 #include "core/ascii.h"
 #include "dbtools/database_tools.h"
 
@@ -22,17 +23,6 @@ bool adventure_name(const std::string& name) {
         const unsigned char c = static_cast<unsigned char>(ascii_upper(ch));
         return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
     });
-}
-
-// A file of the folder that the compiler would read as `file`, in any case.
-std::string existing(const std::filesystem::path& dir, const std::string& file) {
-    std::error_code ec;
-    if (std::filesystem::exists(std::filesystem::symlink_status(dir / file, ec)))
-        return (dir / file).string();
-    for (std::filesystem::directory_iterator it(dir.empty() ? "." : dir, ec), end; !ec && it != end; it.increment(ec))
-        if (ascii_upper(it->path().filename().string()) == file)
-            return it->path().string();
-    return {};
 }
 
 // Writes a new file; false with the reason when it cannot, or when a file
@@ -87,7 +77,7 @@ int run_new(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     if (split)
         files.emplace_back(made.second_name + ".SCE", &made.second);
     for (const auto& [file, text] : files)
-        if (const std::string there = existing(dir, file); !there.empty()) {
+        if (const std::string there = existing_file(dir, file); !there.empty()) {
             err << "zeltool: " << there << " exists; nothing written\n";
             return status_failed;
         }

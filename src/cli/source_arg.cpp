@@ -20,6 +20,17 @@ std::optional<SourceArg> source_arg(const std::string& arg) {
     return source;
 }
 
+std::string existing_file(const std::filesystem::path& dir, const std::string& file) {
+    std::error_code ec;
+    if (std::filesystem::exists(std::filesystem::symlink_status(dir / file, ec)))
+        return (dir / file).string();
+    std::filesystem::path first;
+    for (std::filesystem::directory_iterator it(dir.empty() ? "." : dir, ec), end; !ec && it != end; it.increment(ec))
+        if (ascii_upper(it->path().filename().string()) == file && (first.empty() || it->path() < first))
+            first = it->path();
+    return first.string();
+}
+
 bool is_database_path(const std::string& path) {
     if (path.size() < 4)
         return false;

@@ -2,6 +2,7 @@
 // the in-memory compilation of it that lint, stats and the source map share.
 #pragma once
 
+#include <filesystem>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -19,6 +20,11 @@ struct SourceArg {
 
 // Nothing when the argument names no adventure.
 std::optional<SourceArg> source_arg(const std::string& arg);
+
+// The file of a folder that the compiler would read as `file` (an upper-case
+// name): the one of that name, or the first in byte order whose name
+// differs only in case. Empty when none.
+std::string existing_file(const std::filesystem::path& dir, const std::string& file);
 
 // Whether a path names a database (ends in .ZDB, in any case).
 bool is_database_path(const std::string& path);
