@@ -18,6 +18,11 @@ int run_lint(const std::vector<std::string>& args, std::ostream& out, std::ostre
 int run_stats(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int run_build(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
+// The adventure name the compiler would form from a database's file name:
+// its stem up to the first dot, upper-cased and cut to eight characters.
+// False, with the reason in error, when that gives no name.
+bool adventure_name(const std::string& path, std::string& name, std::string& error);
+
 // Whether command names one of the commands above.
 bool is_command(const std::string& command);
 
