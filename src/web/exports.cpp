@@ -22,6 +22,11 @@ unsigned char* answer_of(const zel::web::Bundle& bundle) {
 
 }  // namespace
 
+// Hands a message of the language server to the worker.
+EM_JS(void, zel_lsp_sent, (const char* body, std::size_t size), {
+    Module["onLspMessage"](HEAPU8.slice(body, body + size));
+});
+
 extern "C" {
 
 EMSCRIPTEN_KEEPALIVE unsigned char* zel_alloc(std::size_t size) {
@@ -34,12 +39,11 @@ EMSCRIPTEN_KEEPALIVE unsigned char* zel_call(const unsigned char* request, std::
     return answer_of(zel::web::call(zel::web::Bundle(request, size)));
 }
 
-// The language server: entries "message" in, entries "message" out.
-EMSCRIPTEN_KEEPALIVE unsigned char* zel_lsp(const unsigned char* request, std::size_t size) {
-    zel::web::Bundle answer;
-    for (std::string& body : zel::web::serve(zel::web::Bundle(request, size).all("message")))
-        answer.add("message", std::move(body));
-    return answer_of(answer);
+// The language server: a bundle of entries "message" in; each message the
+// server sends goes to the module's onLspMessage(bytes) at once.
+EMSCRIPTEN_KEEPALIVE void zel_lsp(const unsigned char* request, std::size_t size) {
+    zel::web::serve(zel::web::Bundle(request, size).all("message"),
+                    [](const std::string& body) { zel_lsp_sent(body.data(), body.size()); });
 }
 
 }

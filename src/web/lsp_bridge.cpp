@@ -11,33 +11,48 @@ namespace {
 const std::string length_header = "Content-Length: ";
 const std::string header_end = "\r\n\r\n";
 
-// The bodies of the messages framed in a stream the server wrote.
-std::vector<std::string> unframed(const std::string& stream) {
-    std::vector<std::string> bodies;
-    for (std::size_t at = stream.find(length_header); at != std::string::npos; at = stream.find(length_header, at)) {
-        const std::size_t length = std::stoul(stream.substr(at + length_header.size(), 12));
-        const std::size_t body = stream.find(header_end, at);
-        if (body == std::string::npos)
-            break;
-        bodies.push_back(stream.substr(body + header_end.size(), length));
-        at = body + header_end.size() + length;
+// The server's output: each message, framed and flushed by the server,
+// goes on unframed as soon as it is flushed.
+class Sending : public std::stringbuf {
+public:
+    explicit Sending(const Send& send) : send_(send) {}
+
+protected:
+    int sync() override {
+        const std::string stream = str();
+        std::size_t at = 0;
+        for (std::size_t header; (header = stream.find(length_header, at)) != std::string::npos;) {
+            const std::size_t body = stream.find(header_end, header);
+            if (body == std::string::npos)
+                break;
+            const std::size_t length = std::stoul(stream.substr(header + length_header.size(), body - header));
+            if (stream.size() - (body + header_end.size()) < length)
+                break;
+            send_(stream.substr(body + header_end.size(), length));
+            at = body + header_end.size() + length;
+        }
+        str(stream.substr(at));
+        return 0;
     }
-    return bodies;
-}
+
+private:
+    const Send& send_;
+};
 
 }  // namespace
 
 // The server reads a stream until it ends and then brings everything up to
 // date; it keeps its state from one stream to the next.
-std::vector<std::string> serve(const std::vector<std::string>& messages) {
+void serve(const std::vector<std::string>& messages, const Send& send) {
     static lsp::Server server;
     std::string framed;
     for (const std::string& body : messages)
         framed += length_header + std::to_string(body.size()) + header_end + body;
     std::istringstream in(framed);
-    std::ostringstream out;
+    Sending sending(send);
+    std::ostream out(&sending);
     server.run(in, out);
-    return unframed(out.str());
+    out.flush();
 }
 
 }  // namespace zel::web
