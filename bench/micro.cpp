@@ -13,6 +13,7 @@
 #include "core/compilation.h"
 #include "core/memory_files.h"
 #include "driver/compile.h"
+#include "edits/edits.h"
 #include "index/source_index.h"
 #include "source/reader.h"
 #include "source/scanner.h"
@@ -226,5 +227,57 @@ void BM_compile_observed(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
 }
 BENCHMARK(BM_compile_observed)->Arg(0)->Arg(1)->ArgNames({"index"})->Unit(benchmark::kMicrosecond);
+
+// One renumbering of the largest valid adventure, each moving every item of
+// its kind by one: the plan from the index and the texts, the texts edited;
+// with `whole`, also the compilation with the index before and the check
+// compilation of the edited texts after, all that zeltool renumber does in
+// memory.
+void BM_renumber_largest(benchmark::State& state) {
+    const char* work = std::getenv("ZELC_BENCH_WORK");
+    std::ifstream in(std::string(work ? work : ZELC_BENCH_WORK) + "/a/MAXVALID.SCE", std::ios::binary);
+    if (!in) {
+        state.SkipWithError("no workload a: run bench/run or bench/gen.py first");
+        return;
+    }
+    std::ostringstream text;
+    text << in.rdbuf();
+    zel::MemoryFiles files;
+    files.files["MAXVALID.SCE"] = text.str();
+    const std::vector<std::string> texts{text.str()};
+    const struct {
+        zel::Kind kind;
+        int from, to;
+    } moves[] = {{zel::Kind::message, 0, 254}, {zel::Kind::location, 0, 251}, {zel::Kind::process, 3, 253},
+                 {zel::Kind::object, 251, 0}};
+    const auto& move = moves[state.range(0)];
+    const bool whole = state.range(1) == 1;
+    zel::NullConsole console;
+    auto index = std::make_unique<zel::SourceIndex>();
+    zel::compile({"MAXVALID", "N"}, console, files, index.get());
+    for (auto _ : state) {
+        if (whole) {
+            index = std::make_unique<zel::SourceIndex>();
+            zel::compile({"MAXVALID", "N"}, console, files, index.get());
+        }
+        const zel::edits::Outcome outcome =
+            zel::edits::renumber(zel::edits::Sources{*index, texts}, move.kind, move.from, move.to);
+        const zel::edits::Plan* plan = std::get_if<zel::edits::Plan>(&outcome);
+        if (plan == nullptr) {
+            state.SkipWithError(std::get<zel::edits::Refusal>(outcome).reason.c_str());
+            return;
+        }
+        const std::vector<std::string> edited = zel::edits::apply(*plan, texts);
+        if (whole && zel::edits::check_edited(*index, edited)) {
+            state.SkipWithError("the edited source does not compile");
+            return;
+        }
+        benchmark::DoNotOptimize(edited);
+    }
+}
+BENCHMARK(BM_renumber_largest)
+    ->ArgsProduct({{0, 1, 2, 3}, {0, 1}})
+    ->ArgNames({"kind", "whole"})
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
-"""Writes the seed corpus of the language server's fuzz target: sessions
-over the example adventure and the linked end-to-end case, each a list of
-message bodies separated by lines "@@@" (see fuzz/lsp_fuzz.cpp), and one
-raw stream with broken framing.
+"""Writes the seed corpus of the language server's fuzz target: the
+sessions of real clients kept in fuzz/sessions (fuzz/record-sessions
+records them), a session over the linked end-to-end case that asks for
+everything at a few places, each a list of message bodies separated by
+lines "@@@" (see fuzz/lsp_fuzz.cpp), and one raw stream with broken
+framing. The inputs stay small, so that the target runs quickly.
 
   fuzz/lsp_seeds.py FOLDER
 """
@@ -30,7 +32,7 @@ def session(files):
     for name, text in files:
         doc = {"uri": "mem:/" + name}
         lines = text.split("\n")
-        for line in range(0, len(lines), max(1, len(lines) // 6)):
+        for line in range(0, len(lines), max(1, len(lines) // 2)):
             at = {"line": line, "character": min(len(lines[line]), 5)}
             for method in ("hover", "definition", "completion"):
                 bodies.append(message("textDocument/" + method, {"textDocument": doc, "position": at}, ident))
@@ -61,10 +63,12 @@ def read(path):
 def main():
     out = sys.argv[1]
     os.makedirs(out, exist_ok=True)
-    example = [(n, read(os.path.join(TOP, "examples", n))) for n in ("BEACON.SCE", "BEACON2.SCE", "BEACON3.SCE")]
     case = os.path.join(TOP, "tests", "cases", "adventure-linked", "in")
     linked = [(n, read(os.path.join(case, n))) for n in ("GAME.SCE", "SHORE.SCE", "CAVE.SCE")]
-    seeds = {"example": session(example), "linked": session(linked)}
+    seeds = {"linked": session(linked)}
+    sessions = os.path.join(TOP, "fuzz", "sessions")
+    for name in sorted(os.listdir(sessions)):
+        seeds["session-" + name] = read(os.path.join(sessions, name))
     seeds["raw"] = ("RAW\nContent-Length: 5\r\n\r\n{\"a\":Content-Length: x\r\n\r\n"
                     "Content-Length: 2\r\n\r\n[]Content-Length: 99999999999\r\n\r\n")
     for name, text in seeds.items():

@@ -23,7 +23,8 @@ namespace {
 // whatever temporary file is left when the build ends is deleted.
 class BuildFiles : public FileSystem {
 public:
-    explicit BuildFiles(const std::string& directory) : directory_(directory.empty() ? "." : directory), files_(directory_) {}
+    explicit BuildFiles(const std::string& directory)
+        : directory_(directory.empty() ? "." : directory), files_(directory_, SourceFiles::regular_only) {}
     ~BuildFiles() override {
         for (const auto& [name, own] : temporary_)
             files_.remove(own);

@@ -8,6 +8,7 @@
 #include "cli/find_adventure.h"
 #include "core/ascii.h"
 #include "core/posix_platform.h"
+#include "index/chain.h"
 
 namespace zel::tool {
 
@@ -16,6 +17,7 @@ namespace {
 constexpr int status_clean = 0;
 constexpr int status_errors = 1;
 constexpr int status_trouble = 2;  // bad usage, or the compiler failed itself
+constexpr int source_not_found = 37;  // "%s not found"
 
 }  // namespace
 
@@ -43,6 +45,41 @@ std::string formed_source_name(const std::string& name) {
     }
     return formed + ".SCE";
 }
+
+// Adds to error 37 for a linked file the name of the nearest source file of
+// the folder, when one is a few edits from the name the link gives: of those
+// not read already, the file being checked first (a link misspelt for it
+// is why its adventure is checked).
+class LinkNotes : public DiagnosticListener {
+public:
+    LinkNotes(const std::string& directory, const std::vector<std::string>& opened, const std::string& checked,
+              DiagnosticListener& next)
+        : directory_(directory), opened_(opened), checked_(checked), next_(next) {}
+    void report(const Diagnostic& d) override {
+        Diagnostic noted = d;
+        if (d.number == source_not_found)
+            if (std::optional<Note> note = misspelt_link(d, unread_names()))
+                noted.notes.push_back(*note);
+        next_.report(noted);
+    }
+
+private:
+    std::vector<std::string> unread_names() const {
+        std::vector<std::string> names = adventure_names(directory_);
+        if (!checked_.empty())
+            names.insert(names.begin(), ascii_upper(checked_.substr(0, checked_.size() - 4)));
+        std::erase_if(names, [&](const std::string& name) {
+            return std::any_of(opened_.begin(), opened_.end(),
+                               [&](const std::string& file) { return ascii_upper(file) == name + ".SCE"; });
+        });
+        return names;
+    }
+
+    const std::string& directory_;
+    const std::vector<std::string>& opened_;
+    const std::string& checked_;
+    DiagnosticListener& next_;
+};
 
 }  // namespace
 
@@ -79,17 +116,20 @@ int compile_and_report(const std::string& command, const CheckOptions& given, Fi
     naming.directory = options.directory;
     naming.main_source = formed_source_name(options.compiler_args.front());
     DiagnosticPrinter printer(options.json, naming, result.sources, out);
+    std::string wrong_start;  // the file checked, when it does not begin with /CTL
+    LinkNotes noted(options.directory, result.sources, wrong_start, printer);
     const auto compile_once = [&](const WrongStart& wrong_start) {
         if (check_only)
-            check_compilation(options.compiler_args, files, printer, result, wrong_start);
+            check_compilation(options.compiler_args, files, noted, result, wrong_start);
         else
-            run_compilation(options.compiler_args, files, printer, result, wrong_start);
+            run_compilation(options.compiler_args, files, noted, result, wrong_start);
     };
     // A file that does not begin with /CTL may be a later file of a chain:
     // then the adventure it belongs to is reported on.
     std::optional<std::string> instead;
     bool ambiguous = false;
     compile_once([&](const std::string& first_file) {
+        wrong_start = first_file;
         const std::optional<std::string> adventure = adventure_of(files, options.directory, first_file, err);
         ambiguous = !adventure;
         if (adventure && !adventure->empty())
@@ -118,7 +158,7 @@ int run_check(const std::vector<std::string>& args, std::ostream& out, std::ostr
     CheckOptions options;
     if (!parse_check_options("check", args, options, err))
         return status_trouble;
-    PosixFileSystem files(options.directory.empty() ? "." : options.directory);
+    PosixFileSystem files(options.directory.empty() ? "." : options.directory, SourceFiles::regular_only);
     return compile_and_report("check", options, files, true, out, err);
 }
 

@@ -1,4 +1,5 @@
 #include "cli/check_format.h"
+#include "core/utf8.h"
 #include "diagnostics/diagnostics.h"
 
 #include <algorithm>
@@ -10,33 +11,6 @@ namespace {
 
 constexpr int source_not_found = 37;  // "%s not found"
 constexpr int read_failure = 55;      // "Failure to read %s"
-
-// Length of the valid UTF-8 sequence at p, or 0 when there is none.
-std::size_t utf8_length(std::string_view s, std::size_t p) {
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };
-    const unsigned char lead = byte(p);
-    std::size_t n = 0;
-    unsigned char low = 0x80, high = 0xBF;  // range of the second byte
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        n = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        n = 3;
-        if (lead == 0xE0) low = 0xA0;   // no overlong forms
-        if (lead == 0xED) high = 0x9F;  // no surrogates
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        n = 4;
-        if (lead == 0xF0) low = 0x90;
-        if (lead == 0xF4) high = 0x8F;  // nothing above U+10FFFF
-    } else {
-        return 0;
-    }
-    if (p + n > s.size() || byte(p + 1) < low || byte(p + 1) > high)
-        return 0;
-    for (std::size_t i = 2; i < n; ++i)
-        if (byte(p + i) < 0x80 || byte(p + i) > 0xBF)
-            return 0;
-    return n;
-}
 
 void put_escape(std::string& out, unsigned value) {
     char hex[8];

@@ -52,17 +52,17 @@ public:
         : SourceIndex(false), result_(result), next_(next), wrong_start_(wrong_start), hints_(*this) {}
     void report(const Diagnostic& diagnostic) override {
         Diagnostic d = diagnostic;
-        hints_.annotate(d);
-        take(std::move(d));
+        if (hints_.annotate(d))
+            take(std::move(d));
     }
-    void line_split(const Span& at) override {
-        SourceIndex::line_split(at);
-        if (std::optional<Diagnostic> warning = hints_.split_warning(at))
+    void line_split(const LineSplit& split) override {
+        SourceIndex::line_split(split);
+        if (std::optional<Diagnostic> warning = hints_.split_warning(split))
             take(std::move(*warning));
     }
     // The notes need no uses, exits, entries or condition lines: they are not
     // kept, so that memory does not grow with the lines of the process tables.
-    void referenced(const Reference&) override {}
+    void referenced(const Reference& r) override { hints_.referenced(r); }
     void exit_defined(const ExitDef&) override {}
     void condact_defined(const CondactDef&) override {}
     void entry_defined(const EntryDef& entry) override { hints_.entry_ended(entry); }

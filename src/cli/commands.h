@@ -17,6 +17,11 @@ int run_check(const std::vector<std::string>& args, std::ostream& out, std::ostr
 int run_lint(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int run_stats(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int run_build(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int run_renumber(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int run_insert(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int run_delete(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int run_rename(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int run_new(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 // The adventure name the compiler would form from a database's file name:
 // its stem up to the first dot, upper-cased and cut to eight characters.

@@ -10,10 +10,6 @@
 
 namespace zel::tool {
 
-namespace {
-
-// The adventure names of the .SCE files of a folder (any case), but for the
-// one given: names zelc takes whole, at most eight letters and digits.
 std::vector<std::string> adventure_names(const std::string& directory, const std::string& except) {
     std::set<std::string> names;
     std::error_code ec;
@@ -28,20 +24,42 @@ std::vector<std::string> adventure_names(const std::string& directory, const std
     return {names.begin(), names.end()};
 }
 
+namespace {
+
+// A link misspelt for the file: the one candidate whose chain stops at it.
+std::optional<std::string> misspelt_for(const ChainSearch& search, const std::string& target, std::ostream& err) {
+    if (search.misspelt.empty()) {
+        err << "zeltool: " << target << " does not begin with /CTL, and no .SCE file beside it links to it\n";
+        return std::string();
+    }
+    if (search.misspelt.size() > 1) {
+        err << "zeltool: " << target << " does not begin with /CTL, and the chains of several adventures stop at a "
+            << "link misspelt for it:";
+        for (const MisspeltLink& link : search.misspelt)
+            err << ' ' << link.adventure << ".SCE";
+        err << "; name one of them\n";
+        return std::nullopt;
+    }
+    const MisspeltLink& link = search.misspelt.front();
+    const std::string missing = link.error.message.substr(0, link.error.message.find(' '));
+    err << "zeltool: " << target << " does not begin with /CTL; using " << link.adventure << ".SCE, whose /LNK chain "
+        << "stops at " << missing << ", not found: a misspelling of " << target << "?\n";
+    return link.adventure;
+}
+
 }  // namespace
 
 std::optional<std::string> adventure_of(FileSystem& files, const std::string& directory, const std::string& target,
                                         std::ostream& err) {
-    const std::vector<std::string> found = adventures_reaching(files, target, adventure_names(directory, target));
+    const ChainSearch search = search_chains(files, target, adventure_names(directory, target));
+    const std::vector<std::string>& found = search.reaching;
     if (found.size() == 1) {
         err << "zeltool: " << target << " does not begin with /CTL; using " << found.front()
             << ".SCE, whose /LNK chain reaches it\n";
         return found.front();
     }
-    if (found.empty()) {
-        err << "zeltool: " << target << " does not begin with /CTL, and no .SCE file beside it links to it\n";
-        return std::string();
-    }
+    if (found.empty())
+        return misspelt_for(search, target, err);
     err << "zeltool: " << target << " is reached from several adventures:";
     for (const std::string& name : found)
         err << ' ' << name << ".SCE";

@@ -138,7 +138,7 @@ int run_lint(const std::vector<std::string>& args, std::ostream& out, std::ostre
         err << "zeltool lint: there is no location " << a.start << "\n";
         return status_usage;
     }
-    PosixFileSystem files(a.source.directory.empty() ? "." : a.source.directory);
+    PosixFileSystem files(a.source.directory.empty() ? "." : a.source.directory, SourceFiles::regular_only);
     const analysis::Figures figures = analysis::figures_of(*compiled.database);
     analysis::LintOptions options{a.start, a.selection, &figures, analysis::source_texts(compiled.index, files)};
     const std::vector<analysis::Finding> findings = analysis::lint(compiled.index, options);

@@ -33,6 +33,9 @@ Command command_named(const std::string& name) {
         {"build", zel::tool::run_build}, {"check", zel::tool::run_check},         {"dump", zel::tool::run_dump},
         {"map", zel::tool::run_map},     {"decompile", zel::tool::run_decompile}, {"lint", zel::tool::run_lint},
         {"stats", zel::tool::run_stats},
+        {"renumber", zel::tool::run_renumber}, {"insert", zel::tool::run_insert},
+        {"delete", zel::tool::run_delete},     {"rename", zel::tool::run_rename},
+        {"new", zel::tool::run_new},
         {"lsp", run_server},
     };
     for (const auto& [command_name, run] : commands)

@@ -25,7 +25,7 @@ bool is_database_path(const std::string& path) {
 }
 
 std::optional<analysis::Compiled> compile_source(const SourceArg& source, std::ostream& err) {
-    PosixFileSystem files(source.directory.empty() ? "." : source.directory);
+    PosixFileSystem files(source.directory.empty() ? "." : source.directory, SourceFiles::regular_only);
     std::vector<std::string> args{source.name};
     args.insert(args.end(), source.switches.begin(), source.switches.end());
     analysis::Compiled compiled = analysis::compile_adventure(args, files);
@@ -57,7 +57,7 @@ int report_failure(const std::string& command, const SourceArg& source, const an
         // The diagnostics as check shows them, notes and all.
         CheckOptions options{json, source.directory, {source.name}};
         options.compiler_args.insert(options.compiler_args.end(), source.switches.begin(), source.switches.end());
-        PosixFileSystem files(source.directory.empty() ? "." : source.directory);
+        PosixFileSystem files(source.directory.empty() ? "." : source.directory, SourceFiles::regular_only);
         const int status = compile_and_report(command, options, files, true, out, err);
         return status == 0 ? status_failed : status;
     }

@@ -41,6 +41,25 @@ const Usage usages[] = {
      "Shows how close the adventure is to every limit of the format, the size of\n"
      "every block of its database and, when compressed, what compression saved. A\n"
      "source is compiled in memory, writing nothing.\n"},
+    {"renumber", "renumber NAME KIND FROM TO [--dry-run]",
+     "Gives item FROM of a kind the number TO; the items between move on by one, and\n"
+     "every definition and reference across the /LNK chain follows. KIND is sysmess\n"
+     "(61 on), message, object, location, table (3 on) or flag (into a flag nothing\n"
+     "uses).\n"},
+    {"insert", "insert NAME KIND AT [--text TEXT] [--dry-run]",
+     "Makes a new item AT (with the lines of TEXT as its text) and moves the later\n"
+     "ones up by one, with every reference; says what the new item still needs.\n"},
+    {"delete", "delete NAME KIND N [--dry-run]",
+     "Deletes item N and moves the later ones down by one, with every reference;\n"
+     "refused, with every use listed, while anything refers to it.\n"},
+    {"rename", "rename NAME WORD NEWWORD [--dry-run]",
+     "Changes one spelling of a vocabulary word on its /VOC line and wherever it is\n"
+     "read; synonyms keep theirs. Refused for a word the compiler would take for\n"
+     "another (only five characters count).\n"},
+    {"new", "new NAME [DIR] [--split]",
+     "Writes DIR/NAME.SCE (default: here), a small adventure that compiles and passes\n"
+     "lint, with comments on every section; --split puts everything after the\n"
+     "vocabulary in a second file linked by /LNK. Never writes over a file.\n"},
     {"lsp", "lsp [--stdio]",
      "A language server (Language Server Protocol 3.17) on standard input and output,\n"
      "for editors: diagnostics on every change, hover, definition, references,\n"
@@ -66,6 +85,10 @@ void print_usage(std::ostream& out, const std::string& command) {
             out << "NAME is the adventure name or its source file (NAME.SCE, in any case), after\n"
                    "a folder if the sources are elsewhere, or a later file of its /LNK chain; the\n"
                    "switches are zelc's.\n";
+        if (command == "renumber" || command == "insert" || command == "delete" || command == "rename")
+            out << "The source must compile without errors. Every changed file is written beside\n"
+                   "itself and renamed over it once all are written; --dry-run prints the change\n"
+                   "as a unified diff and writes nothing. Exit status 1 when the edit is refused.\n";
         return;
     }
     out << "usage: zeltool COMMAND [ARGUMENTS]\n"

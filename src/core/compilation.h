@@ -39,6 +39,7 @@ struct Reader {
     std::size_t special = 0;          // next carriage return or byte 26 in the block, from blkpos on
     bool fileend = false;             // the open file has no more characters
     bool cut = false;                 // (observer only) the last piece filled the line before its end
+    std::string cut_end;              // (observer only) the characters other than blanks that end it
 };
 
 struct Scanner {

@@ -60,6 +60,7 @@ struct SectionDef {
     std::string header;  // "/CTL", "/VOC", "/STX", ... "/PRO"
     int number = 0;      // the table number of a /PRO header
     Span at;             // the header line
+    Span number_at;      // the table number's token of a /PRO header (file -1 for the others)
 };
 
 // The kinds of things a source defines or refers to.
@@ -89,8 +90,10 @@ struct TextDef {
     Kind kind = Kind::message;  // sysmess, message, object or location
     int number = 0;
     Span at;                    // the "/n" line, the number's token
+    Span number_at;             // the number alone
     std::string note;           // what the author wrote after the number, trimmed
     unsigned last_line = 0;     // last line of the text (its first is at.line + 1)
+    int last_file = -1;         // the file of last_line: another than at.file when a /LNK cut the text
     std::string text;           // the text as stored: lines joined by a blank, 13 per empty line
 };
 
@@ -98,8 +101,10 @@ struct TextDef {
 struct ConnectionDef {
     int location = 0;
     Span at;             // the "/n" line, the number's token
+    Span number_at;      // the number alone
     std::string note;
     unsigned last_line = 0;
+    int last_file = -1;  // the file of last_line
 };
 
 // An exit line under a location in /CON.
@@ -115,6 +120,7 @@ struct ExitDef {
 struct ObjectDef {
     int object = 0;
     Span at;               // the "/n" token
+    Span number_at;        // the number alone
     int location = 0;      // a location number or 252 to 255
     int weight = 0;
     bool container = false, wearable = false;
@@ -130,6 +136,7 @@ struct EntryDef {
     std::string verb_text, noun_text;  // as written
     Span at;                // the header line
     unsigned last_line = 0;
+    int last_file = -1;     // the file of last_line
     bool accepted = true;   // false when an error dropped the entry
     Span comment;           // an indented comment line that ended the entry, from its ';' (file -1: none)
 };
@@ -143,6 +150,13 @@ struct CondactDef {
     int kind[2] = {0, 0};   // ParamKind of each
     int value[2] = {0, 0};
     Span param[2];
+};
+
+// A line longer than 258 characters, split by the compiler.
+struct LineSplit {
+    Span at;             // the piece that continues it (column 1 is the 259th character of the line)
+    std::string before;  // the characters other than blanks that end the piece cut (at most 32)
+    std::string after;   // those that begin the piece continuing it (at most 32)
 };
 
 // A use of something defined elsewhere, from an exit, an object line, an
@@ -163,12 +177,13 @@ public:
     virtual void report(const Diagnostic&) {}
     virtual void file_opened(const SourceFile&) {}
     virtual void section_found(const SectionDef&) {}
+    // The control line has declared the null word character.
+    virtual void null_word_declared(char, const Span&) {}
     // The compiler has read the last line of a file: `at.line` (0 for an
     // empty file).
     virtual void file_closed(const Span&) {}
-    // A line longer than 258 characters was split; `at` is the piece that
-    // continues it (column 1 is the 259th character of the line).
-    virtual void line_split(const Span&) {}
+    // A line longer than 258 characters was split.
+    virtual void line_split(const LineSplit&) {}
     virtual void word_defined(const WordDef&) {}
     virtual void text_defined(const TextDef&) {}
     virtual void connections_defined(const ConnectionDef&) {}

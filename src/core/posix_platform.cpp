@@ -121,7 +121,8 @@ void StdConsole::flush() {
     pending_.clear();
 }
 
-PosixFileSystem::PosixFileSystem(std::string directory) : directory_(std::move(directory)) {}
+PosixFileSystem::PosixFileSystem(std::string directory, SourceFiles sources)
+    : directory_(std::move(directory)), sources_(sources) {}
 
 std::string PosixFileSystem::path(const std::string& name) const { return directory_ + "/" + name; }
 
@@ -145,21 +146,42 @@ std::string PosixFileSystem::find_ignoring_case(const std::string& name) {
     return it == by_upper_name_.end() ? std::string() : it->second;
 }
 
+// A descriptor of the named file, or -1 with errno set. For regular files
+// only, the name is looked at before it is opened (opening a device may
+// already do something), and the open cannot wait (a FIFO would, for a
+// writer); what is refused fails with EACCES.
+int PosixFileSystem::open_for_reading(const std::string& name) const {
+    const std::string file = path(name);
+    if (sources_ == SourceFiles::any)
+        return ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat st {};
+    if (::stat(file.c_str(), &st) != 0)
+        return -1;
+    if (!S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) {
+        errno = EACCES;
+        return -1;
+    }
+    return ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+}
+
 std::unique_ptr<InputFile> PosixFileSystem::open_source(const std::string& name, FileId& id) {
     std::string found = name;
-    int fd = ::open(path(name).c_str(), O_RDONLY | O_CLOEXEC);
+    int fd = open_for_reading(name);
     if (fd < 0 && errno == ENOENT) {
         found = find_ignoring_case(name);
         if (found.empty())
             return nullptr;
-        fd = ::open(path(found).c_str(), O_RDONLY | O_CLOEXEC);
+        fd = open_for_reading(found);
     }
     if (fd < 0) {
         id.unreadable = !is_missing(errno);
         return nullptr;
     }
+    // (For regular files only: what the name led to may have been replaced
+    // since it was looked at.)
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    const bool opened = ::fstat(fd, &st) == 0;
+    if (!opened || S_ISDIR(st.st_mode) || (sources_ == SourceFiles::regular_only && !S_ISREG(st.st_mode))) {
         ::close(fd);
         id.unreadable = true;
         return nullptr;

@@ -6,50 +6,23 @@
 
 #include "format/format.h"
 #include "format/opcodes.h"
+#include "index/hints_support.h"
 
 namespace zel {
+
+using namespace hints;
 
 namespace {
 
 constexpr int stop_errors[] = {0, 6, 9, 23};         // errors that end a section early
 constexpr int follow_ons[] = {31, 32, 33, 41, 46};   // errors that such an end brings
+// Errors that end an object line before its attributes are stored: the
+// object is then no container, whatever its line says.
+constexpr int attributes_lost[] = {7, 8, 40, 43, 50, 51, 52};
 
 template <std::size_t N>
 bool one_of(int number, const int (&numbers)[N]) {
     return std::find(std::begin(numbers), std::end(numbers), number) != std::end(numbers);
-}
-
-bool letter_or_digit(char ch) {
-    return (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z') || (ch >= '0' && ch <= '9');
-}
-
-char upper(char ch) { return (ch >= 'a' && ch <= 'z') ? static_cast<char>(ch - 'a' + 'A') : ch; }
-
-void add_note(Diagnostic& d, const Span& at, std::string message) {
-    d.notes.push_back(Note{at, std::move(message)});
-}
-
-Span columns(const Diagnostic& d, int begin, int end) {
-    return Span{d.file_index, d.line, static_cast<unsigned>(begin), static_cast<unsigned>(end)};
-}
-
-// The offending token as written; empty when the diagnostic points at none.
-std::string token_of(const Diagnostic& d) {
-    if (!d.has_line || !d.has_text || d.column <= 0 || d.end_column <= d.column)
-        return {};
-    return d.text.substr(static_cast<std::size_t>(d.column - 1), static_cast<std::size_t>(d.end_column - d.column));
-}
-
-// The letters and digits a token begins with, upper-cased.
-std::string leading_word(const std::string& token) {
-    std::string word;
-    for (std::size_t i = 0; i < token.size() && letter_or_digit(token[i]); ++i)
-        word += upper(token[i]);
-    return word;
-}
-
-bool all_digits(const std::string& token) {
-    return !token.empty() && std::all_of(token.begin(), token.end(), [](char ch) { return ch >= '0' && ch <= '9'; });
 }
 
 std::string numbered(const char* what, int count) {
@@ -111,21 +84,32 @@ int Hints::count(Kind kind) const {
     return static_cast<int>(std::count_if(texts.begin(), texts.end(), [&](const TextDef& t) { return t.kind == kind; }));
 }
 
-void Hints::annotate(Diagnostic& d) {
+bool Hints::annotate(Diagnostic& d) {
     if (d.severity != Diagnostic::Severity::error)
-        return;
+        return merge_character(d);
     note_token(d);
     note_range(d);
     note_nearest(d);
     note_entry_comment(d);
     note_duplicates(d);
     note_missing_items(d);
+    note_word_type(d);
+    note_container(d);
+    note_required_tables(d);
     note_follow_on(d);
+    remember_object_error(d);
     if (d.number == 32 || d.number == 33)
         place_at_section_end(d);
+    place_within_files(d);
     if (one_of(d.number, stop_errors) && d.has_line && !index_.sections().empty())
         stop_ = Stop{columns(d, std::max(d.column, 1), std::max(d.end_column, 1)), d.number,
                      index_.sections().back().header, index_.sections().size()};
+    return true;
+}
+
+void Hints::referenced(const Reference& r) {
+    if (r.kind == Kind::process && (!highest_table_ || r.number > highest_table_->number))
+        highest_table_ = r;
 }
 
 // A ";" glued to the offending token or to a word before it (a word read
@@ -149,19 +133,28 @@ void Hints::note_token(Diagnostic& d) const {
     }
 }
 
+// The numbers allowed, for a number too big and for a number "not found"
+// because it is above 255, which no parameter takes.
 void Hints::note_range(Diagnostic& d) const {
-    const bool too_big = all_digits(token_of(d));  // for the errors that say "not found or too big"
+    const bool too_big = all_digits(token_of(d));
     std::string range;
     switch (d.number) {
     case 2: range = "word numbers are 1 to 254"; break;
+    case 7:
     case 8:
+        if (d.number == 7 && !too_big)
+            break;
         range = numbered("locations", count(Kind::location));
         if (!index_.sections().empty() && index_.sections().back().header == "/OBJ")
             range += "; an object may also start at 252 (not created), WORN (253) or CARRIED (254)";
         break;
+    case 12: range = too_big ? "a percentage is 1 to 99" : ""; break;
     case 13: range = "a percentage is 1 to 99"; break;
+    case 15: range = too_big ? numbered("objects", count(Kind::object)) : ""; break;
     case 16: range = numbered("objects", count(Kind::object)); break;
+    case 17: range = too_big ? numbered("messages", count(Kind::message)) : ""; break;
     case 18: range = numbered("messages", count(Kind::message)); break;
+    case 11: range = too_big ? numbered("system messages", count(Kind::sysmess)) : ""; break;
     case 20: range = numbered("system messages", count(Kind::sysmess)); break;
     case 19: range = too_big ? "flags are numbered 0 to 255" : ""; break;
     case 21: range = too_big ? "values are 0 to 255" : ""; break;
@@ -240,8 +233,12 @@ void Hints::note_duplicates(Diagnostic& d) const {
     }
 }
 
+bool Hints::follows_stop(const Diagnostic& d) const {
+    return stop_ && stop_->sections == index_.sections().size() && one_of(d.number, follow_ons);
+}
+
 void Hints::note_follow_on(Diagnostic& d) const {
-    if (!stop_ || stop_->sections != index_.sections().size() || !one_of(d.number, follow_ons))
+    if (!follows_stop(d))
         return;
     add_note(d, stop_->at, "this follows from error " + std::to_string(stop_->number) + " here, which ended " +
                                stop_->section + " early");
@@ -265,68 +262,70 @@ void Hints::note_missing_items(Diagnostic& d) const {
                                   " (its text is here) is the first with no line in " + (locations ? "/CON" : "/OBJ"));
 }
 
-// Errors 32 and 33 belong to the end of their section: the line where an
-// error stopped it, or else its last line in the file that holds it.
-void Hints::place_at_section_end(Diagnostic& d) const {
-    if (index_.sections().empty())
+// Error 44: what the word is; and on an object line an adjective where the
+// noun belongs, followed by a noun: the two are the wrong way round.
+void Hints::note_word_type(Diagnostic& d) const {
+    if (d.number != 44)
         return;
-    const SectionDef& section = index_.sections().back();
-    if (section.header != (d.number == 32 ? "/CON" : "/OBJ"))
+    const std::string written = token_of(d);
+    const WordDef* word = written.empty() ? nullptr : index_.word(leading_word(written));
+    if (word == nullptr)
         return;
-    d.has_line = true;
-    if (stop_ && stop_->sections == index_.sections().size())
-        return;  // the current line is the one the section stopped at
-    const int file = section.at.file;
-    const unsigned last = d.file_index == file ? d.line - 1 : index_.last_line(file);
-    d.file_index = file;
-    d.file = index_.files().at(static_cast<std::size_t>(file)).found;
-    d.line = std::max(last, section.at.line);
-    d.column = d.end_column = 0;
-    d.has_text = false;
+    add_note(d, word->at, word->word + " is " + word_type_name(word->type) + " " + std::to_string(word->number) +
+                              ", defined here");
+    if (word->type != adjective || !d.message.ends_with(" is not a noun") || index_.sections().empty() ||
+        index_.sections().back().header != "/OBJ")
+        return;
+    std::size_t begin = std::min(static_cast<std::size_t>(d.end_column - 1), d.text.size()), end = 0;
+    while (begin < d.text.size() && (d.text[begin] == ' ' || d.text[begin] == '\t'))
+        ++begin;
+    for (end = begin; end < d.text.size() && letter_or_digit(d.text[end]);)
+        ++end;
+    const std::string next = d.text.substr(begin, end - begin);
+    const WordDef* noun_word = next.empty() ? nullptr : index_.word(leading_word(next));
+    if (noun_word != nullptr && noun_word->type == noun)
+        add_note(d, columns(d, d.column, static_cast<int>(end) + 1),
+                 "an object's noun comes before its adjective: " + next + " " + written);
 }
 
-std::optional<Diagnostic> Hints::split_warning(const Span& continuation) const {
-    const Span& at = continuation;
-    if (at.file < 0 || at.line < 2 || index_.continues_line(at.file, at.line - 1))
-        return std::nullopt;
-    Diagnostic w;
-    w.severity = Diagnostic::Severity::warning;
-    w.message = "line longer than 258 characters: it is split after character 258 and the rest is read as the next line";
-    w.has_line = true;
-    w.has_text = false;
-    w.file_index = at.file;
-    w.file = index_.files().at(static_cast<std::size_t>(at.file)).found;
-    w.line = at.line - 1;
-    w.column = 259;
-    w.end_column = static_cast<int>(258 + at.end);
-    return w;
+// Error 49: why the object named is no container.
+void Hints::note_container(Diagnostic& d) const {
+    const std::string token = token_of(d);
+    if (d.number != 49 || !all_digits(token) || token.size() > 3)
+        return;
+    const int number = std::stoi(token);
+    const ObjectDef* object = index_.object(number);
+    if (object == nullptr)
+        return;
+    const std::string name = "object " + std::to_string(number);
+    const auto error = object_errors_.find({object->line.file, object->line.line});
+    if (error != object_errors_.end() && one_of(error->second.first, attributes_lost))
+        add_note(d, error->second.second, "this follows from error " + std::to_string(error->second.first) +
+                                              " here, which dropped the rest of " + name + "'s line: it is no container");
+    else if (!object->container)
+        add_note(d, object->line, name + " is not a container: its /OBJ line needs Y after the weight");
 }
 
-namespace {
-
-void move_span(Span& s, const SourceIndex& index) {
-    if (s.file < 0 || s.line == 0)
+// Error 46: which tables are required, and why.
+void Hints::note_required_tables(Diagnostic& d) const {
+    static const std::string prefix = "/PRO";
+    if (d.number != 46 || d.message.rfind(prefix, 0) != 0 || follows_stop(d))
         return;
-    if (s.begin > 0) {
-        s.begin = index.editor_column(s.file, s.line, s.begin);
-        s.end = index.editor_column(s.file, s.line, std::max(s.end, 1u));
+    const int table = std::atoi(d.message.c_str() + prefix.size());
+    if (table <= 2) {
+        add_note(d, columns(d, d.column, d.end_column), "tables 0, 1 and 2 are always required");
+    } else if (highest_table_ && highest_table_->number >= table) {
+        const std::string highest = std::to_string(highest_table_->number);
+        add_note(d, highest_table_->at, "PROCESS " + highest + " here makes every table up to " + highest + " required");
     }
-    s.line = index.editor_line(s.file, s.line);
 }
 
-}  // namespace
-
-void to_editor_positions(Diagnostic& d, const SourceIndex& index) {
-    if (d.file_index >= 0 && d.line > 0) {
-        Span s{d.file_index, d.line, static_cast<unsigned>(std::max(d.column, 0)),
-               static_cast<unsigned>(std::max(d.end_column, 0))};
-        move_span(s, index);
-        d.line = s.line;
-        d.column = static_cast<int>(s.begin);
-        d.end_column = static_cast<int>(s.end);
-    }
-    for (Note& n : d.notes)
-        move_span(n.at, index);
+// The first error of each object line, for error 49.
+void Hints::remember_object_error(const Diagnostic& d) {
+    if (d.has_line && !index_.sections().empty() && index_.sections().back().header == "/OBJ" &&
+        object_errors_.size() < 256)
+        object_errors_.emplace(std::pair(d.file_index, d.line),
+                               std::pair(d.number, columns(d, d.column, d.end_column)));
 }
 
 }  // namespace zel

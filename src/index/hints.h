@@ -4,7 +4,8 @@
 // annotated as it arrives, when the index holds everything read before it.
 // Of the index the notes use the files, sections, line splits, words,
 // texts, location and object lines; uses, exits, entries and condition
-// lines need not be kept, but each entry must be passed to entry_ended.
+// lines need not be kept, but each entry must be passed to entry_ended and
+// each use to referenced.
 #pragma once
 
 #include <cstddef>
@@ -21,17 +22,24 @@ class Hints {
 public:
     explicit Hints(const SourceIndex& index) : index_(index) {}
 
-    // Adds the notes of a diagnostic that has just arrived, and moves errors
-    // 32 and 33 to the last line of /CON or /OBJ in the file that holds it.
-    void annotate(Diagnostic& d);
+    // Adds the notes of a diagnostic that has just arrived; moves errors 32
+    // and 33 to the last line of /CON or /OBJ in the file that holds it, and
+    // whatever is reported past the last line of a file (at the end of the
+    // source) to that line. The warnings of the bytes of one character
+    // written in UTF-8 become one, at its first byte, which names the
+    // character: false for those of the further bytes, which are to be
+    // dropped.
+    [[nodiscard]] bool annotate(Diagnostic& d);
 
-    // The warning for a line that the compiler splits, given the piece that
-    // continues it (after the index has recorded the split); none for the
-    // further pieces of a line split more than once.
-    std::optional<Diagnostic> split_warning(const Span& continuation) const;
+    // The warning for a line that the compiler splits (after the index has
+    // recorded the split); none for the further pieces of a line split more
+    // than once.
+    std::optional<Diagnostic> split_warning(const LineSplit& split) const;
 
     // An entry of a process table has ended.
     void entry_ended(const EntryDef& entry) { last_comment_ = entry.comment; }
+    // A use of something defined elsewhere.
+    void referenced(const Reference& r);
 
 private:
     void note_token(Diagnostic& d) const;
@@ -40,9 +48,16 @@ private:
     std::optional<std::size_t> nearest_word(const std::string& word);
     void note_entry_comment(Diagnostic& d) const;
     void note_duplicates(Diagnostic& d) const;
+    bool follows_stop(const Diagnostic& d) const;
     void note_follow_on(Diagnostic& d) const;
     void note_missing_items(Diagnostic& d) const;
+    void note_word_type(Diagnostic& d) const;
+    void note_container(Diagnostic& d) const;
+    void note_required_tables(Diagnostic& d) const;
+    void remember_object_error(const Diagnostic& d);
     void place_at_section_end(Diagnostic& d) const;
+    void place_within_files(Diagnostic& d) const;
+    bool merge_character(Diagnostic& d);
     int count(Kind kind) const;
 
     // The error that stopped a section early (0, 6, 9, 23): the errors that
@@ -58,6 +73,9 @@ private:
     std::optional<Stop> stop_;
     Span last_comment_;  // the indented comment line that ended the last entry, if one did
     std::map<std::string, std::optional<std::size_t>> nearest_words_;  // word -> index in words()
+    std::map<std::pair<int, unsigned>, std::pair<int, Span>> object_errors_;  // (file, line) of an /OBJ line -> its first error
+    std::optional<Reference> highest_table_;  // the first PROCESS naming the highest table named
+    Span character_;  // the bytes of the character of the last warning merged (line 0: none)
 };
 
 // Moves a diagnostic and its notes from the compiler's lines to the editor's:

@@ -43,7 +43,8 @@ void SourceIndex::file_closed(const Span& at) {
 }
 
 void SourceIndex::section_found(const SectionDef& s) { sections_.push_back(s); }
-void SourceIndex::line_split(const Span& at) { splits_.push_back(at); }
+void SourceIndex::null_word_declared(char character, const Span&) { null_word_ = character; }
+void SourceIndex::line_split(const LineSplit& split) { splits_.push_back(split.at); }
 void SourceIndex::word_defined(const WordDef& w) { words_.push_back(w); }
 void SourceIndex::text_defined(const TextDef& t) { texts_.push_back(t); }
 void SourceIndex::connections_defined(const ConnectionDef& c) { connections_.push_back(c); }

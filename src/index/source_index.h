@@ -39,7 +39,8 @@ public:
     void file_opened(const SourceFile& f) override;
     void file_closed(const Span& at) override;
     void section_found(const SectionDef& s) override;
-    void line_split(const Span& at) override;
+    void null_word_declared(char character, const Span& at) override;
+    void line_split(const LineSplit& split) override;
     void word_defined(const WordDef& w) override;
     void text_defined(const TextDef& t) override;
     void connections_defined(const ConnectionDef& c) override;
@@ -61,6 +62,8 @@ public:
     const std::vector<EntryDef>& entries() const { return entries_; }
     const std::vector<CondactDef>& condacts() const { return condacts_; }
     const std::vector<Reference>& references() const { return references_; }
+    // The null word character of the control line; 0 before it is read.
+    char null_word() const { return null_word_; }
 
     // The file of that index, by the name it was found under; -1 when none.
     int file_named(const std::string& found) const;
@@ -106,6 +109,7 @@ private:
     unsigned continuations(int file, unsigned line, int step) const;
 
     bool keep_diagnostics_;
+    char null_word_ = 0;
     std::vector<SourceFile> files_;
     std::vector<unsigned> last_lines_;
     std::vector<SectionDef> sections_;

@@ -27,16 +27,21 @@ void AnalysisIndex::report(const Diagnostic& d) {
         return;
     }
     Diagnostic annotated = d;
-    hints_.annotate(annotated);
-    keep(std::move(annotated));
+    if (hints_.annotate(annotated))
+        keep(std::move(annotated));
 }
 
-void AnalysisIndex::line_split(const Span& at) {
-    SourceIndex::line_split(at);
+void AnalysisIndex::line_split(const LineSplit& split) {
+    SourceIndex::line_split(split);
     if (kept.size() >= most_diagnostics)
         return;
-    if (std::optional<Diagnostic> warning = hints_.split_warning(at))
+    if (std::optional<Diagnostic> warning = hints_.split_warning(split))
         keep(std::move(*warning));
+}
+
+void AnalysisIndex::referenced(const Reference& r) {
+    SourceIndex::referenced(r);
+    hints_.referenced(r);
 }
 
 void AnalysisIndex::keep(Diagnostic d) {
@@ -45,12 +50,16 @@ void AnalysisIndex::keep(Diagnostic d) {
     if (!d.has_line) {
         // A linked file that cannot be opened: the link line is still the
         // current line of the file that holds it.
+        // Any other belongs to the section it arose in, which may have
+        // begun in a file before the one open now; before any section, to
+        // the start of the file.
         if (d.number == source_not_found && d.line > 0)
             at = Span{d.file_index, d.line, 0, 0};
-        else if (section_.file == d.file_index && section_.file >= 0)
+        else if (section_.file >= 0)
             at = Span{section_.file, section_.line, 0, 0};
         else
             at = Span{d.file_index, 1, 0, 0};
+        d.file_index = at.file;
     }
     kept.push_back(std::move(d));
     shown_at.push_back(at);
@@ -114,13 +123,15 @@ Hit Analysis::hit_at(int file, const Position& at, Encoding encoding) const {
     return hit;
 }
 
-std::unique_ptr<Analysis> analyse(const std::string& name, WorkspaceFiles& files) {
-    auto analysis = std::make_unique<Analysis>();
+std::shared_ptr<Analysis> analyse(const std::string& name, WorkspaceFiles& files) {
+    auto analysis = std::make_shared<Analysis>();
     NullConsole console;
     analysis::InMemory compiled = analysis::compile_in_memory({name}, files, console, &analysis->index);
     for (const ServedSource& source : files.served())
         analysis->files.push_back({source, LineMap(source.text)});
-    if (compiled.status == 0 && !has_errors(analysis->index))
+    analysis->missing = files.missing();
+    analysis->errors = compiled.status != 0 || has_errors(analysis->index);
+    if (!analysis->errors)
         analysis->database = std::move(compiled.database);
     else
         analysis->linted = true;  // nothing to lint until the errors are fixed

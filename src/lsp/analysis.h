@@ -29,7 +29,8 @@ public:
 
     AnalysisIndex() : SourceIndex(false), hints_(*this) {}
     void report(const Diagnostic& d) override;
-    void line_split(const Span& at) override;
+    void line_split(const LineSplit& split) override;
+    void referenced(const Reference& r) override;
     void section_found(const SectionDef& s) override;
 
     std::vector<Diagnostic> kept;
@@ -52,9 +53,12 @@ class Analysis {
 public:
     AnalysisIndex index;
     std::vector<AnalysedFile> files;  // by the index's file number
+    std::vector<std::string> missing;  // the names of files asked for and not found
     // The database compiled in memory, when it compiled without errors; lint
     // reads the figures of the format's limits from it.
     std::optional<tool::Database> database;
+    // Whether the compilation had errors (then it has no database).
+    bool errors = false;
     // lint's findings, in compiler positions; none while there are errors.
     std::vector<analysis::Finding> findings;
     bool linted = false;
@@ -77,7 +81,7 @@ public:
 
 // Compiles the adventure `name` over the workspace's files, the database
 // only in memory.
-std::unique_ptr<Analysis> analyse(const std::string& name, WorkspaceFiles& files);
+std::shared_ptr<Analysis> analyse(const std::string& name, WorkspaceFiles& files);
 
 // Adds lint's findings to an analysis that compiled without errors. It takes
 // about as long again as the compilation, so the server does it once the

@@ -43,7 +43,67 @@ json finding_json(const Analysis& analysis, const analysis::Finding& f, Encoding
     return item;
 }
 
+// The editor's lines before a byte offset: a line ends at a line feed, a
+// CR LF or a lone carriage return.
+unsigned editor_lines_before(std::string_view text, std::size_t offset) {
+    unsigned lines = 0;
+    for (std::size_t i = 0; i < offset && i < text.size(); ++i)
+        if (text[i] == '\n' || (text[i] == '\r' && (i + 1 >= text.size() || text[i + 1] != '\n')))
+            ++lines;
+    return lines;
+}
+
+// Where two texts differ, as editor lines: the first that changed, and
+// the line of the end of the change in each.
+struct Change {
+    unsigned first = 0, old_last = 0, new_last = 0;
+};
+
+Change change_between(std::string_view before, std::string_view after) {
+    std::size_t prefix = 0;
+    while (prefix < before.size() && prefix < after.size() && before[prefix] == after[prefix])
+        ++prefix;
+    std::size_t suffix = 0;
+    while (suffix < before.size() - prefix && suffix < after.size() - prefix &&
+           before[before.size() - 1 - suffix] == after[after.size() - 1 - suffix])
+        ++suffix;
+    return {editor_lines_before(before, prefix), editor_lines_before(before, before.size() - suffix),
+            editor_lines_before(after, after.size() - suffix)};
+}
+
+unsigned moved_line(unsigned line, const Change& change) {
+    if (line < change.first)
+        return line;
+    if (line > change.old_last)
+        return line - change.old_last + change.new_last;
+    return std::min(line, change.new_last);
+}
+
 }  // namespace
+
+json carried_findings(const Analysis& clean, const Analysis& now, int file, Encoding encoding) {
+    json list = json::array();
+    const int before = clean.file_of(now.uri(file));
+    if (before < 0)
+        return list;
+    const auto& old_text = clean.files[static_cast<std::size_t>(before)].source.text;
+    const auto& new_text = now.files[static_cast<std::size_t>(file)].source.text;
+    Change change;
+    if (old_text && new_text && old_text != new_text)
+        change = change_between(*old_text, *new_text);
+    for (const analysis::Finding& f : clean.findings) {
+        if (f.at.file != before)
+            continue;
+        json item = finding_json(clean, f, encoding);
+        json& range = item["range"];
+        const unsigned start = range["start"]["line"].get<unsigned>();
+        const unsigned moved = moved_line(start, change);
+        range["start"]["line"] = moved;
+        range["end"]["line"] = range["end"]["line"].get<unsigned>() - start + moved;
+        list.push_back(std::move(item));
+    }
+    return list;
+}
 
 Span shown_span(const Analysis& analysis, std::size_t k) {
     Span span = analysis.index.shown_at.at(k);

@@ -26,11 +26,15 @@ struct Message {
     json id;             // requests and responses
     std::string method;  // requests and notifications
     json params;         // null when absent
+    bool repaired = false;  // it held halves of surrogate pairs, read as U+FFFD
 };
 
+// How deeply the arrays and objects of a message may nest.
+constexpr int deepest_message = 64;
+
 // Reads a message body. On failure `failure` holds the error response to
-// send (with a null id when the id could not be read) and the result is
-// false.
+// send (with a null id when the id could not be read; null when nothing is
+// to be sent) and the result is false.
 bool parse_message(const std::string& body, Message& message, json& failure);
 
 json result_response(const json& id, json result);

@@ -3,6 +3,9 @@
 #include <csignal>
 #include <iostream>
 
+#include "lsp/methods.h"
+#include "lsp/transport.h"
+
 namespace zel::lsp {
 
 namespace {
@@ -13,90 +16,101 @@ namespace {
 constexpr std::size_t most_queued = 64;
 constexpr std::size_t most_queued_bytes = 32u << 20;
 
-}  // namespace
-
-Server::Server()
-    : requests_{{"initialize", &Server::initialize},
-                {"shutdown", &Server::shutdown},
-                {"textDocument/hover", &Server::on_hover},
-                {"textDocument/definition", &Server::on_definition},
-                {"textDocument/references", &Server::on_references},
-                {"textDocument/documentSymbol", &Server::on_document_symbol},
-                {"textDocument/foldingRange", &Server::on_folding_range},
-                {"textDocument/completion", &Server::on_completion},
-                {"textDocument/codeAction", &Server::on_code_action}},
-      notifications_{{"initialized", &Server::initialized},
-                     {"$/cancelRequest", &Server::cancel},
-                     {"textDocument/didOpen", &Server::did_open},
-                     {"textDocument/didChange", &Server::did_change},
-                     {"textDocument/didClose", &Server::did_close},
-                     {"textDocument/didSave", &Server::did_save}},
-      workspace_([this](json params) { send(notification("textDocument/publishDiagnostics", std::move(params))); }) {}
-
-void Server::send(const json& message) {
-    if (transport_)
-        transport_->write(serialize(message));
+const Method* method_named(std::span<const Method> methods, const std::string& name) {
+    for (const Method& method : methods)
+        if (method.name == name)
+            return &method;
+    return nullptr;
 }
 
-// Reads one message into the queue, waiting for it when `wait` is set;
-// false at the end of the input. Framing faults are answered at once.
-bool Server::read_ahead(Transport& transport, bool wait) {
-    if (!wait && !transport.more_waiting())
-        return false;
-    std::string body;
-    for (;;) {
-        switch (transport.read(body)) {
-        case Transport::Read::end: return false;
-        case Transport::Read::bad_header:
-            send(error_response(nullptr, error::parse_error, "a message header without Content-Length"));
-            break;
-        case Transport::Read::too_large:
-            send(error_response(nullptr, error::invalid_request, "the message is too large"));
-            break;
-        case Transport::Read::message: {
-            Incoming incoming;
-            incoming.valid = parse_message(body, incoming.message, incoming.failure);
-            const Message& m = incoming.message;
-            if (incoming.valid && m.type == Message::Type::notification && m.method == "$/cancelRequest" &&
-                m.params.is_object() && m.params.contains("id"))
-                cancelled_.insert(m.params["id"].dump());
-            incoming.bytes = body.size();
-            queued_bytes_ += body.size();
-            queue_.push_back(std::move(incoming));
-            return true;
-        }
-        }
-        if (!wait && !transport.more_waiting())
-            return false;
-    }
+}  // namespace
+
+Server::Server(Send send, bool use_disk)
+    : send_(std::move(send)), workspace_([this](const std::string& method, json params) {
+          this->send(notification(method, std::move(params)));
+      }) {
+    workspace_.use_disk = use_disk;
+}
+
+void Server::send(const json& message) {
+    if (send_)
+        send_(serialize(message));
+}
+
+void Server::receive(const std::string& body) {
+    Incoming incoming;
+    incoming.valid = parse_message(body, incoming.message, incoming.failure);
+    const Message& m = incoming.message;
+    if (incoming.valid && m.type == Message::Type::notification && m.method == "$/cancelRequest" &&
+        m.params.is_object() && m.params.contains("id"))
+        cancelled_.insert(m.params["id"].dump());
+    incoming.bytes = body.size();
+    queued_bytes_ += body.size();
+    queue_.push_back(std::move(incoming));
+}
+
+void Server::reject(int code, const std::string& why) { send(error_response(nullptr, code, why)); }
+
+void Server::step() {
+    if (queue_.empty())
+        return;
+    const Incoming incoming = std::move(queue_.front());
+    queue_.pop_front();
+    queued_bytes_ -= incoming.bytes;
+    handle(incoming);
+}
+
+void Server::idle() {
+    if (!initialized_ || shut_down_ || exited_)
+        return;
+    workspace_.compile_pending();
+}
+
+void Server::drain() {
+    while (!queue_.empty() && !exited_)
+        step();
+    idle();
 }
 
 int Server::run(std::istream& in, std::ostream& out) {
     Transport transport(in, out);
-    transport_ = &transport;
-    while (!exited_ && out.good()) {
-        if (queue_.empty() && !read_ahead(transport, true))
+    Send before = std::move(send_);
+    send_ = [&transport](const std::string& body) { transport.write(body); };
+    // One message read into the queue; false at the end of the input.
+    // Framing faults are answered at once.
+    auto read_one = [&] {
+        std::string body;
+        switch (transport.read(body)) {
+        case Transport::Read::end: return false;
+        case Transport::Read::bad_header:
+            reject(error::parse_error, "a message header without Content-Length");
             break;
-        while (queue_.size() < most_queued && queued_bytes_ < most_queued_bytes && read_ahead(transport, false)) {
+        case Transport::Read::too_large:
+            reject(error::invalid_request, "the message is too large");
+            break;
+        case Transport::Read::message: receive(body); break;
         }
-        const Incoming incoming = std::move(queue_.front());
-        queue_.pop_front();
-        queued_bytes_ -= incoming.bytes;
-        handle(incoming);
+        return true;
+    };
+    while (!exited_ && out.good()) {
+        if (queue_.empty() && !read_one())
+            break;
+        while (queue_.size() < most_queued && queued_bytes_ < most_queued_bytes && transport.more_waiting() &&
+               read_one()) {
+        }
+        step();
         // Nothing more waits: bring the diagnostics up to date.
-        if (queue_.empty() && !transport.more_waiting() && !exited_)
-            workspace_.compile_pending();
-        // Still nothing: lint's findings follow the compiler's diagnostics.
-        if (queue_.empty() && !transport.more_waiting() && !exited_)
-            workspace_.lint_pending();
+        if (queue_.empty() && !transport.more_waiting())
+            idle();
     }
-    transport_ = nullptr;
-    return exited_ && shut_down_ ? 0 : 1;
+    send_ = std::move(before);
+    return status();
 }
 
 void Server::handle(const Incoming& incoming) {
     if (!incoming.valid) {
-        send(incoming.failure);
+        if (!incoming.failure.is_null())
+            send(incoming.failure);
         return;
     }
     const Message& m = incoming.message;
@@ -124,18 +138,29 @@ void Server::handle_request(const Message& m) {
         send(error_response(m.id, error::invalid_request, "the server has been shut down"));
         return;
     }
-    const auto handler = requests_.find(m.method);
-    if (handler == requests_.end()) {
-        send(error_response(m.id, error::method_not_found, "no such method: " + m.method));
-        return;
-    }
     try {
-        send(result_response(m.id, (this->*handler->second)(m.params)));
+        if (m.method == "initialize") {
+            send(result_response(m.id, initialize(m.params)));
+        } else if (m.method == "shutdown") {
+            shut_down_ = true;
+            send(result_response(m.id, nullptr));
+        } else if (const Method* method = method_named(request_methods(), m.method)) {
+            send(result_response(m.id, method->handle(workspace_, m.params)));
+        } else {
+            send(error_response(m.id, error::method_not_found, "no such method: " + m.method));
+        }
     } catch (const json::exception& e) {
         send(error_response(m.id, error::invalid_params, std::string("invalid params: ") + e.what()));
     } catch (const std::exception& e) {
         send(error_response(m.id, error::internal_error, e.what()));
     }
+}
+
+json Server::initialize(const json& params) {
+    initialized_ = true;
+    take_client_capabilities(workspace_, params);
+    return json{{"capabilities", server_capabilities(workspace_)},
+                {"serverInfo", {{"name", "zeltool"}, {"version", "2.3"}}}};
 }
 
 // Notifications get no answer, not even when they fail.
@@ -145,19 +170,33 @@ void Server::handle_notification(const Message& m) {
         return;
     }
     if (m.method == "$/cancelRequest") {
-        cancel(m.params);
+        if (m.params.is_object() && m.params.contains("id"))
+            cancelled_.erase(m.params["id"].dump());
         return;
     }
     if (!initialized_ || shut_down_)
         return;
-    const auto handler = notifications_.find(m.method);
-    if (handler == notifications_.end())
+    const Method* method = method_named(notification_methods(), m.method);
+    if (!method)
         return;
     try {
-        (this->*handler->second)(m.params);
+        method->handle(workspace_, m.params);
+        if (m.repaired && m.params.contains("textDocument"))
+            warn_unreadable(m.params["textDocument"].value("uri", ""));
     } catch (const std::exception& e) {
         std::cerr << "zeltool lsp: " << m.method << ": " << e.what() << "\n";
     }
+}
+
+// A text that held halves of surrogate pairs was read with U+FFFD in their
+// place: its diagnostics are of that text, not quite the editor's.
+void Server::warn_unreadable(const std::string& uri) {
+    constexpr int warning = 2;
+    send(notification("window/showMessage",
+                      {{"type", warning},
+                       {"message", "zeltool: " + uri +
+                                       " holds half of a UTF-16 surrogate pair, which no source file can hold; "
+                                       "the server reads it as U+FFFD"}}));
 }
 
 int run_server(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {

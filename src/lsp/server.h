@@ -1,34 +1,59 @@
-// The language server: reads messages, hands each to the handler of its
-// method, and writes the responses and notifications.
+// The language server: takes message bodies, hands each to the handler of
+// its method, and sends the responses and notifications. It knows nothing
+// of streams: `run` serves it over a pair of byte streams (zeltool lsp), a
+// web page's worker or a fuzzer feed it bodies and drain it themselves.
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <istream>
-#include <map>
 #include <ostream>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "lsp/protocol.h"
-#include "lsp/transport.h"
 #include "lsp/workspace.h"
 
 namespace zel::lsp {
 
 class Server {
 public:
-    Server();
+    // Sends one message body; framing it is the caller's business.
+    using Send = std::function<void(const std::string& body)>;
 
-    // Serves the messages of `in` until the exit notification or the end of
-    // the input. Returns the exit status: 0 after shutdown and exit, 1 when
-    // the input ended or exit came without shutdown. A server can run over
-    // several inputs one after the other.
+    // Without the disk, only the documents the client opens exist.
+    explicit Server(Send send = nullptr, bool use_disk = true);
+
+    void set_send(Send send) { send_ = std::move(send); }
+
+    // One message body as it came. It waits in the queue until `step`; a
+    // cancellation is seen at once, so that a request waiting behind it is
+    // answered as cancelled.
+    void receive(const std::string& body);
+    // A fault of the framing around a body: answered at once.
+    void reject(int code, const std::string& why);
+    // How much waits to be handled.
+    std::size_t waiting() const { return queue_.size(); }
+    std::size_t waiting_bytes() const { return queued_bytes_; }
+    // Handles the oldest message waiting, if any.
+    void step();
+    // Nothing waits: brings the diagnostics of every changed adventure up to
+    // date. Nothing is sent after shutdown.
+    void idle();
+    // Handles everything waiting, then idles.
+    void drain();
+
+    bool exited() const { return exited_; }
+    // The exit status: 0 after shutdown and exit, 1 otherwise.
+    int status() const { return exited_ && shut_down_ ? 0 : 1; }
+
+    // Serves the Content-Length framed messages of `in` until the exit
+    // notification or the end of the input, and returns the exit status. A
+    // server can run over several inputs one after the other.
     int run(std::istream& in, std::ostream& out);
 
 private:
-    using Handler = json (Server::*)(const json& params);
-
     // One message read, checked and waiting to be handled.
     struct Incoming {
         bool valid = false;
@@ -37,34 +62,15 @@ private:
         std::size_t bytes = 0;
     };
 
-    bool read_ahead(Transport& transport, bool wait);
     void handle(const Incoming& incoming);
     void handle_request(const Message& message);
     void handle_notification(const Message& message);
     void send(const json& message);
-
-    // Lifecycle.
+    void warn_unreadable(const std::string& uri);
     json initialize(const json& params);
-    json shutdown(const json& params);
-    json initialized(const json& params);
-    json cancel(const json& params);
-    // Document synchronisation.
-    json did_open(const json& params);
-    json did_change(const json& params);
-    json did_close(const json& params);
-    json did_save(const json& params);
-    // Features.
-    json on_hover(const json& params);
-    json on_definition(const json& params);
-    json on_references(const json& params);
-    json on_document_symbol(const json& params);
-    json on_folding_range(const json& params);
-    json on_completion(const json& params);
-    json on_code_action(const json& params);
 
-    std::map<std::string, Handler> requests_, notifications_;
+    Send send_;
     Workspace workspace_;
-    Transport* transport_ = nullptr;
     std::deque<Incoming> queue_;
     std::size_t queued_bytes_ = 0;
     std::set<std::string> cancelled_;  // ids (as JSON text) of requests waiting in the queue

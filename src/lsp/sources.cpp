@@ -95,12 +95,16 @@ std::unique_ptr<InputFile> WorkspaceFiles::open_source(const std::string& name, 
         served_.push_back({document->uri, text, document});
         return std::make_unique<TextInput>(text);
     }
-    if (!folder_.on_disk)
+    if (!folder_.on_disk) {
+        missing_.push_back(name);
         return nullptr;
-    PosixFileSystem disk(folder_.folder.empty() ? "/" : folder_.folder);
+    }
+    PosixFileSystem disk(folder_.folder.empty() ? "/" : folder_.folder, SourceFiles::regular_only);
     std::unique_ptr<InputFile> file = disk.open_source(name, id);
-    if (!file)
+    if (!file) {
+        missing_.push_back(name);
         return nullptr;
+    }
     DocumentPlace place = folder_;
     place.name = id.found;
     auto text = cache_.text(folder_.folder + "/" + id.found, *file);

@@ -64,6 +64,8 @@ public:
     bool rename(const std::string&, const std::string&) override { return false; }
 
     const std::vector<ServedSource>& served() const { return served_; }
+    // The names asked for that no file or document answered.
+    const std::vector<std::string>& missing() const { return missing_; }
 
 private:
     const Document* document_named(const std::string& name) const;
@@ -73,6 +75,7 @@ private:
     DiskCache& cache_;
     const Document* root_;
     std::vector<ServedSource> served_;
+    std::vector<std::string> missing_;
 };
 
 bool same_ignoring_case(const std::string& a, const std::string& b);

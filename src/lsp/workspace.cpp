@@ -60,11 +60,12 @@ void Workspace::open(const std::string& uri, std::string text, int version) {
     Document& document = documents_[uri];
     document.uri = uri;
     document.place = place_of(uri);
+    document.place.on_disk = document.place.on_disk && use_disk;
     document.serial = next_serial_++;
     document.version = version;
     document.too_large = text.size() > largest_document;
     document.text = std::make_shared<const std::string>(document.too_large ? std::string() : std::move(text));
-    mark_readers(uri);
+    mark_readers(uri, document.place);
     holders_[uri] = find_holder(document);
 }
 
@@ -75,14 +76,17 @@ void Workspace::change(const std::string& uri, std::string text, int version) {
     it->second.version = version;
     it->second.too_large = text.size() > largest_document;
     it->second.text = std::make_shared<const std::string>(it->second.too_large ? std::string() : std::move(text));
-    mark_readers(uri);
+    mark_readers(uri, it->second.place);
 }
 
 void Workspace::close(const std::string& uri) {
-    if (documents_.erase(uri) == 0)
+    const auto it = documents_.find(uri);
+    if (it == documents_.end())
         return;
+    const DocumentPlace place = it->second.place;
+    documents_.erase(it);
     holders_.erase(uri);
-    mark_readers(uri);  // they read the file from disk from now on
+    mark_readers(uri, place);  // they read the file from disk from now on
     forget_unheld();
 }
 
@@ -105,6 +109,9 @@ void Workspace::compile_pending() {
     for (const std::string& key : keys)
         if (adventures_.count(key) != 0)
             compile(key);
+    for (auto& [key, adventure] : adventures_)
+        if (adventure.unpublished && adventure.analysis)
+            publish(adventure);
 }
 
 Workspace::View Workspace::view(const std::string& uri) {
@@ -125,20 +132,7 @@ Workspace::View Workspace::view(const std::string& uri) {
     return {it->second.analysis.get(), it->second.analysis->file_of(uri)};
 }
 
-bool Workspace::lint_pending() {
-    bool any = false;
-    for (auto& [key, adventure] : adventures_) {
-        if (adventure.dirty || !adventure.analysis || adventure.analysis->linted)
-            continue;
-        lint(*adventure.analysis);
-        if (!adventure.analysis->findings.empty())
-            publish(adventure);
-        any = true;
-    }
-    return any;
-}
-
-std::unique_ptr<Analysis> Workspace::compile_root(const DocumentPlace& root) {
+std::shared_ptr<Analysis> Workspace::compile_root(const DocumentPlace& root) {
     const auto document = std::find_if(documents_.begin(), documents_.end(),
                                        [&](const auto& d) { return key_of(d.second.place) == key_of(root); });
     WorkspaceFiles files(root, documents_, cache_, document == documents_.end() ? nullptr : &document->second);
@@ -160,14 +154,12 @@ std::string Workspace::find_holder(const Document& document) {
                 return key;
             continue;
         }
-        std::unique_ptr<Analysis> analysis = compile_root(root);
+        std::shared_ptr<Analysis> analysis = compile_root(root);
         if (analysis->file_of(document.uri) <= 0)
             continue;
         Adventure& adventure = adventures_[key];
         adventure.root = root;
-        adventure.analysis = std::move(analysis);
-        adventure.dirty = false;
-        publish(adventure);
+        settle(adventure, std::move(analysis));  // published once no input waits
         return key;
     }
     const std::string own = key_of(document.place);
@@ -177,16 +169,35 @@ std::string Workspace::find_holder(const Document& document) {
     return own;
 }
 
-void Workspace::mark_readers(const std::string& uri) {
-    for (auto& [key, adventure] : adventures_)
-        if (!adventure.analysis || adventure.analysis->file_of(uri) >= 0)
+// The adventures that read the document, and those of its folder that
+// asked for a file of its name and did not find one: a document opened
+// now may be the file a link names.
+void Workspace::mark_readers(const std::string& uri, const DocumentPlace& place) {
+    for (auto& [key, adventure] : adventures_) {
+        const Analysis* analysis = adventure.analysis.get();
+        const bool same_folder = adventure.root.folder == place.folder && adventure.root.on_disk == place.on_disk;
+        if (!analysis || analysis->file_of(uri) >= 0 ||
+            (same_folder && std::any_of(analysis->missing.begin(), analysis->missing.end(),
+                                        [&](const std::string& name) { return same_ignoring_case(name, place.name); })))
             adventure.dirty = true;
+    }
+}
+
+// A new analysis of an adventure, linted at once when it has no errors, so
+// that its diagnostics and lint's findings are published together.
+void Workspace::settle(Adventure& adventure, std::shared_ptr<Analysis> analysis) {
+    if (!analysis->errors) {
+        lint(*analysis);
+        adventure.clean = analysis;
+    }
+    adventure.analysis = std::move(analysis);
+    adventure.dirty = false;
+    adventure.unpublished = true;
 }
 
 void Workspace::compile(std::string key) {
     Adventure& adventure = adventures_.at(key);
-    adventure.analysis = compile_root(adventure.root);
-    adventure.dirty = false;
+    settle(adventure, compile_root(adventure.root));
     publish(adventure);
     adopt_and_release(key);
 }
@@ -230,20 +241,25 @@ void Workspace::forget_unheld() {
         }
         for (const std::string& uri : it->second.published)
             if (kept_uris.count(uri) == 0)
-                publish_(json{{"uri", uri}, {"diagnostics", json::array()}});
+                send_diagnostics(json{{"uri", uri}, {"diagnostics", json::array()}});
         it = adventures_.erase(it);
     }
 }
 
 void Workspace::publish(Adventure& adventure) {
+    adventure.unpublished = false;
     const Analysis& analysis = *adventure.analysis;
     std::set<std::string> now;
     for (std::size_t i = 0; i < analysis.files.size(); ++i) {
         const ServedSource& source = analysis.files[i].source;
-        json params{{"uri", source.uri}, {"diagnostics", diagnostics_json(analysis, static_cast<int>(i), encoding)}};
+        json list = diagnostics_json(analysis, static_cast<int>(i), encoding);
+        if (analysis.errors && adventure.clean)
+            for (json& finding : carried_findings(*adventure.clean, analysis, static_cast<int>(i), encoding))
+                list.push_back(std::move(finding));
+        json params{{"uri", source.uri}, {"diagnostics", std::move(list)}};
         if (source.document)
             params["version"] = source.document->version;
-        publish_(std::move(params));
+        send_diagnostics(std::move(params));
         now.insert(source.uri);
     }
     // A compilation that opened no file at all: what it reported belongs to
@@ -253,12 +269,12 @@ void Workspace::publish(Adventure& adventure) {
             return key_of(d.second.place) == key_of(adventure.root);
         });
         const std::string uri = doc != documents_.end() ? doc->first : uri_of(adventure.root);
-        publish_(json{{"uri", uri}, {"diagnostics", diagnostics_json(analysis, -1, encoding)}});
+        send_diagnostics(json{{"uri", uri}, {"diagnostics", diagnostics_json(analysis, -1, encoding)}});
         now.insert(uri);
     }
     for (const std::string& uri : adventure.published)
         if (now.count(uri) == 0)
-            publish_(json{{"uri", uri}, {"diagnostics", json::array()}});
+            send_diagnostics(json{{"uri", uri}, {"diagnostics", json::array()}});
     adventure.published = std::move(now);
 }
 

@@ -18,23 +18,27 @@ namespace zel::lsp {
 
 class Workspace {
 public:
-    // Sends the parameters of one textDocument/publishDiagnostics.
-    using Publish = std::function<void(json)>;
+    // Sends a notification to the client: textDocument/publishDiagnostics,
+    // window/showMessage.
+    using Notify = std::function<void(const std::string& method, json params)>;
     static constexpr std::size_t largest_document = 16u << 20;
 
-    explicit Workspace(Publish publish) : publish_(std::move(publish)) {}
+    explicit Workspace(Notify notify) : notify_(std::move(notify)) {}
 
     Encoding encoding = Encoding::utf16;
+    // Whether "file:" documents are files of the disk, whose folder holds
+    // the rest of their adventure; without it (a web page, a fuzzer) only
+    // the open documents exist.
+    bool use_disk = true;
 
     void open(const std::string& uri, std::string text, int version);
     void change(const std::string& uri, std::string text, int version);
     void close(const std::string& uri);
     void save(const std::string& uri);
 
+    // Compiles every adventure a change has touched, lints what compiled
+    // without errors, and publishes the diagnostics of each once.
     void compile_pending();
-    // Lints what compiled without errors and is not linted yet, and
-    // publishes the findings; true when it did any.
-    bool lint_pending();
 
     // The analysis that holds an open document, and the document's file in
     // it (-1 when the compiler did not read it); compiled first if a change
@@ -49,21 +53,28 @@ public:
 private:
     struct Adventure {
         DocumentPlace root;  // the folder and the adventure's source file
-        std::unique_ptr<Analysis> analysis;
+        std::shared_ptr<Analysis> analysis;
+        // The last analysis without errors: its lint findings stand while
+        // errors keep lint from running (most of the time a word is typed).
+        std::shared_ptr<const Analysis> clean;
         bool dirty = true;
+        bool unpublished = false;  // analysed since its diagnostics were last published
         std::set<std::string> published;  // URIs last given diagnostics
     };
 
-    std::unique_ptr<Analysis> compile_root(const DocumentPlace& root);
+    std::shared_ptr<Analysis> compile_root(const DocumentPlace& root);
+    static void settle(Adventure& adventure, std::shared_ptr<Analysis> analysis);
     std::string find_holder(const Document& document);
     void compile(std::string key);
     void adopt_and_release(std::string key);
-    void mark_readers(const std::string& uri);
+    void mark_readers(const std::string& uri, const DocumentPlace& place);
     void forget_unheld();
     void publish(Adventure& adventure);
     json diagnostics_of(const Analysis& analysis, int file) const;
 
-    Publish publish_;
+    void send_diagnostics(json params) { notify_("textDocument/publishDiagnostics", std::move(params)); }
+
+    Notify notify_;
     std::map<std::string, Document> documents_;    // by URI
     std::map<std::string, Adventure> adventures_;  // by the root's URI
     std::map<std::string, std::string> holders_;   // document URI -> adventure

@@ -52,6 +52,7 @@ void entry_started(Compilation& c) {
     e.table = c.process.current;
     e.at = line_span(c);
     e.last_line = e.at.line;
+    e.last_file = e.at.file;
     e.comment.file = -1;
     c.process.entry = e;
 }
@@ -69,6 +70,7 @@ void entry_line(Compilation& c, bool ends) {
     EntryDef& e = *c.process.entry;
     if (!ends) {
         e.last_line = c.reader.lineno;
+        e.last_file = current_file(c);
     } else if (c.scanner.scanptr < c.scanner.scanend && *c.scanner.scanptr == ';') {
         e.comment = span_of(c, c.scanner.scanptr, c.scanner.scanend);
     }

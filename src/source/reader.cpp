@@ -54,13 +54,29 @@ std::size_t next_special(const Reader& r, std::size_t from) {
     c.observer->file_opened(f);
 }
 
+// The characters other than blanks at the start of a piece (its end when
+// from_end), at most 32: the word a split may fall inside.
+std::string word_at_edge(const Reader& r, bool from_end) {
+    constexpr std::size_t most = 32;
+    std::size_t n = 0;
+    while (n < r.linelen && n < most) {
+        const char ch = r.linebuf[from_end ? r.linelen - 1 - n : n];
+        if (ch == ' ' || ch == '\t')
+            break;
+        ++n;
+    }
+    return std::string(r.linebuf + (from_end ? r.linelen - n : 0), n);
+}
+
 // A piece has been read; `line` when it is a line, `cut` when it filled the
 // line buffer before the line's end, so that the next piece continues it.
 [[gnu::noinline]] void note_piece(Compilation& c, bool cut, bool line) {
     Reader& r = c.reader;
     if (r.cut && line)
-        c.observer->line_split(line_span(c));
+        c.observer->line_split(LineSplit{line_span(c), r.cut_end, word_at_edge(r, false)});
     r.cut = cut;
+    if (cut)
+        r.cut_end = word_at_edge(r, true);
 }
 
 [[gnu::noinline]] void note_section(Compilation& c, const char* name, int number) {
@@ -68,6 +84,9 @@ std::size_t next_special(const Reader& r, std::size_t from) {
     s.header = name;
     s.number = number;
     s.at = line_span(c);
+    s.number_at = Span{};
+    if (s.header == "/PRO")
+        s.number_at = token_span(c);  // findsec has just read the number
     c.observer->section_found(s);
 }
 

@@ -50,9 +50,11 @@ Kind kind_of_section(const char* name) {
     t = TextDef{};
     t.kind = kind_of_section(section);
     t.number = static_cast<int>(c.reader.nitems);
+    t.number_at = token_span(c);
     t.at = item_span(c);
     t.note = item_note(c);
     t.last_line = t.at.line;
+    t.last_file = t.at.file;
     return &t;
 }
 
@@ -179,8 +181,10 @@ std::uint32_t compile_texts(Compilation& c, const char* name, std::int32_t limit
         bool join = false;
         rdline(c);
         while (!r.hdrflag && !(r.linelen > 0 && r.linebuf[0] == '/')) {
-            if (def)
+            if (def) {
                 def->last_line = r.lineno;
+                def->last_file = current_file(c);
+            }
             if (r.linelen == 0) {
                 put_text_byte(c, paragraph_break);
                 join = false;

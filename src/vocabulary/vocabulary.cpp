@@ -165,6 +165,8 @@ void control_line(Compilation& c) {
     } else {
         c.driver.nullchr = first;
         say(c, "Null word character is %c\n", first);
+        if (c.observer)
+            c.observer->null_word_declared(static_cast<char>(first), span_of(c, r.linebuf, r.linebuf + 1));
     }
     rdline(c);
 }

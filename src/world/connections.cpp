@@ -29,9 +29,11 @@ void note_exit(Compilation& c, int word, int destination, const Span& destinatio
 ConnectionDef start_connections(const Compilation& c) {
     ConnectionDef def;
     def.location = static_cast<int>(c.reader.nitems);
+    def.number_at = token_span(c);
     def.at = item_span(c);
     def.note = item_note(c);
     def.last_line = def.at.line;
+    def.last_file = def.at.file;
     return def;
 }
 
@@ -92,8 +94,10 @@ std::uint32_t compile_connections(Compilation& c) {
         ++r.nitems;
         rdline(c);
         while (!r.hdrflag && !starts_with_slash(r)) {
-            if (def)
+            if (def) {
                 def->last_line = r.lineno;
+                def->last_file = current_file(c);
+            }
             exit_line(c);
             rdline(c);
         }

@@ -28,6 +28,7 @@ int indicator(Compilation& c) {
 ObjectDef start_object_def(const Compilation& c) {
     ObjectDef def;
     def.object = static_cast<int>(c.reader.nitems);
+    def.number_at = token_span(c);
     def.at = item_span(c);
     def.line = line_span(c);
     return def;

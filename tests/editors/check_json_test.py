@@ -1,13 +1,14 @@
 #!/usr/bin/env python3
-"""Validates the JSON output of `zeltool check` against editors/check.schema.json,
-over every end-to-end case, the example adventure and the traps; and compares
-check's text output, standard error and exit status on each trap (a folder of
-sources with `args` and the expected `stdout`, `stderr` and `status`) with
-what the folder expects.
+"""Validates the JSON output of `zeltool check` against editors/check.schema.json
+and that of `zeltool lint` against editors/lint.schema.json, over every
+end-to-end case, the example adventure and the traps; and compares check's
+text output, standard error and exit status on each trap (a folder of sources
+with `args` and the expected `stdout`, `stderr` and `status`) with what the
+folder expects.
 
-The validator knows the part of JSON Schema that the schema uses: type (one
+The validator knows the part of JSON Schema that the schemas use: type (one
 or a list), enum, required, properties, additionalProperties false, items,
-minimum, maximum, minLength and pattern.
+maxItems, minimum, maximum, minLength and pattern.
 """
 import argparse
 import json
@@ -24,7 +25,7 @@ JSON_TYPES = {
     "null": lambda v: v is None,
 }
 KNOWN = {"$schema", "$id", "title", "description", "type", "enum", "required", "properties",
-         "additionalProperties", "items", "minimum", "maximum", "minLength", "pattern"}
+         "additionalProperties", "items", "maxItems", "minimum", "maximum", "minLength", "pattern"}
 
 
 def validate(value, schema, where="$"):
@@ -52,6 +53,8 @@ def validate(value, schema, where="$"):
     if isinstance(value, list) and "items" in schema:
         for i, item in enumerate(value):
             faults += validate(item, schema["items"], f"{where}[{i}]")
+    if isinstance(value, list) and len(value) > schema.get("maxItems", len(value)):
+        faults.append(f"{where}: more than {schema['maxItems']} items")
     if JSON_TYPES["integer"](value):
         if "minimum" in schema and value < schema["minimum"]:
             faults.append(f"{where}: {value} below {schema['minimum']}")
@@ -100,6 +103,38 @@ def check(zeltool, schema, directory, args):
     return faults
 
 
+def lint(zeltool, schema, directory, args):
+    """Runs lint in directory; returns its faults and how many findings it
+    validated. With errors in the source lint prints check's document."""
+    json_run = subprocess.run([zeltool, "lint", *args, "--format=json"], cwd=directory, capture_output=True)
+    checked = subprocess.run([zeltool, "check", *args, "--format=json"], cwd=directory, capture_output=True)
+    if checked.returncode == 2 or (json_run.returncode == 2 and b"usage:" in json_run.stderr):
+        # nothing to lint, or arguments that are check's but not lint's (-C)
+        return ([] if json_run.returncode == 2 and not json_run.stdout else ["lint printed a document"]), 0
+    if json.loads(checked.stdout.decode("utf-8"))["errors"]:
+        same = json_run.stdout == checked.stdout and json_run.returncode == 1
+        return ([] if same else ["lint does not give check's document and status 1 for errors"]), 0
+    try:
+        document = json.loads(json_run.stdout.decode("utf-8"))
+    except (UnicodeDecodeError, json.JSONDecodeError) as e:
+        return [f"lint: not JSON: {e}"], 0
+    faults = [f"lint: {fault}" for fault in validate(document, schema)]
+    if faults:
+        return faults, 0
+    findings = document["diagnostics"]
+    warnings = sum(d["severity"] == "warning" for d in findings)
+    if (warnings, len(findings) - warnings) != (document["warnings"], document["infos"]):
+        faults.append(f"lint: counts {document['warnings']}, {document['infos']} for {len(findings)} findings")
+    if json_run.returncode != (1 if warnings else 0):
+        faults.append(f"lint: exit status {json_run.returncode} with {warnings} warnings")
+    text_run = subprocess.run([zeltool, "lint", *args], cwd=directory, capture_output=True)
+    text_lines = text_run.stdout.decode("latin-1").splitlines()
+    if text_lines != ([] if not findings else text_lines[:-1] + [document["summary"]]) or \
+            len(text_lines) != len(findings) + (1 if findings else 0):
+        faults.append("lint: the text output does not hold the same findings and summary")
+    return faults, len(findings)
+
+
 def read(path, default=""):
     if not os.path.exists(path):
         return default
@@ -127,6 +162,7 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--zeltool", required=True)
     parser.add_argument("--schema", required=True)
+    parser.add_argument("--lint-schema", required=True)
     parser.add_argument("--cases", required=True)
     parser.add_argument("--example", required=True, help="path of the example adventure without .SCE")
     parser.add_argument("--traps", required=True, help="folder of the traps, one folder each")
@@ -134,6 +170,8 @@ def main():
     zeltool = os.path.abspath(args.zeltool)
     with open(args.schema, encoding="utf-8") as f:
         schema = json.load(f)
+    with open(args.lint_schema, encoding="utf-8") as f:
+        lint_schema = json.load(f)
 
     runs = [(os.path.dirname(args.example) or ".", [os.path.basename(args.example)])]
     for name in sorted(os.listdir(args.cases)):
@@ -142,17 +180,23 @@ def main():
             case_args = f.read().splitlines()
         if case_args:  # check needs a name, where the compiler reports its absence
             runs.append((os.path.join(case, "in"), case_args))
-    failed = 0
-    for directory, run_args in runs:
-        for fault in check(zeltool, schema, directory, run_args):
-            print(f"FAIL {directory}: {fault}")
-            failed += 1
     traps = sorted(os.listdir(args.traps))
     for name in traps:
-        for fault in trap(zeltool, schema, os.path.join(args.traps, name)):
-            print(f"FAIL trap {name}: {fault}")
+        folder = os.path.join(args.traps, name)
+        runs.append((folder, read(os.path.join(folder, "args")).splitlines()))
+    failed = findings = 0
+    for directory, run_args in runs:
+        is_trap = os.path.dirname(directory) == args.traps
+        faults = trap(zeltool, schema, directory) if is_trap else check(zeltool, schema, directory, run_args)
+        lint_faults, linted = lint(zeltool, lint_schema, directory, run_args)
+        findings += linted
+        for fault in faults + lint_faults:
+            print(f"FAIL {directory}: {fault}")
             failed += 1
-    print(f"{len(runs)} runs and {len(traps)} traps, {failed} faults")
+    if findings == 0:
+        print("FAIL: lint found nothing anywhere, so its schema was not put to the test")
+        failed += 1
+    print(f"{len(runs) - len(traps)} runs and {len(traps)} traps, {findings} lint findings, {failed} faults")
     return 1 if failed else 0
 
 

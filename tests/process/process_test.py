@@ -30,8 +30,10 @@ def no_room_for_files():
 
 
 def files_of(folder):
-    """Every file under folder with its bytes, by path."""
-    return {os.path.relpath(os.path.join(root, n), folder): read(root, n)
+    """Every file under folder with its bytes, by path (what is no regular
+    file by where it leads)."""
+    return {os.path.relpath(os.path.join(root, n), folder):
+            read(root, n) if os.path.isfile(os.path.join(root, n)) else os.path.realpath(os.path.join(root, n))
             for root, _, names in os.walk(folder) for n in names}
 
 
@@ -76,8 +78,42 @@ def linked_temporary(d, run):
     os.symlink("KEEP", os.path.join(d, "BEACON.$$$"))
 
 
+def sources_that_never_end(d, run):
+    """Beside the example: a FIFO, a link to /dev/zero, and an adventure
+    whose /LNK chain reaches a FIFO."""
+    os.mkfifo(os.path.join(d, "AAA.SCE"))
+    os.symlink("/dev/zero", os.path.join(d, "AAB.SCE"))
+    with open(os.path.join(d, "AAC.SCE"), "w") as f:
+        f.write("/CTL\n_\n/LNK AAA\n")
+
+
 def unchanged(d, before):
     return files_of(d) == before
+
+
+def dry_run_first(argv):
+    """Keeps the diff that the same edit with --dry-run prints, as EDIT.DIFF."""
+    def prepare(d, run):
+        with open(os.path.join(d, "EDIT.DIFF"), "wb") as f:
+            f.write(run(argv + ["--dry-run"]).stdout)
+    return prepare
+
+
+def as_the_dry_run_said(d, before):
+    """The files are what the dry run's diff makes of the files before."""
+    copy = tempfile.mkdtemp(prefix="zelprocess.")
+    try:
+        for name, data in before.items():
+            with open(os.path.join(copy, name), "wb") as f:
+                f.write(data)
+        applied = subprocess.run(["patch", "-s", "-p1", "-i", "EDIT.DIFF"], cwd=copy).returncode == 0
+        return applied and files_of(copy) == files_of(d) and files_of(d) != before
+    finally:
+        shutil.rmtree(copy, ignore_errors=True)
+
+
+def new_adventure_written(*names):
+    return lambda d, before: all(n in files_of(d) and n not in before for n in names)
 
 
 def cases(regression):
@@ -133,6 +169,9 @@ def cases(regression):
              r"^(?!(.|\n)*unaccounted)BEACON: ", ""),
         Case("stats of a linked file", ["zeltool", "stats", "BEACON2"], 0, r"^BEACON2: \d+ bytes\n",
              r"using BEACON\.SCE, whose /LNK chain reaches it"),
+        Case("check of a linked file passes over sources that never end", ["zeltool", "check", "BEACON2"], 0,
+             r"^\*\*\* Compilation ends OK\n$", r"using BEACON\.SCE, whose /LNK chain reaches it",
+             prepare=sources_that_never_end),
         Case("stats to a full device", ["zeltool", "stats", "BEACON"], 1, None, r"cannot write standard output",
              full=True),
         Case("map of a source writes nothing", ["zeltool", "map", "BEACON", "--objects"], 0, r'^digraph "BEACON" \{\n',
@@ -152,6 +191,35 @@ def cases(regression):
              prepare=compiled),
         Case("decompile --force with no room", ["zeltool", "decompile", "--force", "BEACON.ZDB"], 1, r"^$",
              r"^zeltool: cannot write BEACON\.SCE: File too large\n$", prepare=compiled, no_room=True),
+        Case("renumber --dry-run writes nothing", ["zeltool", "renumber", "BEACON", "message", "12", "5", "--dry-run"],
+             0, r"^--- a/BEACON2\.SCE\n\+\+\+ b/BEACON2\.SCE\n@@ -31,23 \+31,23 @@\n(.|\n)*\+\+\+ b/BEACON3\.SCE\n",
+             r"^zeltool renumber: message 12 is now 5; 5 to 11 are now 6 to 12; 8 references in 1 file "
+             r"\(nothing written: --dry-run\)\n$", check=unchanged),
+        Case("renumber as its dry run said", ["zeltool", "renumber", "BEACON", "message", "12", "5"], 0,
+             r"^BEACON2\.SCE: changed\nBEACON3\.SCE: changed\nmessage 12 is now 5; 5 to 11 are now 6 to 12; "
+             r"8 references in 1 file\n$", "", prepare=dry_run_first(["zeltool", "renumber", "BEACON", "message", "12", "5"]),
+             check=as_the_dry_run_said),
+        Case("insert says what the new item needs", ["zeltool", "insert", "beacon2", "object", "18"], 0,
+             r"^BEACON2\.SCE: changed\nnew object 18, after the last; no references\n"
+             r"BEACON2\.SCE:\d+:1: to do: the text of object 18 is empty: write it below this line\n"
+             r"BEACON2\.SCE:\d+:1: to do: object 18 is new: set its noun", r"using BEACON\.SCE"),
+        Case("rename", ["zeltool", "rename", "BEACON", "lantern", "LAMPLIGHT"], 0,
+             r"^BEACON\.SCE: changed\nBEACON2\.SCE: changed\nLANTERN \(noun 70\) is now LAMPLIGHT; 2 uses in 1 file\n$", ""),
+        Case("delete refused while used", ["zeltool", "delete", "BEACON", "message", "5"], 1, r"^$",
+             r"^zeltool delete: refused: message 5 is still used: change these first\n"
+             r"BEACON3\.SCE:\d+:22: note: MESSAGE in table 0 names message 5\n$", check=unchanged),
+        Case("renumber a source with errors", ["zeltool", "renumber", "BAD", "message", "0", "1"], 1, r"^$",
+             r"^zeltool renumber: refused: the source has 2 errors, (.|\n)*\nBAD\.SCE:4:4: note: error 2: ",
+             prepare=bad_build_setup, check=unchanged),
+        Case("renumber with no room", ["zeltool", "renumber", "BEACON", "message", "12", "5"], 1, r"^$",
+             r"^zeltool renumber: cannot write beside .*BEACON2\.SCE: File too large\n$", no_room=True, check=unchanged),
+        Case("renumber of an unknown kind", ["zeltool", "renumber", "BEACON", "widget", "1", "2"], 2, r"^$",
+             r"^usage: zeltool renumber NAME KIND FROM TO", check=unchanged),
+        Case("new", ["zeltool", "new", "game", "new/folder", "--split"], 0,
+             r"^Wrote new/folder/GAME\.SCE\nWrote new/folder/GAME2\.SCE\nCompile it with: cd new/folder && zelc GAME\n$",
+             "", check=new_adventure_written("new/folder/GAME.SCE", "new/folder/GAME2.SCE")),
+        Case("new keeps a source", ["zeltool", "new", "beacon"], 1, r"^$", r"^zeltool: BEACON\.SCE exists; nothing written\n$",
+             check=unchanged),
         Case("decompile into a new folder", ["zeltool", "decompile", "BEACON.ZDB", "-o", "new/folder"], 0,
              r"^Wrote new/folder/BEACON\.SCE\n", "", prepare=compiled,
              check=lambda d, b: "new/folder/BEACON.SCE" in files_of(d)),
@@ -170,9 +238,12 @@ def run_case(case, tools, examples, drop):
         before = None if case.unprivileged else files_of(d)
         prefix = drop if case.unprivileged else []
         stdout = open("/dev/full", "w") if case.full else subprocess.PIPE
-        p = subprocess.run(prefix + [tools[case.argv[0]]] + case.argv[1:], cwd=d, stdin=subprocess.DEVNULL,
-                           stdout=stdout, stderr=subprocess.PIPE,
-                           preexec_fn=no_room_for_files if case.no_room else None)
+        try:
+            p = subprocess.run(prefix + [tools[case.argv[0]]] + case.argv[1:], cwd=d, stdin=subprocess.DEVNULL,
+                               stdout=stdout, stderr=subprocess.PIPE, timeout=60,
+                               preexec_fn=no_room_for_files if case.no_room else None)
+        except subprocess.TimeoutExpired:
+            return ["did not end within 60 seconds"]
         out = (p.stdout or b"").decode("latin-1")
         # A build with coverage instrumentation complains when another user
         # cannot write its counters; that is no output of the program.
@@ -194,11 +265,17 @@ def run_case(case, tools, examples, drop):
 
 def progress_on_a_terminal(tools, argv, expected):
     """On a terminal each line must show while the program still runs: the
-    source here never ends (it is /dev/zero), so nothing else would."""
+    source here never ends for zelc (it is /dev/zero), and for zeltool, which
+    reads regular files only, lasts 64 GiB (a file with no blocks), so
+    nothing else would."""
     d = tempfile.mkdtemp(prefix="zelprocess.")
     master, slave = pty.openpty()
     try:
-        os.symlink("/dev/zero", os.path.join(d, "BEACON.SCE"))
+        if argv[0] == "zelc":
+            os.symlink("/dev/zero", os.path.join(d, "BEACON.SCE"))
+        else:
+            with open(os.path.join(d, "BEACON.SCE"), "wb") as f:
+                f.truncate(1 << 36)
         p = subprocess.Popen([tools[argv[0]]] + argv[1:], cwd=d, stdout=slave, stderr=subprocess.DEVNULL)
         seen = b""
         while expected.encode() not in seen and select.select([master], [], [], 10)[0]:

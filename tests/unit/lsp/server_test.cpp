@@ -2,6 +2,7 @@
 // adventure (GAME.SCE on disk links to PART.SCE, which the editor has
 // open), driven in-process through string streams, step by step.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -44,6 +45,28 @@ std::string part(bool fixed) {
     return source.substr(source.find("/STX"));
 }
 
+// The fixed part with a message nothing prints (a lint finding) and a
+// misspelled word (a compile error).
+std::string spare_typo() {
+    std::string text = std::string(part(true)).insert(part(true).find("/OTX"), "/2\nNothing prints this.\n");
+    return text.replace(text.find("GET LAMP"), 8, "GET LAMO");
+}
+
+// An adventure of three files of an unsaved folder: A (to /MTX, then
+// /LNK B), B (to /PRO, then /LNK C) and C; with one system message too few.
+std::string burst(const std::string& name, bool few_messages) {
+    testing::Sections s;
+    if (few_messages)
+        s.stx = testing::Sections::system_messages(60);
+    const std::string source = s.source();
+    const std::size_t mtx = source.find("/MTX"), pro = source.find("/PRO");
+    if (name == "A")
+        return source.substr(0, mtx) + "/LNK B\n";
+    if (name == "B")
+        return source.substr(mtx, pro - mtx) + "/LNK C\n";
+    return source.substr(pro);
+}
+
 std::string game() {
     const std::string source = testing::Sections().source();
     return source.substr(0, source.find("/STX")) + "/LNK PART\n";
@@ -56,6 +79,10 @@ protected:
         fs::create_directories(folder_);
         std::ofstream(folder_ / "GAME.SCE") << game();
         std::ofstream(folder_ / "PART.SCE") << part(true);
+        // Sources the search for PART's adventure meets first: it must pass
+        // over them unopened, or wait for a writer and read for ever.
+        ::mkfifo((folder_ / "AAA.SCE").c_str(), 0600);
+        fs::create_symlink("/dev/zero", folder_ / "AAB.SCE");
     }
     void TearDown() override { fs::remove_all(folder_); }
 
@@ -74,7 +101,9 @@ protected:
     // for a root the editor opens as file://localhost/..., @LINKING, @ASTRAY,
     // @SHORT and @ROOMS for texts of it: linking PART, linking a missing file,
     // short of system messages, and three locations (@EXIT: the start of the
-    // first exit line); @TYPO for the fixed part with LAMP misspelled.
+    // first exit line); @TYPO for the fixed part with LAMP misspelled; @NOTWO
+    // for a source that ends after table 1, whose last line is @LASTLINE;
+    // @CAFE for one with a letter of two bytes in UTF-8 in a message.
     std::string filled(std::string body) const {
         auto replace = [&](const std::string& from, const std::string& to) {
             for (std::size_t at; (at = body.find(from)) != std::string::npos;)
@@ -87,12 +116,25 @@ protected:
         testing::Sections few_messages;
         few_messages.stx = testing::Sections::system_messages(60);
         replace("@SHORT", json(few_messages.source()).dump());
+        testing::Sections no_table_2;
+        no_table_2.pro.pop_back();
+        const std::string two_tables = no_table_2.source();
+        replace("@NOTWO", json(two_tables).dump());
+        testing::Sections accented;
+        accented.mtx = "/0\nCaf\xc3\xa9.\n";
+        replace("@CAFE", json(accented.source()).dump());
+        replace("@LASTLINE", std::to_string(std::count(two_tables.begin(), two_tables.end(), '\n') - 1));
         replace("@ASTRAY", json(game().replace(game().rfind("PART"), 4, "NOWHERE")).dump());
         const std::string rooms = testing::Sections::three_locations().source();
         replace("@ROOMS", json(rooms).dump());
         const std::size_t exit = rooms.find("\nN 1\n") + 1;
         replace("@EXIT", json{{"line", std::count(rooms.begin(), rooms.begin() + static_cast<long>(exit), '\n')}, {"character", 0}}.dump());
         replace("@TYPO", json(std::string(part(true)).replace(part(true).find("GET LAMP"), 8, "GET LAMO")).dump());
+        replace("@SPARETYPO", json(spare_typo()).dump());
+        for (const char* name : {"A", "B", "C"}) {
+            replace(std::string("@BURST") + name, json(burst(name, false)).dump());
+            replace(std::string("@FEW") + name, json(burst(name, true)).dump());
+        }
         replace("@TEXT", json(part(false)).dump());
         replace("@FIXED", json(part(true)).dump());
         replace("@SPARE", json(std::string(part(true)).insert(part(true).find("/OTX"), "/2\nNothing prints this.\n")).dump());
@@ -114,7 +156,9 @@ protected:
 struct Step {
     const char* what;
     std::vector<std::string> send;  // message bodies, or raw bytes after "RAW"
-    std::string pick;               // the response "id:N", the diagnostics "uri:NAME", or "none"
+    std::string pick;               // the response "id:N", the diagnostics "uri:NAME" (the last of
+                                    // them; "every-uri:NAME" every one), a notification "method:NAME",
+                                    // the "last" message, or "none"
     std::string pointer;            // into the message picked
     std::string expected;           // a part of the value there (placeholders filled in), or "!" and a part it lacks
 };
@@ -124,6 +168,11 @@ std::string request(int id, const std::string& method, const std::string& params
 }
 std::string notice(const std::string& method, const std::string& params) {
     return R"({"jsonrpc":"2.0","method":")" + method + R"(","params":)" + params + "}";
+}
+// A request whose params nest `depth` arrays deep.
+std::string nested(int id, int depth) {
+    return request(id, "textDocument/hover", "{\"x\":" + std::string(static_cast<std::size_t>(depth), '[') +
+                                                 std::string(static_cast<std::size_t>(depth), ']') + "}");
 }
 std::string at_part(const std::string& position) { return R"({"textDocument":{"uri":"@PART"},"position":)" + position + "}"; }
 
@@ -173,6 +222,18 @@ const Step steps[] = {
      "id:15", "/error/code", "-32800"},
     {"lint's findings", {notice("textDocument/didChange", R"({"textDocument":{"uri":"@PART","version":3},"contentChanges":[{"text":@SPARE}]})")},
      "uri:PART.SCE", "/params/diagnostics", R"("code":"unused-message")"},
+    {"lint's findings stand while an error is typed", {notice("textDocument/didChange", R"({"textDocument":{"uri":"@PART","version":30},"contentChanges":[{"text":@SPARETYPO}]})")},
+     "uri:PART.SCE", "/params/diagnostics", R"("code":"unused-message")"},
+    {"and a change publishes them once, with the compiler's", {notice("textDocument/didChange", R"({"textDocument":{"uri":"@PART","version":31},"contentChanges":[{"text":@SPARE}]})")},
+     "every-uri:PART.SCE", "/params/diagnostics", R"("code":"unused-message")"},
+    {"documents of an unsaved folder opened in a burst", {notice("textDocument/didOpen", R"({"textDocument":{"uri":"mem:/burst/A.SCE","version":1,"text":@BURSTA}})"),
+                                                          notice("textDocument/didOpen", R"({"textDocument":{"uri":"mem:/burst/B.SCE","version":1,"text":@BURSTB}})"),
+                                                          notice("textDocument/didOpen", R"({"textDocument":{"uri":"mem:/burst/C.SCE","version":1,"text":@BURSTC}})")},
+     "uri:burst/B.SCE", "/params/diagnostics", R"(!"severity":1)"},
+    {"the last of them too", {}, "uri:burst/C.SCE", "/params/diagnostics", R"(!"severity":1)"},
+    {"an error of no line, in the file of its section", {notice("textDocument/didChange", R"({"textDocument":{"uri":"mem:/burst/A.SCE","version":2},"contentChanges":[{"text":@FEWA}]})")},
+     "uri:burst/A.SCE", "/params/diagnostics/0/code", "31"},
+    {"not in the file open when it was found", {}, "uri:burst/B.SCE", "/params/diagnostics", R"(!"code":31)"},
     {"a root the editor has open", {notice("textDocument/didOpen", R"({"textDocument":{"uri":"@LOST","languageId":"zel","version":1,"text":@LINKING}})")},
      "uri:LOST.SCE", "/params", R"("diagnostics":[])"},
     {"a misspelled word", {notice("textDocument/didChange", R"({"textDocument":{"uri":"@PART","version":4},"contentChanges":[{"text":@TYPO}]})")},
@@ -184,11 +245,26 @@ const Step steps[] = {
      "uri:LOST.SCE", "/params/diagnostics/0", R"("range":{"end":{"character":12,"line":11})"},
     {"too few system messages, shown on /STX", {notice("textDocument/didChange", R"({"textDocument":{"uri":"@LOST","version":3},"contentChanges":[{"text":@SHORT}]})")},
      "uri:LOST.SCE", "/params/diagnostics/0/range/start", R"("line":11)"},
-    {"exits offer verbs and nouns below 20", {notice("textDocument/didChange", R"({"textDocument":{"uri":"@LOST","version":4},"contentChanges":[{"text":@ROOMS}]})"),
+    {"a missing table at the end, shown on the last line", {notice("textDocument/didChange", R"({"textDocument":{"uri":"@LOST","version":4},"contentChanges":[{"text":@NOTWO}]})")},
+     "uri:LOST.SCE", "/params/diagnostics/0/range/start", R"("line":@LASTLINE)"},
+    {"with the tables always required", {}, "uri:LOST.SCE", "/params/diagnostics/0/relatedInformation/0/message", "0, 1 and 2 are always"},
+    {"one warning for a letter written in UTF-8", {notice("textDocument/didChange", R"({"textDocument":{"uri":"@LOST","version":5},"contentChanges":[{"text":@CAFE}]})")},
+     "uri:LOST.SCE", "/params/diagnostics/0/message", "\xc3\xa9 (U+00E9)"},
+    {"none for its second byte", {}, "uri:LOST.SCE", "/params/diagnostics", "!- value(169)\""},
+    {"exits offer verbs and nouns below 20", {notice("textDocument/didChange", R"({"textDocument":{"uri":"@LOST","version":6},"contentChanges":[{"text":@ROOMS}]})"),
                                               request(24, "textDocument/completion", R"({"textDocument":{"uri":"@LOST"},"position":@EXIT})")},
      "id:24", "/result", "\"NINE\""},
     {"but not noun 20", {}, "id:24", "/result", "!\"TWENTY\""},
-    {"shutdown", {request(16, "shutdown", "null")}, "id:16", "/result", "null"},
+    {"nested deeper than any client's", {nested(25, 100000)}, "id:25", "/error/message", "nests deeper than 64"},
+    {"but not as deep", {nested(26, 60)}, "id:26", "/error/code", "-32602"},
+    {"a body longer than its length, then the next message", {"RAW", "Content-Length: 2\r\n\r\n{}}" + frame(request(27, "no/such", "{}"))},
+     "id:27", "/error/code", "-32601"},
+    {"a body shorter than its length, then the next message",
+     {"RAW", "Content-Length: 30\r\n\r\n{}" + frame(request(28, "no/such", "{}"))}, "id:28", "/error/code", "-32601"},
+    {"half a surrogate pair", {notice("textDocument/didChange", R"({"textDocument":{"uri":"@PART","version":5},"contentChanges":[{"text":"\ud800"}]})")},
+     "method:window/showMessage", "/params/message", "U+FFFD"},
+    {"shutdown, and nothing after it", {notice("textDocument/didChange", R"({"textDocument":{"uri":"@PART","version":6},"contentChanges":[{"text":@FIXED}]})"),
+                                       request(16, "shutdown", "null")}, "last", "/id", "16"},
     {"nothing after shutdown", {request(17, "textDocument/hover", at_part("@AT(MES 1,4)"))}, "id:17", "/error/code", "-32600"},
 };
 
@@ -215,7 +291,13 @@ TEST_F(LanguageServer, AnswersEveryStepOfASession) {
             const bool id = step.pick.rfind("id:", 0) == 0 && m.contains("id") && m["id"].dump() == step.pick.substr(3);
             const bool uri = step.pick.rfind("uri:", 0) == 0 && m.value("method", "") == "textDocument/publishDiagnostics" &&
                              m["params"]["uri"].get<std::string>().ends_with(step.pick.substr(4));
-            if (id || uri)
+            const bool method = step.pick.rfind("method:", 0) == 0 && m.value("method", "") == step.pick.substr(7);
+            const bool every = step.pick.rfind("every-uri:", 0) == 0 && m.value("method", "") == "textDocument/publishDiagnostics" &&
+                               m["params"]["uri"].get<std::string>().ends_with(step.pick.substr(10));
+            if (every) {
+                EXPECT_NE(m.at(json::json_pointer(step.pointer)).dump().find(filled(step.expected)), std::string::npos) << m.dump();
+            }
+            if (id || uri || method || every || step.pick == "last")
                 picked = &m;
         }
         ASSERT_NE(picked, nullptr) << step.pick;

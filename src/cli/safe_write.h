@@ -1,0 +1,21 @@
+// Replacing the files of a source all at once or not at all: every new text
+// is written beside its file first, and the files are renamed over only
+// when every new text is written and every file is still what was read.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace zel::tool {
+
+struct FileChange {
+    std::string path;
+    std::string before;  // what was read, and must still be there
+    std::string after;
+};
+
+// False, with the reason in `error`, when any file could not be replaced;
+// then every file is as it was and no temporary file is left.
+bool replace_files(const std::vector<FileChange>& changes, std::string& error);
+
+}  // namespace zel::tool

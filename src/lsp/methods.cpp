@@ -1,0 +1,158 @@
+// One function per method of the protocol, and the tables that name them.
+#include "lsp/methods.h"
+
+#include "lsp/features.h"
+
+namespace zel::lsp {
+
+namespace {
+
+std::string uri_in(const json& params) { return params.at("textDocument").at("uri").get<std::string>(); }
+
+Position position_in(const json& params) {
+    const json& at = params.at("position");
+    return {at.at("line").get<unsigned>(), at.at("character").get<unsigned>()};
+}
+
+// A change of a range of a document's text (for clients that send changes
+// although full synchronisation was asked for).
+std::string changed_text(const std::string& text, const json& change, Encoding encoding) {
+    const LineMap lines(std::make_shared<const std::string>(text));
+    const json& range = change.at("range");
+    auto offset = [&](const json& at) {
+        return lines.offset({at.at("line").get<unsigned>(), at.at("character").get<unsigned>()}, encoding);
+    };
+    const std::size_t from = std::min(offset(range.at("start")), text.size());
+    const std::size_t to = std::max(from, std::min(offset(range.at("end")), text.size()));
+    return text.substr(0, from) + change.at("text").get<std::string>() + text.substr(to);
+}
+
+// Document synchronisation.
+
+json did_open(Workspace& workspace, const json& params) {
+    const json& document = params.at("textDocument");
+    workspace.open(document.at("uri").get<std::string>(), document.at("text").get<std::string>(),
+                   document.value("version", 0));
+    return nullptr;
+}
+
+json did_change(Workspace& workspace, const json& params) {
+    const std::string uri = uri_in(params);
+    const Document* document = workspace.document(uri);
+    if (!document)
+        return nullptr;
+    std::string text = *document->text;
+    for (const json& change : params.at("contentChanges"))
+        text = change.contains("range") ? changed_text(text, change, workspace.encoding)
+                                        : change.at("text").get<std::string>();
+    workspace.change(uri, std::move(text), params.at("textDocument").value("version", 0));
+    return nullptr;
+}
+
+json did_close(Workspace& workspace, const json& params) {
+    workspace.close(uri_in(params));
+    return nullptr;
+}
+
+json did_save(Workspace& workspace, const json& params) {
+    workspace.save(uri_in(params));
+    return nullptr;
+}
+
+// Features: each asks the analysis that holds the document.
+
+json on_hover(Workspace& workspace, const json& params) {
+    const Workspace::View view = workspace.view(uri_in(params));
+    return view.file < 0 ? json(nullptr) : hover(*view.analysis, view.file, position_in(params), workspace.encoding);
+}
+
+json on_definition(Workspace& workspace, const json& params) {
+    const Workspace::View view = workspace.view(uri_in(params));
+    return view.file < 0 ? json(nullptr)
+                         : definition(*view.analysis, view.file, position_in(params), workspace.encoding);
+}
+
+json on_references(Workspace& workspace, const json& params) {
+    const Workspace::View view = workspace.view(uri_in(params));
+    const bool with_declaration = params.contains("context") && params["context"].value("includeDeclaration", false);
+    return view.file < 0 ? json(nullptr)
+                         : references(*view.analysis, view.file, position_in(params), with_declaration,
+                                      workspace.encoding);
+}
+
+json on_document_symbol(Workspace& workspace, const json& params) {
+    const Workspace::View view = workspace.view(uri_in(params));
+    return view.file < 0 ? json::array() : document_symbols(*view.analysis, view.file, workspace.encoding);
+}
+
+json on_folding_range(Workspace& workspace, const json& params) {
+    const Workspace::View view = workspace.view(uri_in(params));
+    return view.file < 0 ? json::array() : folding_ranges(*view.analysis, view.file);
+}
+
+json on_completion(Workspace& workspace, const json& params) {
+    const Workspace::View view = workspace.view(uri_in(params));
+    return view.file < 0 ? json::array()
+                         : completion(*view.analysis, view.file, position_in(params), workspace.encoding);
+}
+
+json on_code_action(Workspace& workspace, const json& params) {
+    const Workspace::View view = workspace.view(uri_in(params));
+    return view.file < 0 ? json::array()
+                         : code_actions(*view.analysis, view.file, params.at("range"), workspace.encoding);
+}
+
+constexpr Method requests[] = {
+    {"textDocument/hover", on_hover},
+    {"textDocument/definition", on_definition},
+    {"textDocument/references", on_references},
+    {"textDocument/documentSymbol", on_document_symbol},
+    {"textDocument/foldingRange", on_folding_range},
+    {"textDocument/completion", on_completion},
+    {"textDocument/codeAction", on_code_action},
+};
+
+constexpr Method notifications[] = {
+    {"textDocument/didOpen", did_open},
+    {"textDocument/didChange", did_change},
+    {"textDocument/didClose", did_close},
+    {"textDocument/didSave", did_save},
+};
+
+bool offers_utf8(const json& params) {
+    const json* encodings = nullptr;
+    if (params.contains("capabilities") && params["capabilities"].contains("general") &&
+        params["capabilities"]["general"].contains("positionEncodings"))
+        encodings = &params["capabilities"]["general"]["positionEncodings"];
+    if (!encodings || !encodings->is_array())
+        return false;
+    for (const json& e : *encodings)
+        if (e == "utf-8")
+            return true;
+    return false;
+}
+
+}  // namespace
+
+std::span<const Method> request_methods() { return requests; }
+std::span<const Method> notification_methods() { return notifications; }
+
+void take_client_capabilities(Workspace& workspace, const json& params) {
+    workspace.encoding = params.is_object() && offers_utf8(params) ? Encoding::utf8 : Encoding::utf16;
+}
+
+json server_capabilities(const Workspace& workspace) {
+    return json{
+        {"positionEncoding", workspace.encoding == Encoding::utf8 ? "utf-8" : "utf-16"},
+        {"textDocumentSync", {{"openClose", true}, {"change", 1}, {"save", {{"includeText", false}}}}},
+        {"hoverProvider", true},
+        {"definitionProvider", true},
+        {"referencesProvider", true},
+        {"documentSymbolProvider", true},
+        {"foldingRangeProvider", true},
+        {"completionProvider", {{"triggerCharacters", {" ", "/"}}}},
+        {"codeActionProvider", {{"codeActionKinds", {"quickfix"}}}},
+    };
+}
+
+}  // namespace zel::lsp

@@ -1,0 +1,395 @@
+// Source edits over a small adventure in three linked files and over the
+// example: every renumbering, and every insertion followed by the deletion,
+// gives back the original bytes; every edit leaves a source that compiles
+// to the same database with only the numbers changed; and every rule of the
+// format is kept or the edit refused with its reason.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <map>
+#include <memory>
+
+#include "analysis/compiled.h"
+#include "core/memory_files.h"
+#include "core/posix_platform.h"
+#include "edits/edits.h"
+#include "format/opcodes.h"
+#include "support/adventure.h"
+
+namespace zel::edits {
+namespace {
+
+using Files = std::map<std::string, std::string>;
+
+// Messages 0 to 2 in GAME.SCE, 3 in PART2.SCE; object 2 is a container,
+// and location 2 is its inside; tables 3 and 4 are called by PROCESS.
+Files small() {
+    const std::string stx = testing::Sections::system_messages(63);
+    return {
+        {"GAME.SCE", "/CTL\n_\n/VOC\nNORTH 2 NOUN\nSOUTH 3 NOUN\nGET 20 VERB\nLAMP 30 NOUN\nKEY 32 NOUN\n"
+                     "BOX 31 NOUN\nSMALL 40 ADJECTIVE\n/STX\n" + stx +
+                     "/MTX\n/0 zero\nMessage zero.\n/1\nMessage one.\n; between messages\n/2\nMessage two.\n/LNK PART2\n"},
+        {"PART2.SCE", "; part two\n/3\nMessage three.\n/OTX\n/0\nA lamp.\n/1\nA key.\n/2\nA box.\n/3\nA coin.\n/4\nA pin.\n"
+                      "/LTX\n/0 hall\nHall.\n/1\nYard.\n/2 inside the box\nIn the box.\n/3\nCellar.\n"
+                      "/CON\n/0\nNORTH 1\n/1\nSOUTH 0\nNORTH 3\n/2\n/3\nSOUTH 1\n"
+                      "/OBJ\n/0 0 1 _ _ LAMP _\n/1 1 1 _ _ KEY _\n/2 1 5 Y _ BOX SMALL\n/3 2 1 _ _ _ _\n/4 _ 1 _ _ _ _\n"
+                      "/LNK PART3\n"},
+        {"PART3.SCE", "/PRO 0\nGET LAMP PRESENT 0\n GET 0\n MESSAGE 1\n DONE\n\nGET KEY PUTIN 3 2\n CREATE 4\n"
+                      "/PRO 1\n_ _ AT 3\n MESSAGE 2\n SET 5\n PROCESS 3\n/PRO 2\n_ _ ZERO 5\n MESSAGE 3\n SYSMESS 62\n"
+                      " PROCESS 4\n/PRO 3\n_ _ GOTO 1\n MES 00\n    ; the end of the entry\n/PRO 4\n_ _ PLACE 1 2\n PROMPT 61\n"
+                      " SET 7\n LET 8 1"},  // no line feed at the end
+    };
+}
+
+// The small source with PART2.SCE written with carriage returns.
+Files small_crlf() {
+    Files files = small();
+    std::string& text = files["PART2.SCE"];
+    for (std::size_t at = 0; (at = text.find('\n', at)) != std::string::npos; at += 2)
+        text.insert(at, "\r");
+    return files;
+}
+
+struct Source {
+    analysis::Compiled compiled;
+    std::vector<std::string> texts;
+};
+
+std::unique_ptr<Source> compiled(const Files& files, const std::string& name = "GAME") {
+    MemoryFiles fs;
+    fs.files = files;
+    auto s = std::make_unique<Source>();
+    s->compiled = analysis::compile_adventure({name}, fs);
+    s->texts = analysis::source_texts(s->compiled.index, fs);
+    return s;
+}
+
+std::unique_ptr<Source> example() {
+    PosixFileSystem fs(std::string(ZEL_SOURCE_DIR) + "/examples");
+    auto s = std::make_unique<Source>();
+    s->compiled = analysis::compile_adventure({"BEACON"}, fs);
+    s->texts = analysis::source_texts(s->compiled.index, fs);
+    return s;
+}
+
+Files files_of(const Source& s, const std::vector<std::string>& texts) {
+    Files files;
+    for (std::size_t i = 0; i < texts.size(); ++i)
+        files[s.compiled.index.files()[i].name] = texts[i];
+    return files;
+}
+
+Kind kind_of_param(int kind) {
+    switch (kind) {
+    case kind_object: return Kind::object;
+    case kind_location:
+    case kind_locword: return Kind::location;
+    case kind_message: return Kind::message;
+    case kind_sysmess: return Kind::sysmess;
+    case kind_process: return Kind::process;
+    case kind_flag: return Kind::flag;
+    default: return Kind::value;
+    }
+}
+
+// The database as lines, every number of a moved kind taken through the
+// renumberings; items deleted (to -1) are left out, and so are new ones.
+std::vector<std::string> mapped(const tool::Database& db, const std::vector<Renumbering>& moves, bool old) {
+    const auto to = [&](Kind k, unsigned n) -> long {
+        for (const Renumbering& m : moves)
+            if (m.kind == k) {
+                if (!old)
+                    return static_cast<int>(n) == m.inserted ? -1L : static_cast<long>(n);
+                return n < m.to.size() ? static_cast<long>(m.to[n]) : static_cast<long>(n);
+            }
+        return n;
+    };
+    std::vector<std::string> lines;
+    const auto add = [&](std::initializer_list<long> numbers, const std::string& text = {}) {
+        std::string line;
+        for (long n : numbers)
+            line += std::to_string(n) + " ";
+        lines.push_back(line + text);
+    };
+    const Kind text_kinds[] = {Kind::sysmess, Kind::message, Kind::object, Kind::location};
+    for (int s = 0; s < tool::section_count; ++s)
+        for (std::size_t n = 0; n < db.texts[static_cast<std::size_t>(s)].size(); ++n)
+            if (const long m = to(text_kinds[s], static_cast<unsigned>(n)); m >= 0)
+                add({s, m}, db.expand(db.texts[static_cast<std::size_t>(s)][n]));
+    const unsigned locations = db.header.nlocations;
+    const auto location = [&](unsigned n) { return n < locations ? to(Kind::location, n) : n; };
+    for (std::size_t l = 0; l < db.locations.size(); ++l)
+        for (std::size_t e = 0; e < db.locations[l].exits.size(); ++e)
+            if (location(static_cast<unsigned>(l)) >= 0)
+                add({10, location(static_cast<unsigned>(l)), static_cast<long>(e), db.locations[l].exits[e].word,
+                     location(db.locations[l].exits[e].destination)});
+    for (std::size_t o = 0; o < db.objects.size(); ++o)
+        if (const long m = to(Kind::object, static_cast<unsigned>(o)); m >= 0)
+            add({11, m, db.objects[o].noun, db.objects[o].adjective, db.objects[o].attributes,
+                 location(db.objects[o].location)});
+    for (std::size_t t = 0; t < db.tables.size(); ++t)
+        for (std::size_t e = 0; e < db.tables[t].entries.size(); ++e) {
+            const tool::Entry& entry = db.tables[t].entries[e];
+            std::string actions;
+            for (const tool::Action& a : entry.actions) {
+                actions += std::to_string(a.opcode);
+                for (std::size_t p = 0; p < a.params.size(); ++p) {
+                    const int kind = p == 0 ? opcode_table[a.opcode].kind1 : opcode_table[a.opcode].kind2;
+                    const Kind k = kind_of_param(kind);
+                    actions += " " + std::to_string(k == Kind::location ? location(a.params[p]) : to(k, a.params[p]));
+                }
+                actions += ";";
+            }
+            if (const long m = to(Kind::process, static_cast<unsigned>(t)); m >= 0)
+                add({12, m, static_cast<long>(e), entry.verb, entry.noun}, actions);
+        }
+    for (const tool::VocabWord& w : db.vocabulary)
+        add({13, w.number, w.type}, w.word);
+    std::sort(lines.begin(), lines.end());
+    return lines;
+}
+
+// The plan of an outcome, after checking that its source compiles to the
+// same database with only the numbers moved; the edited texts in `edited`.
+const Plan* checked(const Source& before, const Outcome& outcome, std::vector<std::string>& edited,
+                    const std::string& what) {
+    const Plan* plan = std::get_if<Plan>(&outcome);
+    EXPECT_NE(plan, nullptr) << what << ": " << std::get<Refusal>(outcome).reason;
+    if (plan == nullptr)
+        return nullptr;
+    edited = edits::apply(*plan, before.texts);
+    EXPECT_FALSE(check_edited(before.compiled.index, edited)) << what;
+    const std::unique_ptr<Source> after = compiled(files_of(before, edited), before.compiled.index.files()[0].name.substr(
+                                                                                   0, before.compiled.index.files()[0].name.find('.')));
+    EXPECT_TRUE(after->compiled.database && before.compiled.database) << what << after->compiled.console;
+    if (after->compiled.database && before.compiled.database) {
+        const std::vector<std::string> was = mapped(*before.compiled.database, plan->moved, true),
+                                       is = mapped(*after->compiled.database, plan->moved, false);
+        std::vector<std::string> differ;
+        std::set_symmetric_difference(was.begin(), was.end(), is.begin(), is.end(), std::back_inserter(differ));
+        EXPECT_EQ(differ, std::vector<std::string>{}) << what;
+    }
+    return plan;
+}
+
+// Every item to every number of its kind and back, on the small source.
+TEST(Edits, EveryRenumberingAndBackGivesTheOriginalBytes) {
+    const std::unique_ptr<Source> s = compiled(small_crlf());
+    ASSERT_EQ(s->compiled.errors, 0u) << s->compiled.console;
+    const struct {
+        Kind kind;
+        int first, last;
+    } kinds[] = {{Kind::sysmess, 61, 62}, {Kind::message, 0, 3}, {Kind::object, 0, 4},
+                 {Kind::location, 0, 3},  {Kind::process, 3, 4}};
+    for (const auto& k : kinds)
+        for (int from = k.first; from <= k.last; ++from)
+            for (int to = k.first; to <= k.last; ++to) {
+                const std::string what = kind_words(k.kind) + " " + std::to_string(from) + " to " + std::to_string(to);
+                const Outcome there = renumber(Sources{s->compiled.index, s->texts}, k.kind, from, to);
+                // Object 2 is a container: moving it, or across it, moves location 2 too, and there is no location 4.
+                if (k.kind == Kind::object && std::max(from, to) == 4 && std::min(from, to) <= 2) {
+                    ASSERT_TRUE(std::holds_alternative<Refusal>(there)) << what;
+                    EXPECT_NE(std::get<Refusal>(there).reason.find("container"), std::string::npos) << what;
+                    continue;
+                }
+                std::vector<std::string> edited;
+                if (checked(*s, there, edited, what) == nullptr || from == to)
+                    continue;
+                EXPECT_NE(edited, s->texts) << what;
+                const std::unique_ptr<Source> moved = compiled(files_of(*s, edited));
+                std::vector<std::string> back;
+                checked(*moved, renumber(Sources{moved->compiled.index, moved->texts}, k.kind, to, from), back, what);
+                EXPECT_EQ(back, s->texts) << what << " and back";
+            }
+}
+
+TEST(Edits, InsertThenDeleteGivesTheOriginalBytes) {
+    const std::unique_ptr<Source> s = compiled(small_crlf());
+    const struct {
+        Kind kind;
+        int first, last;
+        const char* text;
+        const char* stored;  // as the compiler keeps it: 13 for an empty line
+    } kinds[] = {{Kind::sysmess, 61, 63, "New.\n\nSecond paragraph.", "New.\rSecond paragraph."},
+                 {Kind::message, 0, 4, "New.", "New."},
+                 {Kind::object, 0, 5, "", ""},
+                 {Kind::location, 0, 4, "A new place.", "A new place."},
+                 {Kind::process, 3, 4, "", ""}};
+    for (const auto& k : kinds)
+        for (int at = k.first; at <= k.last; ++at) {
+            const std::string what = "new " + kind_words(k.kind) + " " + std::to_string(at);
+            std::vector<std::string> edited;
+            const Outcome outcome = insert(Sources{s->compiled.index, s->texts}, k.kind, at, k.text);
+            const Plan* plan = checked(*s, outcome, edited, what);
+            if (plan == nullptr)
+                continue;
+            EXPECT_FALSE(plan->todo.empty() && !*k.text) << what << ": nothing to do said";
+            const std::unique_ptr<Source> more = compiled(files_of(*s, edited));
+            if (const TextDef* t = more->compiled.index.text(k.kind, at); t && k.kind != Kind::process) {
+                EXPECT_EQ(t->text, k.stored) << what;
+            }
+            std::vector<std::string> back;
+            checked(*more, remove(Sources{more->compiled.index, more->texts}, k.kind, at), back, what + " deleted");
+            EXPECT_EQ(back, s->texts) << what << " then deleted";
+        }
+}
+
+// A few moves over the example's three files, with its containers.
+TEST(Edits, ExampleRenumberingsAndBack) {
+    const std::unique_ptr<Source> s = example();
+    ASSERT_EQ(s->compiled.errors, 0u);
+    const struct {
+        Kind kind;
+        int from, to;
+    } rows[] = {{Kind::message, 12, 5}, {Kind::message, 0, 114}, {Kind::sysmess, 63, 61}, {Kind::object, 0, 12},
+                {Kind::location, 15, 0}, {Kind::process, 6, 3},  {Kind::flag, 101, 200}};
+    for (const auto& r : rows) {
+        const std::string what = kind_words(r.kind) + " " + std::to_string(r.from) + " to " + std::to_string(r.to);
+        std::vector<std::string> edited, back;
+        if (!checked(*s, renumber(Sources{s->compiled.index, s->texts}, r.kind, r.from, r.to), edited, what))
+            continue;
+        const std::unique_ptr<Source> moved = compiled(files_of(*s, edited), "BEACON");
+        checked(*moved, renumber(Sources{moved->compiled.index, moved->texts}, r.kind, r.to, r.from), back, what);
+        EXPECT_EQ(back, s->texts) << what << " and back";
+    }
+}
+
+}  // namespace
+}  // namespace zel::edits
+
+namespace zel::edits {
+namespace {
+
+Files with(Files files, const std::string& file, const std::string& find, const std::string& put) {
+    std::string& text = files[file];
+    text.replace(text.find(find), find.size(), put);
+    return files;
+}
+
+// Locations 4 to 251, each with its /CON line: as many as there may be.
+Files full_of_locations() {
+    std::string texts, lines;
+    for (int n = 4; n < 252; ++n) {
+        texts += "/" + std::to_string(n) + "\nPlace.\n";
+        lines += "/" + std::to_string(n) + "\n";
+    }
+    return with(with(small(), "PART2.SCE", "/CON\n", texts + "/CON\n"), "PART2.SCE", "SOUTH 1\n/OBJ", "SOUTH 1\n" + lines + "/OBJ");
+}
+
+std::string where(const Source& s, const Place& at) {
+    return s.compiled.index.files()[static_cast<std::size_t>(at.file)].name + ":" + std::to_string(at.line) + ":" +
+           std::to_string(at.column);
+}
+
+// Each rule of the format kept, or the edit refused with its reason and
+// the places it is about; and what a plan says it did.
+TEST(Edits, RulesAndWhatTheOutcomeSays) {
+    using Op = std::function<Outcome(const Sources&)>;
+    const auto renumbering = [](Kind k, int from, int to) -> Op { return [=](const Sources& s) { return renumber(s, k, from, to); }; };
+    const std::string long_line = " SET 5 ;" + std::string(248, 'x');  // 256 characters
+    const struct {
+        const char* name;
+        Files files;
+        Op op;
+        const char* says;   // in the reason of a refusal, or the summary of a plan
+        const char* place;  // of the first remark or thing to do, when there is one
+    } rows[] = {
+        {"the run-time's system messages", small(), renumbering(Kind::sysmess, 60, 62), "0 to 60 are the run-time's own", ""},
+        {"the run-time's tables", small(), renumbering(Kind::process, 2, 3), "0 to 2 are the run-time's own", ""},
+        {"no such item", small(), renumbering(Kind::message, 4, 0), "there is no message 4: the messages are 0 to 3", ""},
+        {"errors first", with(small(), "PART3.SCE", "PRESENT 0", "PRESENT 9"), renumbering(Kind::message, 1, 0),
+         "the source has 1 error", "PART3.SCE:2:18"},
+        {"a container moves with its location", small(), renumbering(Kind::location, 3, 1),
+         "location 3 is now 1; 1 to 2 are now 2 to 3; objects of the same numbers with them, since object 2 is a "
+         "container", ""},
+        {"across files", small(), renumbering(Kind::message, 3, 0),
+         "message 3 is now 0; 0 to 2 are now 1 to 3; 4 references in 1 file", ""},
+        {"the location limit", full_of_locations(), [](const Sources& s) { return insert(s, Kind::location, 9); },
+         "there are 252 locations already", ""},
+        {"the limit of the kind that moves with a container", full_of_locations(),
+         [](const Sources& s) { return insert(s, Kind::object, 1); }, "there are 252 locations already", ""},
+        {"a line the compiler would cut", with(small(), "PART3.SCE", " SET 5\n", long_line + "\n"),
+         renumbering(Kind::flag, 5, 100), "258 characters long instead of 256", "PART3.SCE:12:1"},
+        {"a line that grows within bounds", with(small(), "PART3.SCE", " SET 5\n", long_line + "\n"),
+         renumbering(Kind::flag, 5, 10), "flag 5 is now 10; 2 references in 1 file", ""},
+        {"still used", small(), [](const Sources& s) { return remove(s, Kind::message, 1); }, "message 1 is still used",
+         "PART3.SCE:4:10"},
+        {"a container's inside still used", small(), [](const Sources& s) { return remove(s, Kind::object, 1); },
+         "(and location 1, which goes with it) is still used", "PART3.SCE:24:11"},
+        {"into a flag in use", small(), renumbering(Kind::flag, 5, 7), "flag 7 is in use", "PART3.SCE:26:6"},
+        {"flag 38 for SET", small(), renumbering(Kind::flag, 5, 38), "flag 38 may not be set", "PART3.SCE:12:6"},
+        {"a flag nothing uses", small(), renumbering(Kind::flag, 9, 10), "nothing uses flag 9", ""},
+        {"a table no longer read",
+         with(with(with(small(), "PART3.SCE", " PROCESS 4\n", ""), "PART3.SCE", " MES 00\n", " MES 00\n PROCESS 5\n"),
+              "PART3.SCE", " LET 8 1", " LET 8 1\n/PRO 5\n"),
+         renumbering(Kind::process, 5, 4), "table 5 would no longer be read", ""},
+        {"an item cut by a /LNK line", with(small(), "PART2.SCE", "; part two\n", "More of two.\n"),
+         renumbering(Kind::message, 2, 0), "goes on in another file after a /LNK line", "GAME.SCE:"},
+        {"a text line that would begin an item", small(), [](const Sources& s) { return insert(s, Kind::message, 1, "/1"); },
+         "may not begin with '/'", ""},
+        {"a table after the last", small(), [](const Sources& s) { return insert(s, Kind::process, 5); },
+         "would not be read", ""},
+        {"a text line the compiler would cut", small(),
+         [](const Sources& s) { return insert(s, Kind::message, 1, "Fine.\n" + std::string(258, 'x')); },
+         "258 characters long", ""},
+        {"the last message", {{"GAME.SCE", testing::Sections().source()}},
+         [](const Sources& s) { return remove(s, Kind::message, 0); }, "at least one message", ""},
+        {"what a new object needs", small(), [](const Sources& s) { return insert(s, Kind::object, 5, "A cup."); },
+         "new object 5, after the last; no references", "PART2.SCE:41:1"},
+        {"a word the compiler would take for another", small(),
+         [](const Sources& s) { return rename_word(s, "LAMP", "smallish"); },
+         "would take smallish for SMALL (adjective 40)", "GAME.SCE:10:1"},
+        {"not a word", small(), [](const Sources& s) { return rename_word(s, "LAMP", "LA-MP"); }, "is not a word", ""},
+        {"a rename", small(), [](const Sources& s) { return rename_word(s, "lamp", "LANTERN"); },
+         "LAMP (noun 30) is now LANTERN; 2 uses in 2 files", ""},
+    };
+    for (const auto& row : rows) {
+        const std::unique_ptr<Source> s = compiled(row.files);
+        const Outcome outcome = row.op(Sources{s->compiled.index, s->texts});
+        const Refusal* r = std::get_if<Refusal>(&outcome);
+        const Plan* plan = std::get_if<Plan>(&outcome);
+        const std::string said = r ? r->reason : plan->summary;
+        EXPECT_NE(said.find(row.says), std::string::npos) << row.name << ": " << said;
+        const std::vector<Remark>& remarks = r ? r->places : plan->todo;
+        if (*row.place) {
+            ASSERT_FALSE(remarks.empty()) << row.name;
+            EXPECT_EQ(where(*s, remarks.front().at).rfind(row.place, 0), 0u) << row.name << ": " << where(*s, remarks.front().at);
+        }
+        std::vector<std::string> edited;
+        if (plan && !plan->moved.empty()) {
+            EXPECT_TRUE(r == nullptr);
+            checked(*s, outcome, edited, row.name);
+        } else if (plan) {  // a word renamed: the database differs in that word
+            EXPECT_FALSE(check_edited(s->compiled.index, edits::apply(*plan, s->texts))) << row.name;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace zel::edits
+
+namespace zel::edits {
+namespace {
+
+// The check after an edit finds an error the edit would have made, and
+// where; the kinds go by the names the commands spell.
+TEST(Edits, CheckAfterAnEditAndTheNamesOfTheKinds) {
+    const std::unique_ptr<Source> s = compiled(small());
+    std::vector<std::string> broken = s->texts;
+    broken[2].replace(broken[2].find("PRESENT 0"), 9, "PRESENT 9");
+    const std::optional<Refusal> r = check_edited(s->compiled.index, broken);
+    ASSERT_TRUE(r);
+    ASSERT_EQ(r->places.size(), 1u);
+    EXPECT_EQ(where(*s, r->places[0].at), "PART3.SCE:2:18");
+    EXPECT_FALSE(check_edited(s->compiled.index, s->texts));
+    const std::pair<const char*, Kind> names[] = {{"sysmess", Kind::sysmess}, {"message", Kind::message},
+                                                  {"object", Kind::object},   {"location", Kind::location},
+                                                  {"table", Kind::process},   {"flag", Kind::flag}};
+    for (const auto& [name, kind] : names)
+        EXPECT_EQ(kind_named(name), kind) << name;
+    EXPECT_FALSE(kind_named("word"));
+}
+
+}  // namespace
+}  // namespace zel::edits
