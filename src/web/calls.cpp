@@ -164,7 +164,7 @@ Bundle adventure(const Bundle& request) {
     for (const auto& [name, bytes] : files.files)
         if (const std::string other = adventure_stem(name); !other.empty() && other != stem)
             candidates.push_back(other);
-    const std::vector<std::string> found = adventures_reaching(files, target, candidates);
+    const std::vector<std::string> found = search_chains(files, target, candidates).reaching;
     answer.add("name", found.empty() ? stem : found.front());
     if (found.size() > 1)
         answer.add("note", target + " is reached from several adventures; building " + found.front() + ".SCE");

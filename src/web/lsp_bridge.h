@@ -1,19 +1,18 @@
 // The language server of `zeltool lsp`, driven by the page's worker: the
-// protocol's message bodies in; each message the server sends handed on as
-// soon as it is written, so that the compiler's diagnostics go out before
-// lint's findings are worked out.
+// protocol's message bodies in, each message the server sends handed on as
+// it is sent. The server reads no disk: the documents the page opens are
+// the adventure's files.
 #pragma once
 
-#include <functional>
 #include <string>
 #include <vector>
 
+#include "lsp/server.h"
+
 namespace zel::web {
 
-using Send = std::function<void(const std::string& body)>;
-
-// Hands the messages to the server, which handles them and then brings its
-// diagnostics up to date; what it sends goes to `send`, in order.
-void serve(const std::vector<std::string>& messages, const Send& send);
+// Hands the messages to the server, which handles them all and then brings
+// its diagnostics up to date; what it sends goes to `send`, in order.
+void serve(const std::vector<std::string>& messages, const lsp::Server::Send& send);
 
 }  // namespace zel::web

@@ -29,15 +29,6 @@ export class Engine {
     });
   }
 
-  // The folder the language server reads, beside the open documents.
-  writeFile(name, bytes) {
-    this.worker.postMessage({ write: [name, bytes] });
-  }
-
-  removeFile(name) {
-    this.worker.postMessage({ remove: name });
-  }
-
   sendLsp(bodies) {
     this.worker.postMessage({ lsp: bodies });
   }

@@ -1,7 +1,7 @@
 // The playground: the adventure's files in tabs, the language server as
 // you type, Build, the map, and everything kept in the browser's storage.
 import { BuildPanel, adventureOf } from './build-panel.js';
-import { bytesToText, textToBytes } from './bytes.js';
+import { bytesToText } from './bytes.js';
 import { editorExtensions } from './editor.js';
 import { Engine } from './engine.js';
 import { example } from './example.js';
@@ -39,17 +39,14 @@ let changedAt = null;
 function serve(kind, file, old) {
   if (!isSource(file.name)) return;
   if (kind === 'open') {
-    engine.writeFile(file.name, textToBytes(ctx.workspace.text(file)));
     client.open(uriOf(file.name), ctx.workspace.text(file));
   } else if (kind === 'close') {
     client.close(uriOf(file.name));
-    engine.removeFile(file.name);
   } else if (kind === 'change') {
     changedAt ??= performance.now();
     client.change(uriOf(file.name), ctx.workspace.text(file));
   } else if (kind === 'rename') {
     client.close(uriOf(old));
-    engine.removeFile(old);
     serve('open', file);
   }
 }

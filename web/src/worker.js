@@ -1,15 +1,13 @@
 // The page's worker: the WebAssembly module of the compiler, zeltool and the
 // language server. The page posts {wasm} once (the module's bytes, or a
 // string of them gzipped in base64), then {id, command, entries} for a call of src/web/calls.h,
-// answered with {id, entries}; {write: [name, bytes]} and {remove: name}
-// for the files of the folder /adventure, where the language server finds
-// them as on disk; and {lsp: [body, ...]} with the protocol's messages, to
-// which the server's answers and notifications come as {lsp: [body]}.
+// answered with {id, entries}; and {lsp: [body, ...]} with the protocol's
+// messages, to which the server's answers and notifications come as
+// {lsp: [body]}.
 import createZelModule from 'zel:module';
 import { encodeBundle } from './bundle.js';
 import { Zel } from './zel.js';
 
-const folder = '/adventure/';
 const utf8 = new TextEncoder();
 const fromUtf8 = new TextDecoder();
 let zel;
@@ -33,12 +31,7 @@ function serve(bodies) {
 }
 
 function handle(data) {
-  const fs = zel.module.FS;
-  if (data.write) {
-    fs.writeFile(folder + data.write[0], data.write[1]);
-  } else if (data.remove) {
-    if (fs.analyzePath(folder + data.remove).exists) fs.unlink(folder + data.remove);
-  } else if (data.lsp) {
+  if (data.lsp) {
     serve(data.lsp);
   } else {
     const entries = zel.call(data.command, data.entries).entries;
@@ -52,7 +45,6 @@ onmessage = async ({ data }) => {
       wasmBinary: typeof data.wasm === 'string' ? await unpack(data.wasm) : data.wasm,
       onLspMessage: (bytes) => postMessage({ lsp: [fromUtf8.decode(bytes)] }),
     });
-    module.FS.mkdir(folder);
     zel = new Zel(module);
     waiting.splice(0).forEach(handle);
   } else if (!zel) {

@@ -1,8 +1,8 @@
 // Positions of the protocol (line and UTF-16 character, from 0) and offsets
 // of CodeMirror's documents, whose lines end at line feeds only (so that a
 // carriage return stays a byte of the text).
-// The files are those of a folder /adventure of the worker's file system.
-const folder = 'file:///adventure/';
+// The files live in the page only: a folder no disk has.
+const folder = 'mem:/adventure/';
 
 export const uriOf = (name) => folder + encodeURIComponent(name);
 export const nameOf = (uri) => (uri.startsWith(folder) ? decodeURIComponent(uri.slice(folder.length)) : null);
