@@ -61,7 +61,7 @@ function onFiles(kind, file, old) {
   if (kind === 'close') forgetFile(file.name);
   if (kind === 'rename') forgetFile(old);
   if (kind !== 'change') keepOrder(ws.files.map((f) => f.name), ws.active?.name);
-  if (kind === 'activate') showOutline(ctx, file, $('outline'));
+  if (kind === 'activate' && ws.ready) refreshViews(file);
   if (ws.ready) serve(kind, file, old);
 }
 
@@ -79,6 +79,15 @@ const build = new BuildPanel(engine, workspace, {
 });
 const map = new MapPanel(engine, workspace, $('map'), $('map-objects'), findAdventure);
 
+// The folds and the outline of the file shown, after the server compiled it
+// (the outline a little later, as typing goes on).
+let outlineTimer = 0;
+function refreshViews(file) {
+  refreshFolds(client, file);
+  clearTimeout(outlineTimer);
+  if (!$('outline').closest('[data-panel]').hidden) outlineTimer = setTimeout(() => showOutline(ctx, file, $('outline')), 300);
+}
+
 function showPanel(name) {
   for (const panel of document.querySelectorAll('[data-panel]')) panel.hidden = panel.dataset.panel !== name;
   for (const button of document.querySelectorAll('[data-show]')) button.classList.toggle('active', button.dataset.show === name);
@@ -94,7 +103,7 @@ client.on('textDocument/publishDiagnostics', (params) =>
       timings.push(performance.now() - changedAt);
       changedAt = null;
     }
-    refreshFolds(client, file);
+    if (file === workspace.active) refreshViews(file);
     map.changed(workspace.files.some((f) => (f.lspDiagnostics || []).some((d) => d.severity === 1)));
   }),
 );

@@ -13,12 +13,13 @@ const fromUtf8 = new TextDecoder();
 let zel;
 const waiting = [];  // messages that came before the module was ready
 
-async function unpack(base64) {
-  const text = atob(base64);
-  const bytes = new Uint8Array(text.length);
-  for (let i = 0; i < text.length; ++i) bytes[i] = text.charCodeAt(i);
-  const stream = new Blob([bytes]).stream().pipeThrough(new DecompressionStream('gzip'));
-  return new Uint8Array(await new Response(stream).arrayBuffer());
+// The module's bytes as a response to compile as it streams in: a string of
+// them gzipped in base64, or the bytes themselves.
+async function wasmResponse(wasm) {
+  const type = { headers: { 'content-type': 'application/wasm' } };
+  if (typeof wasm !== 'string') return new Response(wasm, type);
+  const packed = await fetch('data:application/gzip;base64,' + wasm);
+  return new Response(packed.body.pipeThrough(new DecompressionStream('gzip')), type);
 }
 
 function serve(bodies) {
@@ -41,8 +42,12 @@ function handle(data) {
 
 onmessage = async ({ data }) => {
   if (data.wasm) {
+    const response = wasmResponse(data.wasm);
     const module = await createZelModule({
-      wasmBinary: typeof data.wasm === 'string' ? await unpack(data.wasm) : data.wasm,
+      instantiateWasm: (imports, receive) => {
+        response.then((r) => WebAssembly.instantiateStreaming(r, imports)).then((r) => receive(r.instance, r.module));
+        return {};
+      },
       onLspMessage: (bytes) => postMessage({ lsp: [fromUtf8.decode(bytes)] }),
     });
     zel = new Zel(module);

@@ -80,6 +80,24 @@ test('hovering MESSAGE n shows the message', async () => {
   await page.locator('.cm-tooltip', { hasText: 'You wait. The wind does not.' }).waitFor();
 });
 
+test('completion offers the actions, and F12 goes to the message', async () => {
+  const { page } = first;
+  const before = await editorText(page, 'BEACON3.SCE');
+  const line = before.split('\n')[154];
+  await cursorAt(page, 'BEACON3.SCE', 155, line.length);
+  await page.keyboard.type('\n             MESS');
+  await page.keyboard.press('Control+Space');
+  await page.locator('.cm-tooltip-autocomplete li', { hasText: 'MESSAGE' }).first().waitFor();
+  await page.keyboard.press('Escape');
+  for (let i = 0; i < 5; ++i) await page.keyboard.press('Control+z');
+  assert.equal(await editorText(page, 'BEACON3.SCE'), before);
+  await cursorAt(page, 'BEACON3.SCE', 155, line.indexOf('MESSAGE 1') + 8);
+  await page.keyboard.press('F12');
+  await page.waitForFunction(() => zel.workspace.active.name === 'BEACON2.SCE');
+  const at = await page.evaluate(() => zel.workspace.view.state.doc.lineAt(zel.workspace.view.state.selection.main.head).text);
+  assert.equal(at, '/1 wait');
+});
+
 test('Build with C gives the native compiler\'s database to download', async () => {
   const { page } = first;
   await page.click('[data-show=build]');

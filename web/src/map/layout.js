@@ -12,6 +12,7 @@ const el = (name, attrs, text) => {
   return e;
 };
 
+// Boxes fit their labels; a box alone in a cluster fits the cluster's too.
 function sizes(graph) {
   for (const n of graph.nodes.values()) {
     const lines = (n.attrs.label ?? n.id).split('\n');
@@ -19,6 +20,11 @@ function sizes(graph) {
     n.width = Math.max(...lines.map((l) => l.length)) * charWidth + 2 * padding;
     n.height = lines.length * lineHeight + 2 * padding - 4;
   }
+  for (const c of graph.clusters)
+    for (const id of c.members) {
+      const n = graph.nodes.get(id);
+      if (n) n.width = Math.max(n.width, ((c.attrs.label || '').length * charWidth * 11) / 12 + 12 - 20 / c.members.length);
+    }
 }
 
 // Rows by breadth-first distance over the edges taken both ways, starting
@@ -80,22 +86,25 @@ function border(n, tx, ty) {
   return [n.x + dx * Math.min(scale, 1), n.y + dy * Math.min(scale, 1)];
 }
 
-function drawEdge(svg, graph, e) {
+// The k-th edge between the same two nodes bends k steps aside.
+function drawEdge(svg, graph, e, k) {
   const a = graph.nodes.get(e.from), b = graph.nodes.get(e.to);
   const [x1, y1] = border(a, b.x, b.y), [x2, y2] = border(b, a.x, a.y);
+  const length = Math.hypot(x2 - x1, y2 - y1) || 1, bend = (k % 2 ? 1 : -1) * Math.ceil(k / 2) * 28;
+  const cx = (x1 + x2) / 2 - ((y2 - y1) / length) * bend, cy = (y1 + y2) / 2 + ((x2 - x1) / length) * bend;
+  const along = (t) => [(1 - t) * (1 - t) * x1 + 2 * (1 - t) * t * cx + t * t * x2, (1 - t) * (1 - t) * y1 + 2 * (1 - t) * t * cy + t * t * y2];
   const dash = { dashed: '6 4', dotted: '2 3' }[e.attrs.style];
   const heads = e.attrs.dir === 'both' ? ['url(#head)', 'url(#tail)'] : [e.attrs.arrowhead === 'none' ? '' : 'url(#head)', ''];
-  const attrs = { x1, y1, x2, y2, class: 'edge' + (e.attrs.style ? ' ' + e.attrs.style : '') };
+  const attrs = { d: `M${x1},${y1} Q${cx},${cy} ${x2},${y2}`, class: 'edge' + (e.attrs.style ? ' ' + e.attrs.style : '') };
   if (dash) attrs['stroke-dasharray'] = dash;
   if (heads[0]) attrs['marker-end'] = heads[0];
   if (heads[1]) attrs['marker-start'] = heads[1];
-  svg.append(el('line', attrs));
+  svg.append(el('path', attrs));
   const label = (text, t) => {
     if (!text) return;
     const lines = text.split('\n');
-    lines.forEach((line, i) =>
-      svg.append(el('text', { x: x1 + (x2 - x1) * t + 4, y: y1 + (y2 - y1) * t + (i - lines.length / 2 + 0.8) * 12, class: 'edge-label' }, line)),
-    );
+    const [x, y] = along(t);
+    lines.forEach((line, i) => svg.append(el('text', { x: x + 4, y: y + (i - lines.length / 2 + 0.8) * 12, class: 'edge-label' }, line)));
   };
   label(e.attrs.label, 0.5);
   label(e.attrs.taillabel, 0.2);
@@ -139,7 +148,12 @@ export function drawGraph(graph, onClick) {
   }
   svg.append(defs);
   graph.clusters.forEach((c) => drawCluster(svg, graph, c));
-  graph.edges.forEach((e) => drawEdge(svg, graph, e));
+  const pairs = new Map();
+  for (const e of graph.edges) {
+    const pair = [e.from, e.to].sort().join(' ');
+    pairs.set(pair, (pairs.get(pair) ?? -1) + 1);
+    drawEdge(svg, graph, e, pairs.get(pair));
+  }
   for (const n of graph.nodes.values()) drawNode(svg, n, onClick);
   return svg;
 }
