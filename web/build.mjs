@@ -61,16 +61,17 @@ const html = (script, head = '') =>
 const inlineScript = (code, type, id) =>
   `<script type="${type}"${id ? ` id="${id}"` : ''}>${code.replace(/<\/script/gi, '<\\/script')}</script>`;
 // The worker's code and the module (gzip, base64) in scripts the browser
-// does not run, first in the page, and a script that starts the worker with
-// them at once, while the browser reads and compiles the rest of the page.
+// does not run, first in the page: a script after the worker's code starts
+// the worker, and one after the module's bytes hands them to it, while the
+// browser goes on reading and compiling the rest of the page.
 const packed = zlib.gzipSync(wasm, { level: 9 }).toString('base64');
-const starter = `(() => {
-  const text = (id) => document.getElementById(id).textContent;
-  const worker = new Worker(URL.createObjectURL(new Blob([text('zel-worker')], { type: 'text/javascript' })));
-  worker.postMessage({ wasm: text('zel-wasm') });
-  window.zelWorker = worker;
-})();`;
-const head = [inlineScript(workerSource, 'text/plain', 'zel-worker'), inlineScript(packed, 'text/plain', 'zel-wasm'), inlineScript(starter, 'text/javascript')];
+const text = (id) => `document.getElementById('${id}').textContent`;
+const starter = `window.zelWorker = new Worker(URL.createObjectURL(new Blob([${text('zel-worker')}], { type: 'text/javascript' })));`;
+const handOver = `window.zelWorker.postMessage({ wasm: ${text('zel-wasm')} });`;
+const head = [
+  inlineScript(workerSource, 'text/plain', 'zel-worker'), inlineScript(starter, 'text/javascript'),
+  inlineScript(packed, 'text/plain', 'zel-wasm'), inlineScript(handOver, 'text/javascript'),
+];
 fs.writeFileSync(path.join(outDir, 'zel-playground.html'), html(inlineScript(single, 'module'), head.join('\n')));
 fs.writeFileSync(path.join(outDir, 'index.html'), html('<script type="module" src="zel-page.js"></script>'));
 fs.writeFileSync(path.join(outDir, 'zel-page.js'), served);

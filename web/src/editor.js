@@ -20,7 +20,7 @@ const bytesOnly = EditorState.transactionFilter.of((tr) => {
   if (!wide) return tr;
   const changes = [];
   tr.changes.iterChanges((from, to, fromB, toB, inserted) => changes.push({ from, to, insert: toByteText(inserted.toString()) }));
-  const set = ChangeSet.of(changes, tr.startState.doc.length);
+  const set = ChangeSet.of(changes, tr.startState.doc.length, tr.startState.facet(EditorState.lineSeparator));
   return { changes: set, selection: tr.startState.selection.map(set, 1), scrollIntoView: true };
 });
 
