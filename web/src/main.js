@@ -102,6 +102,7 @@ client.on('textDocument/publishDiagnostics', (params) =>
     if (changedAt !== null && file === workspace.active) {
       timings.push(performance.now() - changedAt);
       changedAt = null;
+      dispatchEvent(new Event('zel-timing'));
     }
     if (file === workspace.active) refreshViews(file);
     map.changed(workspace.files.some((f) => (f.lspDiagnostics || []).some((d) => d.severity === 1)));
