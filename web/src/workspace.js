@@ -83,11 +83,11 @@ export class Workspace {
   }
 
   // A transaction on any file, shown or not.
-  update(file, spec) {
+  update(file, transaction) {
     if (file === this.active) {
-      this.view.dispatch(spec);
+      this.view.dispatch(transaction);
     } else {
-      const tr = file.state.update(spec);
+      const tr = file.state.update(transaction);
       file.state = tr.state;
       if (tr.docChanged) this.listener('change', file);
     }
