@@ -1,16 +1,21 @@
 // Latency of the language server as an editor sees it: starts `zeltool lsp`
 // on a pipe, opens the largest valid adventure (workload a) and makes a few
-// hundred edits of it, each followed by a hover. Prints the median and the
-// 95th percentile of change-to-diagnostics (from the first byte of a
-// didChange to the publishDiagnostics of its version) and of hover (from
-// request to response), and the server's resident memory early in the run
-// and at its end, which should stay flat.
+// hundred edits of it, each followed by a hover; then types a line a letter
+// at a time and takes it back. Prints the median and the 95th percentile of
+// change to compiler diagnostics (from the first byte of a didChange to the
+// first publishDiagnostics of its version), of change to complete
+// diagnostics (to the last publication of that version, lint's findings
+// included, once the server has been silent for a while), and of hover
+// (from request to response), and the server's resident memory early in
+// the run and at its end, which should stay flat.
 //
 //   zel_lsp_latency ZELTOOL SOURCE.SCE [EDITS]
 //
 // Each edit changes the number after one of the source's MESSAGE actions,
-// every other time to a message that does not exist (an error), so that
-// the diagnostics change at every step.
+// every other time to a message that does not exist (an error), else to
+// another message (so that lint's findings change), and is sent as the
+// change of a range, as editors do when the server asks for changes.
+#include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -68,7 +73,16 @@ public:
         }
     }
 
-    json receive() {
+    // Whether a message begins within `ms` milliseconds.
+    bool waiting(int ms) {
+        if (at_ < got_)
+            return true;
+        pollfd fd{out_, POLLIN, 0};
+        return ::poll(&fd, 1, ms) > 0;
+    }
+
+    // The next message's body.
+    std::string receive() {
         std::string header;
         while (header.find("\r\n\r\n") == std::string::npos)
             header += next();
@@ -76,7 +90,7 @@ public:
         std::string body;
         while (body.size() < length)
             body += next();
-        return json::parse(body);
+        return body;
     }
 
     long rss_kb(const char* field) const {
@@ -112,26 +126,49 @@ std::string message(const std::string& method, json params, int id = -1) {
     return m.dump();
 }
 
-// Waits for the diagnostics of a version of the document.
-void await_diagnostics(Child& server, int version) {
-    for (;;) {
-        const json m = server.receive();
-        if (m.value("method", "") == "textDocument/publishDiagnostics" && m["params"].value("version", -1) == version)
-            return;
+// Whether a body is the publication of the diagnostics of a version: read
+// from the members before the list, which the server writes first, so that
+// the time measured is not the time to parse a long list.
+bool diagnostics_of(const std::string& body, int version) {
+    const std::size_t list = body.find("\"diagnostics\":");
+    const std::string head = body.substr(0, list);
+    return head.find("\"textDocument/publishDiagnostics\"") != std::string::npos &&
+           head.find("\"version\":" + std::to_string(version) + ",") != std::string::npos;
+}
+
+// Waits for the diagnostics of a version of the document: the time to the
+// first publication, and to the last before the server falls silent.
+struct Arrival {
+    double first = 0, last = 0;
+};
+
+Arrival await_diagnostics(Child& server, int version, Clock::time_point start) {
+    constexpr int silence_ms = 40;
+    Arrival arrival;
+    while (!diagnostics_of(server.receive(), version)) {
     }
+    arrival.first = arrival.last = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+    while (server.waiting(silence_ms))
+        if (diagnostics_of(server.receive(), version))
+            arrival.last = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+    return arrival;
 }
 
 json await_response(Child& server, int id) {
     for (;;) {
-        json m = server.receive();
+        const std::string body = server.receive();
+        if (body.find("\"id\":" + std::to_string(id)) == std::string::npos)
+            continue;
+        json m = json::parse(body);
         if (m.contains("id") && m["id"] == id)
             return m;
     }
 }
 
 struct Edit {
-    std::string text;
-    unsigned line, character;  // of the number changed
+    std::string text;             // the number written
+    unsigned line, character;     // of the number changed
+    unsigned length;              // of the number it replaces
 };
 
 // The lines "MESSAGE n" of the source, and the edits of their numbers.
@@ -141,16 +178,19 @@ std::vector<Edit> edits_of(const std::string& source, int count) {
         places.push_back(at + 9);
     if (places.empty())
         throw std::runtime_error("no MESSAGE action in the source");
+    // Each edit changes the number of one action, and the next puts it back.
     std::vector<Edit> edits;
-    for (int i = 0; i < count; ++i) {
-        const std::size_t at = places[static_cast<std::size_t>(i * 7) % places.size()];
+    for (int i = 0; i < count; i += 2) {
+        const std::size_t at = places[static_cast<std::size_t>(i / 2 * 7) % places.size()];
         const std::size_t end = source.find_first_not_of("0123456789", at);
-        std::string text = source;
-        text.replace(at, end - at, i % 2 ? "250" : std::to_string(i % 200));
         const std::size_t line_start = source.rfind('\n', at) + 1;
-        edits.push_back({std::move(text), static_cast<unsigned>(std::count(source.begin(), source.begin() + at, '\n')),
-                         static_cast<unsigned>(at - line_start)});
+        const auto line = static_cast<unsigned>(std::count(source.begin(), source.begin() + static_cast<long>(at), '\n'));
+        const auto character = static_cast<unsigned>(at - line_start);
+        const std::string written = (i / 2) % 2 ? "250" : std::to_string((i / 2) % 200);
+        edits.push_back({written, line, character, static_cast<unsigned>(end - at)});
+        edits.push_back({source.substr(at, end - at), line, character, static_cast<unsigned>(written.size())});
     }
+    edits.resize(static_cast<std::size_t>(count));
     return edits;
 }
 
@@ -192,36 +232,72 @@ int main(int argc, char** argv) {
     server.send(message("initialized", json::object()));
     server.send(message("textDocument/didOpen",
                         {{"textDocument", {{"uri", uri}, {"languageId", "zel"}, {"version", 1}, {"text", source}}}}));
-    await_diagnostics(server, 1);
+    await_diagnostics(server, 1, Clock::now());
 
-    std::vector<double> change, hover;
+    int version = 1;
+    // A change of `length` characters at a place to `text`; the times to its
+    // diagnostics.
+    auto change = [&](unsigned line, unsigned character, unsigned length, const std::string& text) {
+        const json range{{"start", {{"line", line}, {"character", character}}},
+                         {"end", {{"line", line}, {"character", character + length}}}};
+        const std::string body = message(
+            "textDocument/didChange",
+            {{"textDocument", {{"uri", uri}, {"version", ++version}}}, {"contentChanges", {{{"range", range}, {"text", text}}}}});
+        const Clock::time_point start = Clock::now();
+        server.send(body);
+        return await_diagnostics(server, version, start);
+    };
+    std::vector<double> compiled, complete, hover;
+    auto take = [&](const Arrival& arrival) {
+        compiled.push_back(arrival.first);
+        complete.push_back(arrival.last);
+    };
     long early_rss = -1;
     for (int i = 0; i < count; ++i) {
         const Edit& edit = edits[static_cast<std::size_t>(i)];
-        const std::string change_message = message(
-            "textDocument/didChange",
-            {{"textDocument", {{"uri", uri}, {"version", i + 2}}}, {"contentChanges", {{{"text", edit.text}}}}});
+        take(change(edit.line, edit.character, edit.length, edit.text));
         const std::string hover_message = message(
             "textDocument/hover",
             {{"textDocument", {{"uri", uri}}}, {"position", {{"line", edit.line}, {"character", edit.character}}}},
             i + 1);
-        Clock::time_point start = Clock::now();
-        server.send(change_message);
-        await_diagnostics(server, i + 2);
-        change.push_back(ms_since(start));
-        start = Clock::now();
+        const Clock::time_point start = Clock::now();
         server.send(hover_message);
         await_response(server, i + 1);
         hover.push_back(ms_since(start));
         if (i == std::min(count - 1, 9))
             early_rss = server.rss_kb("VmRSS:");
     }
-    std::printf("%d edits of %s (%zu bytes); times in milliseconds\n", count, path.c_str(), source.size());
-    std::printf("%-22s %8s %8s %8s\n", "", "median", "p95", "max");
-    std::printf("%-22s %8.2f %8.2f %8.2f\n", "change to diagnostics", percentile(change, 0.5),
-                percentile(change, 0.95), percentile(change, 1.0));
-    std::printf("%-22s %8.2f %8.2f %8.2f\n", "hover", percentile(hover, 0.5), percentile(hover, 0.95),
-                percentile(hover, 1.0));
+
+    // A line typed a letter at a time after the first MESSAGE action's line,
+    // then taken back a letter at a time.
+    const std::size_t typed_after = source.find('\n', source.find(" MESSAGE "));
+    const auto typed_line = static_cast<unsigned>(std::count(source.begin(), source.begin() + static_cast<long>(typed_after), '\n'));
+    const unsigned typed_at = static_cast<unsigned>(typed_after - source.rfind('\n', typed_after - 1) - 1);
+    const std::string typed = "\n MESSAGE 7";
+    std::vector<double> typing_compiled, typing_complete;
+    take(change(typed_line, typed_at, 0, "\n"));
+    for (std::size_t k = 1; k < typed.size(); ++k)
+        take(change(typed_line + 1, static_cast<unsigned>(k - 1), 0, typed.substr(k, 1)));
+    for (std::size_t k = typed.size() - 1; k >= 1; --k)
+        take(change(typed_line + 1, static_cast<unsigned>(k - 1), 1, ""));
+    const std::size_t typed_changes = 2 * typed.size() - 1;
+    typing_compiled.assign(compiled.end() - static_cast<long>(typed_changes), compiled.end());
+    typing_complete.assign(complete.end() - static_cast<long>(typed_changes), complete.end());
+    compiled.resize(compiled.size() - typed_changes);
+    complete.resize(complete.size() - typed_changes);
+
+    std::printf("%d edits of %s (%zu bytes), and %zu keystrokes; times in milliseconds\n", count, path.c_str(),
+                source.size(), typed_changes);
+    std::printf("%-32s %8s %8s %8s\n", "", "median", "p95", "max");
+    auto row = [](const char* what, const std::vector<double>& times) {
+        std::printf("%-32s %8.2f %8.2f %8.2f\n", what, percentile(times, 0.5), percentile(times, 0.95),
+                    percentile(times, 1.0));
+    };
+    row("change to compiler diagnostics", compiled);
+    row("change to complete diagnostics", complete);
+    row("keystroke to compiler diagnostics", typing_compiled);
+    row("keystroke to complete diagnostics", typing_complete);
+    row("hover", hover);
     std::printf("server RSS: %ld KB after 10 edits, %ld KB at the end (peak %ld KB)\n", early_rss,
                 server.rss_kb("VmRSS:"), server.rss_kb("VmHWM:"));
     server.send(message("shutdown", nullptr, count + 1));

@@ -34,9 +34,11 @@ def session(files):
         lines = text.split("\n")
         for line in range(0, len(lines), max(1, len(lines) // 2)):
             at = {"line": line, "character": min(len(lines[line]), 5)}
-            for method in ("hover", "definition", "completion"):
+            for method in ("hover", "definition", "completion", "prepareRename"):
                 bodies.append(message("textDocument/" + method, {"textDocument": doc, "position": at}, ident))
                 ident += 1
+            bodies.append(message("textDocument/rename", {"textDocument": doc, "position": at, "newName": "1"}, ident))
+            ident += 1
             bodies.append(message("textDocument/references", {"textDocument": doc, "position": at,
                                                               "context": {"includeDeclaration": True}}, ident))
             ident += 1

@@ -32,7 +32,7 @@ bool is_check_only(const std::string& a) { return a == "N" || a == "n"; }
 }  // namespace
 
 InMemory compile_in_memory(const std::vector<std::string>& arguments, FileSystem& sources, Console& console,
-                           Observer* observer) {
+                           Observer* observer, bool read_back) {
     InMemory result;
     std::vector<std::string> args;
     for (std::size_t i = 0; i < arguments.size(); ++i)
@@ -45,7 +45,9 @@ InMemory compile_in_memory(const std::vector<std::string>& arguments, FileSystem
     const std::string ext = database_extension;
     for (const auto& [name, bytes] : files.written.files)
         if (result.status == 0 && name.size() >= ext.size() && name.compare(name.size() - ext.size(), ext.size(), ext) == 0)
-            result.database = tool::read_database(tool::Bytes(bytes.begin(), bytes.end()), result.database_error);
+            result.bytes.assign(bytes.begin(), bytes.end());
+    if (read_back && !result.bytes.empty())
+        result.database = tool::read_database(std::move(result.bytes), result.database_error);
     return result;
 }
 

@@ -28,14 +28,17 @@ Compiled compile_adventure(const std::vector<std::string>& arguments, FileSystem
 
 // The same for a caller with a console and an observer of its own (the
 // language server keeps an index of its own): the compiler's exit status,
-// and the database when the compilation kept one.
+// and the database when the compilation kept one, read back unless
+// `read_back` is false (then only its bytes, for a caller that reads it
+// later or not at all).
 struct InMemory {
     int status = 0;
+    tool::Bytes bytes;
     std::optional<tool::Database> database;
     std::string database_error;  // why a database kept could not be read back
 };
 InMemory compile_in_memory(const std::vector<std::string>& arguments, FileSystem& sources, Console& console,
-                           Observer* observer);
+                           Observer* observer, bool read_back = true);
 
 // The text of every source file the compilation read, by file index, read
 // again through the same file system (empty when it cannot be read).

@@ -76,6 +76,9 @@ using Outcome = std::variant<Plan, Refusal>;
 std::optional<Kind> kind_named(std::string_view name);
 // The kind in words for people: "system message", "message", ... "table".
 std::string kind_words(Kind kind, bool plural = false);
+// The lowest number of a kind that may move: the numbers below it (system
+// messages 0 to 60, tables 0 to 2) are the run-time's own.
+int first_movable(Kind kind);
 
 // Item `from` of a kind takes the number `to`; the items between shift by
 // one to make room. A flag moves only into a flag that nothing uses.

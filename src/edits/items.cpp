@@ -69,13 +69,19 @@ Part table_part(const SourceIndex& index) {
 
 }  // namespace
 
+int first_movable(Kind kind) {
+    if (kind == Kind::sysmess)
+        return static_cast<int>(fewest_sysmess);
+    return kind == Kind::process ? fixed_tables : 0;
+}
+
 Items items_of(const SourceIndex& index, Kind kind) {
     Items items;
     items.kind = kind;
+    items.first_movable = first_movable(kind);
     switch (kind) {
     case Kind::sysmess:
         items.parts = {text_part(index, kind, "/STX")};
-        items.first_movable = static_cast<int>(fewest_sysmess);
         items.limit = static_cast<int>(most_sysmess);
         break;
     case Kind::message:
@@ -92,7 +98,6 @@ Items items_of(const SourceIndex& index, Kind kind) {
         break;
     case Kind::process:
         items.parts = {table_part(index)};
-        items.first_movable = fixed_tables;
         items.limit = highest_named_table + 1;
         break;
     default: return items;

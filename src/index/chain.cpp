@@ -39,7 +39,12 @@ std::string missing_link_name(const Diagnostic& d) {
 
 ChainSearch search_chains(FileSystem& files, const std::string& target, const std::vector<std::string>& candidates) {
     ChainSearch found;
-    const std::vector<std::string> meant{target.size() > 4 ? target.substr(0, target.size() - 4) : target};
+    // A link is misspelt for the file searched when that is the nearest of
+    // the folder's names to it (the file searched first, so that it wins
+    // ties).
+    const std::string meant = ascii_upper(target.size() > 4 ? target.substr(0, target.size() - 4) : target);
+    std::vector<std::string> names{meant};
+    names.insert(names.end(), candidates.begin(), candidates.end());
     for (const std::string& name : candidates) {
         NullConsole console;
         ChainIndex index;
@@ -48,7 +53,8 @@ ChainSearch search_chains(FileSystem& files, const std::string& target, const st
         if (std::any_of(chain.begin() + (chain.empty() ? 0 : 1), chain.end(),
                         [&](const SourceFile& f) { return f.found == target; }))
             found.reaching.push_back(name);
-        else if (index.stop && misspelt_link(*index.stop, meant))
+        else if (const std::optional<Note> note = index.stop ? misspelt_link(*index.stop, names) : std::nullopt;
+                 note && note->message == "did you mean " + meant + "?")
             found.misspelt.push_back({name, *index.stop});
     }
     return found;

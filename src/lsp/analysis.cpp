@@ -126,13 +126,13 @@ Hit Analysis::hit_at(int file, const Position& at, Encoding encoding) const {
 std::shared_ptr<Analysis> analyse(const std::string& name, WorkspaceFiles& files) {
     auto analysis = std::make_shared<Analysis>();
     NullConsole console;
-    analysis::InMemory compiled = analysis::compile_in_memory({name}, files, console, &analysis->index);
+    analysis::InMemory compiled = analysis::compile_in_memory({name}, files, console, &analysis->index, false);
     for (const ServedSource& source : files.served())
         analysis->files.push_back({source, LineMap(source.text)});
     analysis->missing = files.missing();
     analysis->errors = compiled.status != 0 || has_errors(analysis->index);
     if (!analysis->errors)
-        analysis->database = std::move(compiled.database);
+        analysis->database = std::move(compiled.bytes);
     else
         analysis->linted = true;  // nothing to lint until the errors are fixed
     return analysis;
@@ -143,8 +143,9 @@ std::shared_ptr<Analysis> analyse(const std::string& name, WorkspaceFiles& files
 void lint(Analysis& a) {
     a.linted = true;
     std::optional<analysis::Figures> figures;
-    if (a.database)
-        figures = analysis::figures_of(*a.database);
+    std::string unreadable;
+    if (std::optional<tool::Database> database = tool::read_database(a.database, unreadable))
+        figures = analysis::figures_of(*database);
     analysis::LintOptions options;
     options.figures = figures ? &*figures : nullptr;
     options.editor_positions = false;

@@ -44,6 +44,15 @@ private:
     Span section_;  // the last section header found
 };
 
+// A lint finding as the editor gets it: its file, its first editor line,
+// its JSON and the JSON's text.
+struct WrittenFinding {
+    int file = -1;
+    unsigned line = 0;
+    json item;
+    std::string text;
+};
+
 struct AnalysedFile {
     ServedSource source;
     LineMap lines;
@@ -55,13 +64,16 @@ public:
     std::vector<AnalysedFile> files;  // by the index's file number
     std::vector<std::string> missing;  // the names of files asked for and not found
     // The database compiled in memory, when it compiled without errors; lint
-    // reads the figures of the format's limits from it.
-    std::optional<tool::Database> database;
+    // reads it back for the figures of the format's limits.
+    tool::Bytes database;
     // Whether the compilation had errors (then it has no database).
     bool errors = false;
     // lint's findings, in compiler positions; none while there are errors.
     std::vector<analysis::Finding> findings;
     bool linted = false;
+    // The findings as published, in the encoding they were written for.
+    std::vector<WrittenFinding> written_findings;
+    Encoding encoding = Encoding::utf16;
 
     // The file of that URI in the chain, or -1.
     int file_of(const std::string& uri) const;

@@ -81,28 +81,50 @@ unsigned moved_line(unsigned line, const Change& change) {
 
 }  // namespace
 
-json carried_findings(const Analysis& clean, const Analysis& now, int file, Encoding encoding) {
-    json list = json::array();
+void write_findings(Analysis& analysis, Encoding encoding) {
+    analysis.written_findings.clear();
+    analysis.encoding = encoding;
+    for (const analysis::Finding& f : analysis.findings) {
+        json item = finding_json(analysis, f, encoding);
+        const unsigned line = item["range"]["start"]["line"].get<unsigned>();
+        std::string text = serialize(item);
+        analysis.written_findings.push_back({f.at.file, line, std::move(item), std::move(text)});
+    }
+}
+
+std::vector<std::string> findings_of(const Analysis& analysis, int file) {
+    std::vector<std::string> texts;
+    for (const WrittenFinding& w : analysis.written_findings)
+        if (w.file == file)
+            texts.push_back(w.text);
+    return texts;
+}
+
+std::vector<std::string> carried_findings(const Analysis& clean, const Analysis& now, int file, Encoding encoding) {
+    std::vector<std::string> texts;
     const int before = clean.file_of(now.uri(file));
-    if (before < 0)
-        return list;
+    if (before < 0 || clean.encoding != encoding)
+        return texts;
     const auto& old_text = clean.files[static_cast<std::size_t>(before)].source.text;
     const auto& new_text = now.files[static_cast<std::size_t>(file)].source.text;
     Change change;
     if (old_text && new_text && old_text != new_text)
         change = change_between(*old_text, *new_text);
-    for (const analysis::Finding& f : clean.findings) {
-        if (f.at.file != before)
+    for (const WrittenFinding& w : clean.written_findings) {
+        if (w.file != before)
             continue;
-        json item = finding_json(clean, f, encoding);
+        const unsigned moved = moved_line(w.line, change);
+        if (moved == w.line) {
+            texts.push_back(w.text);
+            continue;
+        }
+        json item = w.item;
         json& range = item["range"];
-        const unsigned start = range["start"]["line"].get<unsigned>();
-        const unsigned moved = moved_line(start, change);
         range["start"]["line"] = moved;
-        range["end"]["line"] = range["end"]["line"].get<unsigned>() - start + moved;
-        list.push_back(std::move(item));
+        range["end"]["line"] = range["end"]["line"].get<unsigned>() - w.line + moved;
+        texts.push_back(serialize(item));
     }
-    return list;
+    return texts;
 }
 
 Span shown_span(const Analysis& analysis, std::size_t k) {
@@ -130,29 +152,44 @@ json diagnostic_json(const Analysis& analysis, std::size_t k, Encoding encoding)
     return item;
 }
 
-json diagnostics_json(const Analysis& analysis, int file, Encoding encoding) {
-    json list = json::array();
+std::vector<std::string> diagnostic_texts(const Analysis& analysis, int file, Encoding encoding) {
+    std::vector<std::string> texts;
     const bool first = file <= 0;
     if (file >= 0 && static_cast<std::size_t>(file) < analysis.files.size()) {
         const Document* document = analysis.files[static_cast<std::size_t>(file)].source.document;
-        if (document && document->too_large) {
-            list.push_back(plain_diagnostic(whole_file_start(), severity_warning,
-                                            "this document is too large for the language server; it reads as empty"));
-        }
+        if (document && document->too_large)
+            texts.push_back(serialize(plain_diagnostic(
+                whole_file_start(), severity_warning, "this document is too large for the language server; it reads as empty")));
     }
     const AnalysisIndex& index = analysis.index;
     for (std::size_t k = 0; k < index.kept.size(); ++k) {
         const int of = index.kept[k].file_index;
         if (of == file || (first && of < 0))
-            list.push_back(diagnostic_json(analysis, k, encoding));
+            texts.push_back(serialize(diagnostic_json(analysis, k, encoding)));
     }
-    for (const analysis::Finding& f : analysis.findings)
-        if (f.at.file == file)
-            list.push_back(finding_json(analysis, f, encoding));
     if (first && index.dropped > 0)
-        list.push_back(plain_diagnostic(whole_file_start(), severity_information,
-                                        std::to_string(index.dropped) + " more diagnostics are not shown"));
-    return list;
+        texts.push_back(serialize(plain_diagnostic(whole_file_start(), severity_information,
+                                                   std::to_string(index.dropped) + " more diagnostics are not shown")));
+    return texts;
+}
+
+std::string publication(const std::string& uri, const json& version, const std::vector<std::string>& diagnostics,
+                        const std::vector<std::string>& findings) {
+    std::string text = R"({"jsonrpc":"2.0","method":"textDocument/publishDiagnostics","params":{"uri":)";
+    text += serialize(uri);
+    if (!version.is_null())
+        text += R"(,"version":)" + version.dump();
+    text += R"(,"diagnostics":[)";
+    bool more = false;
+    for (const auto* list : {&diagnostics, &findings})
+        for (const std::string& item : *list) {
+            if (more)
+                text += ',';
+            text += item;
+            more = true;
+        }
+    text += "]}}";
+    return text;
 }
 
 }  // namespace zel::lsp

@@ -21,25 +21,25 @@ std::size_t sequence_length(unsigned char c) {
     return 0;
 }
 
-bool valid_utf8(std::string_view line) {
-    for (std::size_t i = 0; i < line.size();) {
-        const std::size_t n = sequence_length(static_cast<unsigned char>(line[i]));
-        if (n == 0 || i + n > line.size())
-            return false;
-        for (std::size_t k = 1; k < n; ++k)
-            if ((static_cast<unsigned char>(line[i + k]) & 0xC0) != 0x80)
-                return false;
-        i += n;
-    }
-    return true;
-}
-
 // Whether a line is measured in bytes rather than in UTF-16 code units.
 bool measured_in_bytes(std::string_view line, Encoding encoding) {
     return encoding == Encoding::utf8 || line.size() > LineMap::long_line || !valid_utf8(line);
 }
 
 }  // namespace
+
+bool valid_utf8(std::string_view text) {
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t n = sequence_length(static_cast<unsigned char>(text[i]));
+        if (n == 0 || i + n > text.size())
+            return false;
+        for (std::size_t k = 1; k < n; ++k)
+            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80)
+                return false;
+        i += n;
+    }
+    return true;
+}
 
 std::size_t units_of(std::string_view line, std::size_t bytes, Encoding encoding) {
     bytes = std::min(bytes, line.size());
@@ -122,6 +122,13 @@ Position LineMap::position(unsigned line, unsigned column, Encoding encoding) co
         const std::string_view text = line_text(line);
         offset = starts_[line - 1] + std::min<std::size_t>(column > 0 ? column - 1 : 0, text.size());
     }
+    return position_at(offset, encoding);
+}
+
+Position LineMap::position_at(std::size_t offset, Encoding encoding) const {
+    if (!text_)
+        return {};
+    offset = std::min(offset, text_->size());
     const std::size_t index = editor_index(offset);
     const std::size_t start = (editor_starts_.empty() ? starts_ : editor_starts_)[index];
     return {static_cast<unsigned>(index), static_cast<unsigned>(units_of(editor_line(index), offset - start, encoding))};

@@ -39,6 +39,8 @@ public:
     // The editor's position of a 1-based line (split at line feeds) and
     // 1-based byte column; columns past the end of the line are clamped.
     Position position(unsigned line, unsigned column, Encoding encoding) const;
+    // The editor's position of a byte offset in the text (its end past it).
+    Position position_at(std::size_t offset, Encoding encoding) const;
     // The 1-based line and byte column of an editor's position.
     void line_column(const Position& at, Encoding encoding, unsigned& line, unsigned& column) const;
     // The byte offset of an editor's position in the text.
@@ -56,6 +58,8 @@ private:
     std::vector<std::uint32_t> editor_starts_;  // the editor's lines, when a lone CR makes them differ
 };
 
+// Whether bytes are UTF-8 text.
+bool valid_utf8(std::string_view text);
 // The number of code units of the bytes of a line (see above).
 std::size_t units_of(std::string_view line, std::size_t bytes, Encoding encoding);
 // The number of bytes of a line's first `units` code units.

@@ -14,8 +14,8 @@ Position position_in(const json& params) {
     return {at.at("line").get<unsigned>(), at.at("character").get<unsigned>()};
 }
 
-// A change of a range of a document's text (for clients that send changes
-// although full synchronisation was asked for).
+// A change of a range of a document's text: the server asks for changes
+// (a keystroke's message is then small), and takes a whole text too.
 std::string changed_text(const std::string& text, const json& change, Encoding encoding) {
     const LineMap lines(std::make_shared<const std::string>(text));
     const json& range = change.at("range");
@@ -96,10 +96,43 @@ json on_completion(Workspace& workspace, const json& params) {
                          : completion(*view.analysis, view.file, position_in(params), workspace.encoding);
 }
 
+EditOptions edit_options(const Workspace& workspace) {
+    return {workspace.encoding, workspace.versioned_edits, workspace.resolves_edits};
+}
+
 json on_code_action(Workspace& workspace, const json& params) {
     const Workspace::View view = workspace.view(uri_in(params));
-    return view.file < 0 ? json::array()
-                         : code_actions(*view.analysis, view.file, params.at("range"), workspace.encoding);
+    if (view.file < 0)
+        return json::array();
+    json actions = code_actions(*view.analysis, view.file, params.at("range"), workspace.encoding);
+    for (json& a : item_actions(*view.analysis, view.file, params.at("range"), params.value("context", json()),
+                                edit_options(workspace)))
+        actions.push_back(std::move(a));
+    return actions;
+}
+
+json on_code_action_resolve(Workspace& workspace, const json& action) {
+    const std::string uri = item_action_uri(action);
+    if (uri.empty())
+        return action;
+    const Workspace::View view = workspace.view(uri);
+    if (view.file < 0)
+        throw RequestFailed(uri + " is no longer open");
+    return resolve_item_action(*view.analysis, action, edit_options(workspace));
+}
+
+json on_prepare_rename(Workspace& workspace, const json& params) {
+    const Workspace::View view = workspace.view(uri_in(params));
+    return view.file < 0 ? json(nullptr)
+                         : prepare_rename(*view.analysis, view.file, position_in(params), workspace.encoding);
+}
+
+json on_rename(Workspace& workspace, const json& params) {
+    const Workspace::View view = workspace.view(uri_in(params));
+    if (view.file < 0)
+        throw RequestFailed("the document is not part of an adventure the server has read");
+    return rename(*view.analysis, view.file, position_in(params), params.at("newName").get<std::string>(),
+                  edit_options(workspace));
 }
 
 constexpr Method requests[] = {
@@ -110,6 +143,9 @@ constexpr Method requests[] = {
     {"textDocument/foldingRange", on_folding_range},
     {"textDocument/completion", on_completion},
     {"textDocument/codeAction", on_code_action},
+    {"codeAction/resolve", on_code_action_resolve},
+    {"textDocument/prepareRename", on_prepare_rename},
+    {"textDocument/rename", on_rename},
 };
 
 constexpr Method notifications[] = {
@@ -118,6 +154,23 @@ constexpr Method notifications[] = {
     {"textDocument/didClose", did_close},
     {"textDocument/didSave", did_save},
 };
+
+// Whether the client's capabilities hold `true` at a path.
+bool capable(const json& params, const char* path) {
+    const json::json_pointer at(path);
+    return params.is_object() && params.contains(at) && params.at(at) == true;
+}
+
+// Whether codeAction/resolve may fill in an action's edit.
+bool resolves_edits(const json& params) {
+    const json::json_pointer at("/capabilities/textDocument/codeAction/resolveSupport/properties");
+    if (!params.is_object() || !params.contains(at) || !params.at(at).is_array())
+        return false;
+    for (const json& property : params.at(at))
+        if (property == "edit")
+            return true;
+    return false;
+}
 
 bool offers_utf8(const json& params) {
     const json* encodings = nullptr;
@@ -139,19 +192,22 @@ std::span<const Method> notification_methods() { return notifications; }
 
 void take_client_capabilities(Workspace& workspace, const json& params) {
     workspace.encoding = params.is_object() && offers_utf8(params) ? Encoding::utf8 : Encoding::utf16;
+    workspace.versioned_edits = capable(params, "/capabilities/workspace/workspaceEdit/documentChanges");
+    workspace.resolves_edits = resolves_edits(params);
 }
 
 json server_capabilities(const Workspace& workspace) {
     return json{
         {"positionEncoding", workspace.encoding == Encoding::utf8 ? "utf-8" : "utf-16"},
-        {"textDocumentSync", {{"openClose", true}, {"change", 1}, {"save", {{"includeText", false}}}}},
+        {"textDocumentSync", {{"openClose", true}, {"change", 2}, {"save", {{"includeText", false}}}}},
         {"hoverProvider", true},
         {"definitionProvider", true},
         {"referencesProvider", true},
         {"documentSymbolProvider", true},
         {"foldingRangeProvider", true},
         {"completionProvider", {{"triggerCharacters", {" ", "/"}}}},
-        {"codeActionProvider", {{"codeActionKinds", {"quickfix"}}}},
+        {"codeActionProvider", {{"codeActionKinds", {"quickfix", "refactor.rewrite"}}, {"resolveProvider", true}}},
+        {"renameProvider", {{"prepareProvider", true}}},
     };
 }
 

@@ -18,6 +18,7 @@ constexpr int invalid_params = -32602;
 constexpr int internal_error = -32603;
 constexpr int server_not_initialized = -32002;
 constexpr int request_cancelled = -32800;
+constexpr int request_failed = -32803;
 }  // namespace error
 
 // A message that has passed the JSON-RPC checks.

@@ -3,6 +3,7 @@
 #include <csignal>
 #include <iostream>
 
+#include "lsp/features.h"
 #include "lsp/methods.h"
 #include "lsp/transport.h"
 
@@ -26,8 +27,9 @@ const Method* method_named(std::span<const Method> methods, const std::string& n
 }  // namespace
 
 Server::Server(Send send, bool use_disk)
-    : send_(std::move(send)), workspace_([this](const std::string& method, json params) {
-          this->send(notification(method, std::move(params)));
+    : send_(std::move(send)), workspace_([this](const std::string& body) {
+          if (send_)
+              send_(body);
       }) {
     workspace_.use_disk = use_disk;
 }
@@ -60,10 +62,14 @@ void Server::step() {
     handle(incoming);
 }
 
-void Server::idle() {
+void Server::idle(const std::function<bool()>& input_waiting) {
     if (!initialized_ || shut_down_ || exited_)
         return;
     workspace_.compile_pending();
+    // The compiler's diagnostics are out; lint's findings follow unless
+    // more input has come meanwhile (then they would be of an old text).
+    if (!input_waiting || !input_waiting())
+        workspace_.lint_pending();
 }
 
 void Server::drain() {
@@ -101,7 +107,7 @@ int Server::run(std::istream& in, std::ostream& out) {
         step();
         // Nothing more waits: bring the diagnostics up to date.
         if (queue_.empty() && !transport.more_waiting())
-            idle();
+            idle([&transport] { return transport.more_waiting(); });
     }
     send_ = std::move(before);
     return status();
@@ -151,6 +157,8 @@ void Server::handle_request(const Message& m) {
         }
     } catch (const json::exception& e) {
         send(error_response(m.id, error::invalid_params, std::string("invalid params: ") + e.what()));
+    } catch (const RequestFailed& e) {
+        send(error_response(m.id, error::request_failed, e.what()));
     } catch (const std::exception& e) {
         send(error_response(m.id, error::internal_error, e.what()));
     }

@@ -39,8 +39,9 @@ public:
     // Handles the oldest message waiting, if any.
     void step();
     // Nothing waits: brings the diagnostics of every changed adventure up to
-    // date. Nothing is sent after shutdown.
-    void idle();
+    // date, the compiler's first, then lint's unless `input_waiting` says
+    // that more input has come. Nothing is sent after shutdown.
+    void idle(const std::function<bool()>& input_waiting = nullptr);
     // Handles everything waiting, then idles.
     void drain();
 

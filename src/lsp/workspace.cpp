@@ -6,14 +6,15 @@
 #include <vector>
 
 #include "lsp/diagnostics.h"
+#include "lsp/links.h"
 
 namespace zel::lsp {
-
-namespace {
 
 std::string key_of(const DocumentPlace& place) {
     return (place.on_disk ? "file:" : "other:") + place.folder + "/" + place.name;
 }
+
+namespace {
 
 bool is_source_name(const std::string& name) {
     return name.size() > 4 && same_ignoring_case(name.substr(name.size() - 4), ".SCE");
@@ -67,6 +68,7 @@ void Workspace::open(const std::string& uri, std::string text, int version) {
     document.text = std::make_shared<const std::string>(document.too_large ? std::string() : std::move(text));
     mark_readers(uri, document.place);
     holders_[uri] = find_holder(document);
+    forget_unheld();
 }
 
 void Workspace::change(const std::string& uri, std::string text, int version) {
@@ -136,12 +138,18 @@ std::shared_ptr<Analysis> Workspace::compile_root(const DocumentPlace& root) {
     const auto document = std::find_if(documents_.begin(), documents_.end(),
                                        [&](const auto& d) { return key_of(d.second.place) == key_of(root); });
     WorkspaceFiles files(root, documents_, cache_, document == documents_.end() ? nullptr : &document->second);
-    return analyse(adventure_name(root.name), files);
+    std::shared_ptr<Analysis> analysis = analyse(adventure_name(root.name), files);
+    if (!analysis->missing.empty())
+        note_misspelt_links(*analysis, sources_in(root, documents_));
+    return analysis;
 }
 
 // The first source of the folder, in name order, whose chain reaches the
-// document from another file; else the document itself.
+// document from another file; else the first whose chain stops at a link
+// misspelt for it, when the document begins no adventure of its own; else
+// the document itself.
 std::string Workspace::find_holder(const Document& document) {
+    std::string misspelt;
     for (const std::string& name : sources_in(document.place, documents_)) {
         if (same_ignoring_case(name, document.place.name))
             continue;
@@ -149,23 +157,35 @@ std::string Workspace::find_holder(const Document& document) {
         root.name = name;
         const std::string key = key_of(root);
         const auto known = adventures_.find(key);
-        if (known != adventures_.end() && known->second.analysis && !known->second.dirty) {
-            if (known->second.analysis->file_of(document.uri) > 0)
-                return key;
+        std::shared_ptr<Analysis> analysis;
+        if (known != adventures_.end() && known->second.analysis && !known->second.dirty)
+            analysis = known->second.analysis;
+        else
+            analysis = compile_root(root);
+        const bool reaches = analysis->file_of(document.uri) > 0;
+        if (!reaches && (!misspelt.empty() || !link_misspelt_for(*analysis, document.place.name)))
             continue;
+        if (analysis != (known != adventures_.end() ? known->second.analysis : nullptr)) {
+            Adventure& adventure = adventures_[key];
+            adventure.root = root;
+            settle(adventure, std::move(analysis));  // published once no input waits
         }
-        std::shared_ptr<Analysis> analysis = compile_root(root);
-        if (analysis->file_of(document.uri) <= 0)
-            continue;
-        Adventure& adventure = adventures_[key];
-        adventure.root = root;
-        settle(adventure, std::move(analysis));  // published once no input waits
-        return key;
+        if (reaches)
+            return key;
+        misspelt = key;
     }
     const std::string own = key_of(document.place);
+    std::shared_ptr<Analysis> alone;
+    if (!misspelt.empty()) {
+        alone = compile_root(document.place);
+        if (begins_no_adventure(*alone))
+            return misspelt;
+    }
     Adventure& adventure = adventures_[own];
     adventure.root = document.place;
     adventure.dirty = true;
+    if (alone)
+        settle(adventure, std::move(alone));
     return own;
 }
 
@@ -183,13 +203,7 @@ void Workspace::mark_readers(const std::string& uri, const DocumentPlace& place)
     }
 }
 
-// A new analysis of an adventure, linted at once when it has no errors, so
-// that its diagnostics and lint's findings are published together.
 void Workspace::settle(Adventure& adventure, std::shared_ptr<Analysis> analysis) {
-    if (!analysis->errors) {
-        lint(*analysis);
-        adventure.clean = analysis;
-    }
     adventure.analysis = std::move(analysis);
     adventure.dirty = false;
     adventure.unpublished = true;
@@ -215,67 +229,12 @@ void Workspace::adopt_and_release(std::string key) {
         const int file = analysis.file_of(uri);
         if (own && holder != key && file > 0)
             holder = key;
-        else if (holder == key && !own && file <= 0)
+        else if (holder == key && !own && file <= 0 && !link_misspelt_for(analysis, document.place.name))
             lost.push_back(uri);
     }
     for (const std::string& uri : lost)
         holders_[uri] = find_holder(documents_.at(uri));
     forget_unheld();
-}
-
-// An adventure that holds no open document is dropped, and the
-// diagnostics it published are taken back, unless an adventure that stays
-// has published its own for the same file since.
-void Workspace::forget_unheld() {
-    std::set<std::string> held;
-    for (const auto& [uri, holder] : holders_)
-        held.insert(holder);
-    std::set<std::string> kept_uris;
-    for (const auto& [key, adventure] : adventures_)
-        if (held.count(key) != 0)
-            kept_uris.insert(adventure.published.begin(), adventure.published.end());
-    for (auto it = adventures_.begin(); it != adventures_.end();) {
-        if (held.count(it->first) != 0) {
-            ++it;
-            continue;
-        }
-        for (const std::string& uri : it->second.published)
-            if (kept_uris.count(uri) == 0)
-                send_diagnostics(json{{"uri", uri}, {"diagnostics", json::array()}});
-        it = adventures_.erase(it);
-    }
-}
-
-void Workspace::publish(Adventure& adventure) {
-    adventure.unpublished = false;
-    const Analysis& analysis = *adventure.analysis;
-    std::set<std::string> now;
-    for (std::size_t i = 0; i < analysis.files.size(); ++i) {
-        const ServedSource& source = analysis.files[i].source;
-        json list = diagnostics_json(analysis, static_cast<int>(i), encoding);
-        if (analysis.errors && adventure.clean)
-            for (json& finding : carried_findings(*adventure.clean, analysis, static_cast<int>(i), encoding))
-                list.push_back(std::move(finding));
-        json params{{"uri", source.uri}, {"diagnostics", std::move(list)}};
-        if (source.document)
-            params["version"] = source.document->version;
-        send_diagnostics(std::move(params));
-        now.insert(source.uri);
-    }
-    // A compilation that opened no file at all: what it reported belongs to
-    // the adventure's own source.
-    if (analysis.files.empty()) {
-        const auto doc = std::find_if(documents_.begin(), documents_.end(), [&](const auto& d) {
-            return key_of(d.second.place) == key_of(adventure.root);
-        });
-        const std::string uri = doc != documents_.end() ? doc->first : uri_of(adventure.root);
-        send_diagnostics(json{{"uri", uri}, {"diagnostics", diagnostics_json(analysis, -1, encoding)}});
-        now.insert(uri);
-    }
-    for (const std::string& uri : adventure.published)
-        if (now.count(uri) == 0)
-            send_diagnostics(json{{"uri", uri}, {"diagnostics", json::array()}});
-    adventure.published = std::move(now);
 }
 
 }  // namespace zel::lsp

@@ -16,29 +16,38 @@
 
 namespace zel::lsp {
 
+// The key of the adventure whose source is at that place.
+std::string key_of(const DocumentPlace& place);
+
 class Workspace {
 public:
-    // Sends a notification to the client: textDocument/publishDiagnostics,
-    // window/showMessage.
-    using Notify = std::function<void(const std::string& method, json params)>;
+    // Sends a message to the client (textDocument/publishDiagnostics), as
+    // text.
+    using Send = std::function<void(const std::string& body)>;
     static constexpr std::size_t largest_document = 16u << 20;
 
-    explicit Workspace(Notify notify) : notify_(std::move(notify)) {}
+    explicit Workspace(Send send) : send_(std::move(send)) {}
 
     Encoding encoding = Encoding::utf16;
     // Whether "file:" documents are files of the disk, whose folder holds
     // the rest of their adventure; without it (a web page, a fuzzer) only
     // the open documents exist.
     bool use_disk = true;
+    // What the client takes in workspace edits (lsp/features.h EditOptions).
+    bool versioned_edits = false, resolves_edits = false;
 
     void open(const std::string& uri, std::string text, int version);
     void change(const std::string& uri, std::string text, int version);
     void close(const std::string& uri);
     void save(const std::string& uri);
 
-    // Compiles every adventure a change has touched, lints what compiled
-    // without errors, and publishes the diagnostics of each once.
+    // Compiles every adventure a change has touched and publishes its
+    // diagnostics, with lint's findings as they were (moved with the lines
+    // that changed).
     void compile_pending();
+    // Lints what has compiled without errors since, and publishes the
+    // files whose findings are not those shown.
+    void lint_pending();
 
     // The analysis that holds an open document, and the document's file in
     // it (-1 when the compiler did not read it); compiled first if a change
@@ -59,6 +68,7 @@ private:
         std::shared_ptr<const Analysis> clean;
         bool dirty = true;
         bool unpublished = false;  // analysed since its diagnostics were last published
+        std::map<std::string, std::vector<std::string>> shown_findings;  // by URI, as last published
         std::set<std::string> published;  // URIs last given diagnostics
     };
 
@@ -70,11 +80,11 @@ private:
     void mark_readers(const std::string& uri, const DocumentPlace& place);
     void forget_unheld();
     void publish(Adventure& adventure);
-    json diagnostics_of(const Analysis& analysis, int file) const;
+    void lint(Adventure& adventure);
+    void send_publication(Adventure& adventure, const std::string& uri, const json& version,
+                          const std::vector<std::string>& diagnostics, std::vector<std::string> findings);
 
-    void send_diagnostics(json params) { notify_("textDocument/publishDiagnostics", std::move(params)); }
-
-    Notify notify_;
+    Send send_;
     std::map<std::string, Document> documents_;    // by URI
     std::map<std::string, Adventure> adventures_;  // by the root's URI
     std::map<std::string, std::string> holders_;   // document URI -> adventure

@@ -90,6 +90,82 @@ local function check_navigation(client, buf)
   end
 end
 
+local function lines_of(name)
+  return vim.api.nvim_buf_get_lines(vim.fn.bufnr(dir .. '/' .. name), 0, -1, true)
+end
+
+-- The noun CHEST renamed through the client's rename: its /VOC line, its
+-- object's line and every entry. Then message 13 renumbered to 12 through a
+-- request whose edit the client applies: the texts of 12 and 13 change
+-- places and every MESSAGE follows. The files the edits opened go to the
+-- server too, which finds the adventure still without errors.
+local function check_rename(client, buf)
+  local chest = position(buf, 'GET   ', 'CHEST')
+  vim.api.nvim_win_set_cursor(0, { chest.line + 1, chest.character })
+  vim.lsp.buf.rename('COFFER')
+  local renamed = function()
+    return vim.fn.bufnr(dir .. '/BEACON.SCE') > 0 and vim.fn.match(lines_of('BEACON3.SCE'), '^GET   COFFER ') >= 0
+  end
+  if wait_for('the rename of CHEST', renamed) then
+    expect(vim.fn.match(lines_of('BEACON.SCE'), '^COFFER \\+81 ') >= 0, 'CHEST renamed on its /VOC line')
+    expect(vim.fn.match(lines_of('BEACON2.SCE'), '^/13 .* COFFER ') >= 0, 'CHEST renamed on its /OBJ line')
+    expect(vim.fn.match(lines_of('BEACON3.SCE'), 'CHEST') == vim.fn.match(lines_of('BEACON3.SCE'), '^;.*CHEST'),
+           'CHEST left in BEACON3.SCE but in comments')
+  end
+  for _, name in ipairs({ 'BEACON.SCE', 'BEACON2.SCE' }) do
+    if vim.fn.bufnr(dir .. '/' .. name) > 0 then vim.lsp.buf_attach_client(vim.fn.bufnr(dir .. '/' .. name), client.id) end
+  end
+  -- The client sends the renamed buffers' changes a while later: the
+  -- renumbering waits until the server has them all and can renumber.
+  local message = position(buf, 'MESSAGE ', '13')
+  wait_for('the renamed adventure to compile', function()
+    local answer = client.request_sync('textDocument/prepareRename',
+                                       { textDocument = { uri = vim.uri_from_bufnr(buf) }, position = message }, timeout, buf)
+    return answer and answer.result and answer.result.placeholder == '13'
+  end)
+  local edit = client.request_sync('textDocument/rename', { textDocument = { uri = vim.uri_from_bufnr(buf) },
+                                   position = message, newName = '12' }, timeout, buf)
+  if expect(edit and edit.result, 'renumbering message 13 failed: ' .. vim.inspect(edit)) then
+    vim.lsp.util.apply_workspace_edit(edit.result, client.offset_encoding)
+    local texts = lines_of('BEACON2.SCE')
+    local twelve = vim.fn.index(texts, '/12')
+    expect(twelve >= 0 and texts[twelve + 2]:find('The chest is far too heavy', 1, true) and texts[twelve + 4] == '/13'
+           and texts[twelve + 5]:find('You pull the jersey off', 1, true), 'messages 12 and 13 swapped: ' ..
+           vim.inspect(vim.list_slice(texts, twelve, twelve + 6)))
+    local uses = vim.api.nvim_buf_get_lines(buf, message.line, message.line + 1, true)[1]
+    expect(uses:find('MESSAGE 12', 1, true), 'MESSAGE 13 is now ' .. uses)
+    expect(request(client, buf, 'textDocument/prepareRename', message).placeholder == '12',
+           'the edited adventure has errors or lost MESSAGE 12')
+  end
+end
+
+-- BEACON.SCE and BEACON2.SCE opened too, and BEACON.SCE's link misspelt:
+-- its error 37 names the file meant, and BEACON2.SCE, which the chain no
+-- longer reaches, is told so; with the link back, neither has diagnostics.
+local function check_chain(client, buf)
+  local bufs = {}
+  for _, name in ipairs({ 'BEACON.SCE', 'BEACON2.SCE' }) do
+    vim.cmd('edit ' .. vim.fn.fnameescape(dir .. '/' .. name))
+    bufs[name] = vim.api.nvim_get_current_buf()
+    vim.lsp.buf_attach_client(bufs[name], client.id)
+  end
+  local first, second = vim.uri_from_bufnr(bufs['BEACON.SCE']), vim.uri_from_bufnr(bufs['BEACON2.SCE'])
+  local link = line_with(bufs['BEACON.SCE'], '/LNK BEACON2') - 1
+  vim.api.nvim_buf_set_lines(bufs['BEACON.SCE'], link, link + 1, true, { '/LNK BEACN2' })
+  local function misspelt(d)
+    return d.code == 37 and d.range.start.line == link and vim.inspect(d.relatedInformation):find('did you mean BEACON2?', 1, true)
+  end
+  wait_for('error 37 at the misspelt link', function() return #vim.tbl_filter(misspelt, published[first] or {}) == 1 end)
+  wait_for('BEACON2.SCE told it is not read', function()
+    return #vim.tbl_filter(function(d) return d.message:find('is not read', 1, true) end, published[second] or {}) == 1
+  end)
+  vim.api.nvim_buf_call(bufs['BEACON.SCE'], function() vim.cmd('silent undo') end)
+  wait_for('the link to be read again', function()
+    return #(published[first] or { 0 }) == 0 and #(published[second] or { 0 }) == 0
+  end)
+  vim.api.nvim_set_current_buf(buf)
+end
+
 local function run()
   vim.fn.mkdir(dir, 'p')
   for _, name in ipairs({ 'BEACON.SCE', 'BEACON2.SCE', 'BEACON3.SCE' }) do
@@ -107,6 +183,8 @@ local function run()
   if expect(client.initialized, 'the server did not initialize') then
     check_diagnostics(buf, vim.uri_from_bufnr(buf))
     check_navigation(client, buf)
+    check_chain(client, buf)
+    check_rename(client, buf)
   end
   vim.lsp.stop_client(id)
   wait_for('the server to exit after shutdown', function() return vim.lsp.get_client_by_id(id) == nil end)

@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <span>
 #include <sstream>
 
 #include "lsp/line_map.h"
@@ -67,10 +68,34 @@ std::string burst(const std::string& name, bool few_messages) {
     return source.substr(pro);
 }
 
+// An adventure of two files of an unsaved folder: A to /PRO, with two
+// messages, then /LNK B; B the tables, which print them.
+std::string two_files(const std::string& name) {
+    testing::Sections s;
+    s.mtx = "/0\nFirst.\n/1\nSecond.\n";
+    s.pro[1] = "GET LAMP GET 0\n MESSAGE 1\n MESSAGE 0\n OK\n";
+    const std::string source = s.source();
+    const std::size_t pro = source.find("/PRO");
+    return name == "A" ? source.substr(0, pro) + "/LNK B\n" : source.substr(pro);
+}
+
+// An adventure on disk in a one-byte character set to /PRO, its texts
+// with an e acute of Latin-1, linking to tables the editor has open.
+std::string latin(const std::string& name) {
+    testing::Sections s;
+    s.mtx = "/0\nOne.\n/1\nCaf\xe9.\n";
+    s.pro[1] = "GET LAMP GET 0\n MES 1\n MES 0\n";
+    const std::string source = s.source();
+    const std::size_t pro = source.find("/PRO");
+    return name == "LATIN" ? source.substr(0, pro) + "/LNK LTABLES\n" : source.substr(pro);
+}
+
 std::string game() {
     const std::string source = testing::Sections().source();
     return source.substr(0, source.find("/STX")) + "/LNK PART\n";
 }
+
+struct Step;
 
 class LanguageServer : public ::testing::Test {
 protected:
@@ -131,10 +156,15 @@ protected:
         replace("@EXIT", json{{"line", std::count(rooms.begin(), rooms.begin() + static_cast<long>(exit), '\n')}, {"character", 0}}.dump());
         replace("@TYPO", json(std::string(part(true)).replace(part(true).find("GET LAMP"), 8, "GET LAMO")).dump());
         replace("@SPARETYPO", json(spare_typo()).dump());
+        replace("@LTABLES", uri("LTABLES.SCE"));
+        replace("@LATINTABLES", json(latin("LTABLES")).dump());
+        replace("@TWOA", json(two_files("A")).dump());
+        replace("@TWOB", json(two_files("B")).dump());
         for (const char* name : {"A", "B", "C"}) {
             replace(std::string("@BURST") + name, json(burst(name, false)).dump());
             replace(std::string("@FEW") + name, json(burst(name, true)).dump());
         }
+        replace("@MISSPELTA", json(burst("A", false).replace(burst("A", false).find("/LNK B"), 6, "/LNK BX")).dump());
         replace("@TEXT", json(part(false)).dump());
         replace("@FIXED", json(part(true)).dump());
         replace("@SPARE", json(std::string(part(true)).insert(part(true).find("/OTX"), "/2\nNothing prints this.\n")).dump());
@@ -149,6 +179,8 @@ protected:
         }
         return body;
     }
+
+    void run_steps(Server& server, std::span<const Step> session);
 
     fs::path folder_;
 };
@@ -177,7 +209,7 @@ std::string nested(int id, int depth) {
 std::string at_part(const std::string& position) { return R"({"textDocument":{"uri":"@PART"},"position":)" + position + "}"; }
 
 const Step steps[] = {
-    {"initialize", {request(1, "initialize", R"({"capabilities":{}})"), notice("initialized", "{}")}, "id:1",
+    {"initialize", {request(1, "initialize", R"({"capabilities":{"workspace":{"workspaceEdit":{"documentChanges":true}},"textDocument":{"codeAction":{"resolveSupport":{"properties":["edit"]}}}}})"), notice("initialized", "{}")}, "id:1",
      "/result/capabilities/positionEncoding", "utf-16"},
     {"open with errors", {notice("textDocument/didOpen", R"({"textDocument":{"uri":"@PART","languageId":"zel","version":1,"text":@TEXT}})")},
      "uri:PART.SCE", "/params/diagnostics", R"("code":17)"},
@@ -202,6 +234,20 @@ const Step steps[] = {
      "@AT(/1 lit,0)"},
     {"references across the chain", {request(8, "textDocument/references", R"({"textDocument":{"uri":"@PART"},"position":@AT(GET LAMP,4),"context":{"includeDeclaration":true}})")},
      "id:8", "/result", "GAME.SCE"},
+    {"prepareRename on a word", {request(30, "textDocument/prepareRename", at_part("@AT(GET LAMP,5)"))}, "id:30", "/result/placeholder", R"("LAMP")"},
+    {"prepareRename on an item's /n", {request(31, "textDocument/prepareRename", at_part("@AT(/1 lit,1)"))}, "id:31", "/result/range/start", "@AT(/1 lit,1)"},
+    {"prepareRename refused on a table the run-time calls", {request(32, "textDocument/prepareRename", at_part("@AT(PROCESS 2,8)"))}, "id:32", "/error/message", "run-time's own"},
+    {"as a request that failed", {}, "id:32", "/error/code", "-32803"},
+    {"rename of a word across the chain", {request(33, "textDocument/rename", R"({"textDocument":{"uri":"@PART"},"position":@AT(GET LAMP,5),"newName":"LANTERN"})")},
+     "id:33", "/result/documentChanges/0/textDocument", R"(GAME.SCE","version":null})"},
+    {"with the open document's version", {}, "id:33", "/result/documentChanges/1/textDocument/version", "2"},
+    {"and the word's uses", {}, "id:33", "/result/documentChanges/1/edits", R"("newText":"LANTERN")"},
+    {"a word the compiler would take for another", {request(34, "textDocument/rename", R"({"textDocument":{"uri":"@PART"},"position":@AT(GET LAMP,5),"newName":"get"})")},
+     "id:34", "/error/message", "would take get for GET"},
+    {"actions on an item", {request(35, "textDocument/codeAction", R"({"textDocument":{"uri":"@PART"},"range":{"start":@AT(/1 lit,0),"end":@AT(/1 lit,0)},"context":{"diagnostics":[]}})")},
+     "id:35", "/result/2/title", "Move message 1 up, to 0"},
+    {"their edits made when chosen", {request(36, "codeAction/resolve", R"({"title":"Move message 1 up, to 0","data":{"zel":"item","uri":"@PART","op":"move","kind":2,"number":1,"to":0}})")},
+     "id:36", "/result/edit/documentChanges/0/edits", R"("newText":"0")"},
     {"outline", {request(9, "textDocument/documentSymbol", R"({"textDocument":{"uri":"@PART"}})")}, "id:9", "/result", R"("name":"GET LAMP")"},
     {"items of the first section inside it", {}, "id:9", "/result/0/children/0/name", R"("/0")"},
     {"folding", {request(10, "textDocument/foldingRange", R"({"textDocument":{"uri":"@PART"}})")}, "id:10", "/result", R"("endLine")"},
@@ -215,7 +261,7 @@ const Step steps[] = {
     {"not JSON-RPC 2.0", {R"({"jsonrpc":"1.0","id":20,"method":"shutdown"})"}, "id:20", "/error/code", "-32600"},
     {"a response from the client", {R"({"jsonrpc":"2.0","id":99,"result":null})"}, "none", "", ""},
     {"no Content-Length", {"RAW", "Content-Type: x\r\n\r\n"}, "id:null", "/error/code", "-32700"},
-    {"unknown method", {request(13, "textDocument/rename", "{}")}, "id:13", "/error/code", "-32601"},
+    {"unknown method", {request(13, "textDocument/unknown", "{}")}, "id:13", "/error/code", "-32601"},
     {"unknown notification", {notice("$/unknown", "{}")}, "none", "", ""},
     {"invalid params", {request(14, "textDocument/hover", R"({"textDocument":{"uri":"@PART"}})")}, "id:14", "/error/code", "-32602"},
     {"cancelled while waiting", {request(15, "textDocument/hover", at_part("@AT(MES 1,4)")), notice("$/cancelRequest", R"({"id":15})")},
@@ -231,9 +277,19 @@ const Step steps[] = {
                                                           notice("textDocument/didOpen", R"({"textDocument":{"uri":"mem:/burst/C.SCE","version":1,"text":@BURSTC}})")},
      "uri:burst/B.SCE", "/params/diagnostics", R"(!"severity":1)"},
     {"the last of them too", {}, "uri:burst/C.SCE", "/params/diagnostics", R"(!"severity":1)"},
+    {"a message renumbered in the file of its texts", {notice("textDocument/didOpen", R"({"textDocument":{"uri":"mem:/two/A.SCE","version":7,"text":@TWOA}})"),
+                                                       notice("textDocument/didOpen", R"({"textDocument":{"uri":"mem:/two/B.SCE","version":8,"text":@TWOB}})"),
+                                                       request(37, "textDocument/rename", R"({"textDocument":{"uri":"mem:/two/B.SCE"},"position":{"line":4,"character":9},"newName":"0"})")},
+     "id:37", "/result/documentChanges/0/edits", R"("newText":"/0\nSecond.\n")"},
+    {"and in the file of its uses, with every message that moves", {}, "id:37", "/result/documentChanges/1", R"("edits":[{"newText":"0")"},
+    {"every one", {}, "id:37", "/result/documentChanges/1/edits/1/newText", R"("1")"},
+    {"each file's version", {}, "id:37", "/result/documentChanges/1/textDocument/version", "8"},
     {"an error of no line, in the file of its section", {notice("textDocument/didChange", R"({"textDocument":{"uri":"mem:/burst/A.SCE","version":2},"contentChanges":[{"text":@FEWA}]})")},
      "uri:burst/A.SCE", "/params/diagnostics/0/code", "31"},
     {"not in the file open when it was found", {}, "uri:burst/B.SCE", "/params/diagnostics", R"(!"code":31)"},
+    {"a misspelt link, with the name meant", {notice("textDocument/didChange", R"({"textDocument":{"uri":"mem:/burst/A.SCE","version":3},"contentChanges":[{"text":@MISSPELTA}]})")},
+     "uri:burst/A.SCE", "/params/diagnostics/0/relatedInformation", "did you mean B?"},
+    {"the file it was meant for told so, not compiled alone", {}, "uri:burst/B.SCE", "/params/diagnostics", "is not read: the /LNK line of A.SCE names BX.SCE"},
     {"a root the editor has open", {notice("textDocument/didOpen", R"({"textDocument":{"uri":"@LOST","languageId":"zel","version":1,"text":@LINKING}})")},
      "uri:LOST.SCE", "/params", R"("diagnostics":[])"},
     {"a misspelled word", {notice("textDocument/didChange", R"({"textDocument":{"uri":"@PART","version":4},"contentChanges":[{"text":@TYPO}]})")},
@@ -268,10 +324,10 @@ const Step steps[] = {
     {"nothing after shutdown", {request(17, "textDocument/hover", at_part("@AT(MES 1,4)"))}, "id:17", "/error/code", "-32600"},
 };
 
-TEST_F(LanguageServer, AnswersEveryStepOfASession) {
-    Server server;
+// Each step's messages sent to the server, and what it answers checked.
+void LanguageServer::run_steps(Server& server, std::span<const Step> session) {
     std::vector<json> output;
-    for (const Step& step : steps) {
+    for (const Step& step : session) {
         SCOPED_TRACE(step.what);
         std::string input;
         for (const std::string& body : step.send)
@@ -307,9 +363,34 @@ TEST_F(LanguageServer, AnswersEveryStepOfASession) {
         else
             EXPECT_NE(value.find(filled(step.expected)), std::string::npos) << picked->dump();
     }
+}
+
+TEST_F(LanguageServer, AnswersEveryStepOfASession) {
+    Server server;
+    run_steps(server, steps);
     std::istringstream in(frame(notice("exit", "null")));
     std::ostringstream out;
     EXPECT_EQ(server.run(in, out), 0);
+}
+
+// A client that takes neither versions nor resolved actions: plain
+// changes by URI, and the actions on an item with their edits.
+const Step plain_client[] = {
+    {"initialize", {request(1, "initialize", R"({"capabilities":{}})"),
+                    notice("textDocument/didOpen", R"({"textDocument":{"uri":"@PART","languageId":"zel","version":1,"text":@FIXED}})"),
+                    request(2, "textDocument/codeAction", R"({"textDocument":{"uri":"@PART"},"range":{"start":@AT(/1 lit,0),"end":@AT(/1 lit,0)},"context":{"diagnostics":[]}})")},
+     "id:2", "/result/2/edit/changes", R"(PART.SCE":[{"newText":"/0 lit)"},
+    {"not when only quick fixes are asked for", {request(3, "textDocument/codeAction", R"({"textDocument":{"uri":"@PART"},"range":{"start":@AT(/1 lit,0),"end":@AT(/1 lit,0)},"context":{"diagnostics":[],"only":["quickfix"]}})")},
+     "id:3", "/result", "[]"},
+    {"no lines of a file that is not UTF-8 moved through JSON", {notice("textDocument/didOpen", R"({"textDocument":{"uri":"@LTABLES","languageId":"zel","version":1,"text":@LATINTABLES}})"),
+                                                                 request(4, "textDocument/rename", R"({"textDocument":{"uri":"@LTABLES"},"position":{"line":4,"character":5},"newName":"0"})")},
+     "id:4", "/error/message", "LATIN.SCE that are not UTF-8"},
+};
+
+TEST_F(LanguageServer, GivesPlainEditsToAPlainClient) {
+    std::ofstream(folder_ / "LATIN.SCE") << latin("LATIN");
+    Server server;
+    run_steps(server, plain_client);
 }
 
 TEST_F(LanguageServer, RefusesRequestsBeforeInitialize) {
