@@ -18,7 +18,15 @@ if (!wasmDir || !outDir) {
 }
 fs.mkdirSync(outDir, { recursive: true });
 
-const common = { bundle: true, minify: true, write: false, platform: 'browser', target: 'chrome100', legalComments: 'none', loader: { '.SCE': 'binary' } };
+// A source file as a string of its bytes, one character each (bytes.js):
+// exact for any byte, and it compresses as text.
+const bytesAsText = {
+  name: 'zel-bytes',
+  setup(build) {
+    build.onLoad({ filter: /\.SCE$/ }, (args) => ({ contents: `export default ${JSON.stringify(fs.readFileSync(args.path, 'latin1'))};`, loader: 'js' }));
+  },
+};
+const common = { bundle: true, minify: true, write: false, platform: 'browser', target: 'chrome100', legalComments: 'none' };
 
 // Modules named "zel:..." come from here, not from the file system.
 const virtual = (modules) => ({
@@ -47,7 +55,7 @@ async function page(assets) {
     ...common,
     entryPoints: [path.join(here, 'src/main.js')],
     format: 'esm',
-    plugins: [virtual({ 'zel:assets': path.join(here, 'src', assets) })],
+    plugins: [virtual({ 'zel:assets': path.join(here, 'src', assets) }), bytesAsText],
   });
   return result.outputFiles[0].text;
 }

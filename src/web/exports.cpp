@@ -9,7 +9,14 @@
 #include "web/calls.h"
 #include "web/lsp_bridge.h"
 
+// Hands a message of the language server to the worker.
+EM_JS(void, zel_lsp_sent, (const char* body, std::size_t size), {
+    Module["onLspMessage"](HEAPU8.slice(body, body + size));
+});
+
 namespace {
+
+void send_on(const std::string& body) { zel_lsp_sent(body.data(), body.size()); }
 
 unsigned char* answer_of(const zel::web::Bundle& bundle) {
     const std::string answer = bundle.bytes();
@@ -21,11 +28,6 @@ unsigned char* answer_of(const zel::web::Bundle& bundle) {
 }
 
 }  // namespace
-
-// Hands a message of the language server to the worker.
-EM_JS(void, zel_lsp_sent, (const char* body, std::size_t size), {
-    Module["onLspMessage"](HEAPU8.slice(body, body + size));
-});
 
 extern "C" {
 
@@ -40,10 +42,13 @@ EMSCRIPTEN_KEEPALIVE unsigned char* zel_call(const unsigned char* request, std::
 }
 
 // The language server: a bundle of entries "message" in; each message the
-// server sends goes to the module's onLspMessage(bytes) at once.
+// server sends goes to the module's onLspMessage(bytes) at once. The
+// compiler's diagnostics come with the messages' answers; lint's findings
+// when the worker calls zel_lsp_idle, once nothing more has come.
 EMSCRIPTEN_KEEPALIVE void zel_lsp(const unsigned char* request, std::size_t size) {
-    zel::web::serve(zel::web::Bundle(request, size).all("message"),
-                    [](const std::string& body) { zel_lsp_sent(body.data(), body.size()); });
+    zel::web::serve(zel::web::Bundle(request, size).all("message"), send_on);
 }
+
+EMSCRIPTEN_KEEPALIVE void zel_lsp_idle() { zel::web::follow_up(send_on); }
 
 }

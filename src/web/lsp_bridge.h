@@ -12,7 +12,11 @@
 namespace zel::web {
 
 // Hands the messages to the server, which handles them all and then brings
-// its diagnostics up to date; what it sends goes to `send`, in order.
+// the compiler's diagnostics up to date; what it sends goes to `send`, in
+// order. Lint's findings wait for `follow_up`.
 void serve(const std::vector<std::string>& messages, const lsp::Server::Send& send);
+
+// When no message has come since: lint's findings for what changed.
+void follow_up(const lsp::Server::Send& send);
 
 }  // namespace zel::web

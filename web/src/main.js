@@ -1,7 +1,6 @@
 // The playground: the adventure's files in tabs, the language server as
 // you type, Build, the map, and everything kept in the browser's storage.
 import { BuildPanel, adventureOf } from './build-panel.js';
-import { bytesToText } from './bytes.js';
 import { editorExtensions } from './editor.js';
 import { Engine } from './engine.js';
 import { example } from './example.js';
@@ -9,7 +8,7 @@ import { FilesUi } from './files-ui.js';
 import { LspClient } from './lsp/client.js';
 import { showDiagnostics } from './lsp/diagnostics.js';
 import { lspFeatures, refreshFolds, showOutline } from './lsp/features.js';
-import { uriOf } from './lsp/positions.js';
+import { contentChanges, uriOf } from './lsp/positions.js';
 import { MapPanel } from './map-panel.js';
 import { filesOfFragment, linkFor } from './share.js';
 import { forgetFile, keepFile, keepOrder, loadKept } from './store.js';
@@ -24,19 +23,25 @@ const engine = new Engine();
 const client = new LspClient(engine);
 const initialized = client.initialize({
   general: { positionEncodings: ['utf-16'] },
+  workspace: { workspaceEdit: { documentChanges: true } },
   textDocument: {
     hover: { contentFormat: ['markdown', 'plaintext'] },
     completion: { completionItem: { documentationFormat: ['markdown'] } },
     publishDiagnostics: { versionSupport: true },
     documentSymbol: { hierarchicalDocumentSymbolSupport: true },
+    rename: { prepareSupport: true },
+    codeAction: {
+      codeActionLiteralSupport: { codeActionKind: { valueSet: ['quickfix', 'refactor', 'refactor.rewrite'] } },
+      resolveSupport: { properties: ['edit'] },
+    },
   },
 });
-const ctx = { client, references: $('references'), showPanel };
+const ctx = { client, references: $('references'), showPanel, say };
 // Keystroke to diagnostics, for the benchmark: [milliseconds, ...].
 const timings = (window.zelTimings = []);
 let changedAt = null;
 
-function serve(kind, file, old) {
+function serve(kind, file, extra) {
   if (!isSource(file.name)) return;
   if (kind === 'open') {
     client.open(uriOf(file.name), ctx.workspace.text(file));
@@ -44,14 +49,18 @@ function serve(kind, file, old) {
     client.close(uriOf(file.name));
   } else if (kind === 'change') {
     changedAt ??= performance.now();
-    client.change(uriOf(file.name), ctx.workspace.text(file));
+    // After a lone carriage return the server counts a line that the editor
+    // does not: such a text goes whole.
+    const ranges = client.incremental() && !/\r(?!\n)/.test(extra.before.toString());
+    const changes = ranges ? contentChanges(extra.before, extra.changes) : [{ text: ctx.workspace.text(file) }];
+    client.change(uriOf(file.name), changes);
   } else if (kind === 'rename') {
-    client.close(uriOf(old));
+    client.close(uriOf(extra));
     serve('open', file);
   }
 }
 
-function onFiles(kind, file, old) {
+function onFiles(kind, file, extra) {
   const ws = ctx.workspace;
   if (kind === 'close-asked') return filesUi.close(file);
   if (kind === 'rename-asked') return filesUi.rename(file);
@@ -59,10 +68,10 @@ function onFiles(kind, file, old) {
     if (!keepFile(file.name, ws.text(file))) say('The browser refused to keep this file: save it to disk.');
   }
   if (kind === 'close') forgetFile(file.name);
-  if (kind === 'rename') forgetFile(old);
+  if (kind === 'rename') forgetFile(extra);
   if (kind !== 'change') keepOrder(ws.files.map((f) => f.name), ws.active?.name);
   if (kind === 'activate' && ws.ready) refreshViews(file);
-  if (ws.ready) serve(kind, file, old);
+  if (ws.ready) serve(kind, file, extra);
 }
 
 ctx.workspace = new Workspace($('editor'), $('tabs'), () => editorExtensions(lspFeatures(ctx)), onFiles);
@@ -131,7 +140,7 @@ async function sharedFiles() {
 const kept = loadKept();
 const shared = await sharedFiles();
 const fresh = !kept?.files.length;
-const files = fresh ? shared || example.map(([name, bytes]) => ({ name, text: bytesToText(bytes) })) : kept.files;
+const files = fresh ? shared || example.map(([name, text]) => ({ name, text })) : kept.files;
 for (const f of files) workspace.add(f.name, f.text, false);
 workspace.activate(fresh ? files[0]?.name : kept.active && workspace.file(kept.active) ? kept.active : files[0]?.name);
 if (!fresh && shared) openShared(shared);

@@ -6,7 +6,9 @@ import { EditorState } from '@codemirror/state';
 
 export class Workspace {
   // extensions(name): the editor extensions of a file; listener gets
-  // ('change' | 'open' | 'close' | 'activate' | 'rename', file, extra).
+  // ('change' | 'open' | 'close' | 'activate' | 'rename', file, extra):
+  // for a change, {changes, before}: the ChangeSet and the text it applies
+  // to; for a rename, the old name.
   constructor(parent, tabbar, extensions, listener) {
     this.files = [];
     this.active = null;
@@ -16,11 +18,14 @@ export class Workspace {
     this.view = new EditorView({
       parent,
       dispatchTransactions: (transactions) => {
+        const before = this.view.state.doc;
         this.view.update(transactions);
         const file = this.active;
         if (!file) return;
         file.state = this.view.state;
-        if (transactions.some((tr) => tr.docChanged)) this.listener('change', file);
+        const changed = transactions.filter((tr) => tr.docChanged);
+        if (changed.length)
+          this.listener('change', file, { before, changes: changed.map((tr) => tr.changes).reduce((a, b) => a.compose(b)) });
       },
     });
   }
@@ -88,8 +93,9 @@ export class Workspace {
       this.view.dispatch(transaction);
     } else {
       const tr = file.state.update(transaction);
+      const before = file.state.doc;
       file.state = tr.state;
-      if (tr.docChanged) this.listener('change', file);
+      if (tr.docChanged) this.listener('change', file, { before, changes: tr.changes });
     }
   }
 

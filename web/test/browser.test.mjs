@@ -98,6 +98,18 @@ test('completion offers the actions, and F12 goes to the message', async () => {
   assert.equal(at, '/1 wait');
 });
 
+test('F2 renames a word across the files, and back', async () => {
+  const { page } = first;
+  for (const [from, to] of [['WAIT', 'DOZE'], ['DOZE', 'WAIT']]) {
+    await cursorAt(page, 'BEACON3.SCE', 155, 1);
+    const [dialog] = await Promise.all([page.waitForEvent('dialog'), page.keyboard.press('F2')]);
+    assert.equal(dialog.defaultValue(), from);
+    await dialog.accept(to);
+    await page.waitForFunction((word) => zel.workspace.text(zel.workspace.file('BEACON.SCE')).split('\n')[148].startsWith(word), to);
+    assert.ok((await editorText(page, 'BEACON3.SCE')).split('\n')[154].startsWith(to));
+  }
+});
+
 test('Build with C gives the native compiler\'s database to download', async () => {
   const { page } = first;
   await page.click('[data-show=build]');
@@ -159,6 +171,7 @@ test('an edit is there again after a reload, every byte of it', async () => {
 test('a shared link opens its files, and asks before replacing kept ones', async () => {
   const { page } = first;
   await page.click('#share');
+  await page.waitForFunction(() => document.getElementById('link').value);
   const link = await page.inputValue('#link');
   assert.match(link, /^file:.*#files=/);
   const other = await browser();

@@ -65,10 +65,17 @@ export class LspClient {
     this.notify('textDocument/didOpen', { textDocument: { uri, languageId: 'zel', version: 1, text } });
   }
 
-  change(uri, text) {
+  // contentChanges: the protocol's, ranges or whole texts.
+  change(uri, contentChanges) {
     const version = (this.versions.get(uri) || 0) + 1;
     this.versions.set(uri, version);
-    this.notify('textDocument/didChange', { textDocument: { uri, version }, contentChanges: [{ text }] });
+    this.notify('textDocument/didChange', { textDocument: { uri, version }, contentChanges });
+  }
+
+  // Whether the server takes changes as ranges; else whole texts.
+  incremental() {
+    const sync = this.capabilities.textDocumentSync;
+    return (typeof sync === 'number' ? sync : sync?.change) === 2;
   }
 
   close(uri) {

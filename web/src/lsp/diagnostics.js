@@ -74,9 +74,13 @@ export async function codeActions(workspace, client) {
     range,
     context: { diagnostics },
   });
-  menu(view, actions || [], (action) => {
-    if (action.edit) applyEdit(workspace, action.edit);
-    if (action.command) client.request('workspace/executeCommand', action.command);
+  menu(view, actions || [], async (action) => {
+    // An action without its edit gets it from the server when chosen.
+    const chosen = !action.edit && client.capabilities.codeActionProvider?.resolveProvider
+      ? await client.request('codeAction/resolve', action).catch(() => action)
+      : action;
+    if (chosen.edit) applyEdit(workspace, chosen.edit);
+    if (chosen.command) client.request('workspace/executeCommand', chosen.command);
   });
   return true;
 }

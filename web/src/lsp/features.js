@@ -13,7 +13,7 @@ const completionTypes = { 2: 'method', 3: 'function', 5: 'property', 6: 'variabl
 
 const markup = (contents) => (typeof contents === 'string' ? contents : Array.isArray(contents) ? contents.map(markup).join('\n\n') : contents?.value || '');
 
-// ctx: {client, workspace, references (element), showPanel(name)}.
+// ctx: {client, workspace, references (element), showPanel(name), say(text)}.
 export function lspFeatures(ctx) {
   const { client, workspace } = ctx;
   const here = (view, offset) => ({
@@ -84,12 +84,23 @@ export function lspFeatures(ctx) {
     return true;
   };
 
+  // Rename (and renumber, where the server offers it on a number): the
+  // server says what can be renamed and how it reads now.
   const rename = async (view) => {
-    if (!caps().renameProvider || !workspace.active) return false;
+    const provider = caps().renameProvider;
+    if (!provider || !workspace.active) return false;
     const at = here(view, view.state.selection.main.head);
-    const name = prompt('Rename to');
-    if (!name) return true;
-    const edit = await client.request('textDocument/rename', { ...at, newName: name }).catch((e) => alert(e.message));
+    let current = '';
+    if (provider.prepareProvider) {
+      const prepared = await client.request('textDocument/prepareRename', at).catch((e) => (ctx.say(e.message), undefined));
+      if (prepared === undefined) return true;
+      if (!prepared) return ctx.say('There is nothing to rename here.'), true;
+      const range = prepared.range || (prepared.start ? prepared : null);
+      current = prepared.placeholder ?? (range ? view.state.sliceDoc(rangeOf(view.state.doc, range).from, rangeOf(view.state.doc, range).to) : '');
+    }
+    const name = prompt('Rename to', current);
+    if (!name || name === current) return true;
+    const edit = await client.request('textDocument/rename', { ...at, newName: name }).catch((e) => ctx.say(e.message));
     if (edit) applyEdit(workspace, edit);
     return true;
   };

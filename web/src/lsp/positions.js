@@ -18,3 +18,13 @@ export function toPosition(doc, offset) {
 }
 
 export const rangeOf = (doc, range) => ({ from: toOffset(doc, range.start), to: toOffset(doc, range.end) });
+
+// A ChangeSet on `before` as the protocol's changes, the last first, so that
+// each range holds in the text the changes before it in the list leave.
+export function contentChanges(before, changes) {
+  const out = [];
+  changes.iterChanges((from, to, fromB, toB, inserted) =>
+    out.unshift({ range: { start: toPosition(before, from), end: toPosition(before, to) }, text: inserted.toString() }),
+  );
+  return out;
+}
