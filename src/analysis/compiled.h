@@ -14,10 +14,12 @@
 namespace zel::analysis {
 
 struct Compiled {
-    SourceIndex index;                       // everything read, the diagnostics too
+    // Everything read, and the first diagnostics (a tool shows them from a
+    // compilation that prints them as they come).
+    SourceIndex index;
     int status = 0;                          // the compiler's exit status
     unsigned errors = 0, warnings = 0;
-    std::string console;                     // what the compiler printed
+    std::string console;                     // the end of what the compiler printed: its last 64 KiB or more
     std::optional<tool::Database> database;  // read back when it compiled without errors
     std::string database_error;              // why it could not be read back
 };
@@ -41,7 +43,11 @@ InMemory compile_in_memory(const std::vector<std::string>& arguments, FileSystem
                            Observer* observer, bool read_back = true);
 
 // The text of every source file the compilation read, by file index, read
-// again through the same file system (empty when it cannot be read).
-std::vector<std::string> source_texts(const SourceIndex& index, FileSystem& sources);
+// again through the same file system (empty when it cannot be read). At most
+// most_source_text bytes are kept in all: a file that would pass that is
+// left empty too, and its name (as found) added to `unread` when given.
+constexpr std::size_t most_source_text = 32u << 20;
+std::vector<std::string> source_texts(const SourceIndex& index, FileSystem& sources,
+                                      std::vector<std::string>* unread = nullptr);
 
 }  // namespace zel::analysis

@@ -2,6 +2,8 @@
 
 #include <climits>
 #include <map>
+#include <optional>
+#include <string_view>
 
 #include "analysis/lint_checks.h"
 
@@ -12,27 +14,29 @@ namespace {
 constexpr char end_of_file = 26;
 constexpr const char* marker = "zel-lint:";
 
-// The lines as an editor shows them: a carriage return before a line feed is
-// no part of a line, and byte 26 ends the file, as for the compiler.
-std::vector<std::string> editor_lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::string line;
-    for (char ch : text) {
-        if (ch == end_of_file)
-            break;
-        if (ch != '\n') {
-            line += ch;
-            continue;
-        }
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        lines.push_back(std::move(line));
-        line.clear();
+// The lines of a text as an editor shows them, one after the other: a
+// carriage return before a line feed is no part of a line, and byte 26 ends
+// the file, as for the compiler. Nothing is copied, so that a long source
+// costs no more than its text.
+class EditorLines {
+public:
+    explicit EditorLines(std::string_view text) : text_(text.substr(0, text.find(end_of_file))) {}
+    // The next line; nothing after the last.
+    std::optional<std::string_view> next() {
+        if (at_ >= text_.size())
+            return std::nullopt;
+        const std::size_t end = text_.find('\n', at_);
+        std::string_view line = text_.substr(at_, end == std::string_view::npos ? end : end - at_);
+        at_ = end == std::string_view::npos ? text_.size() : end + 1;
+        if (end != std::string_view::npos && !line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        return line;
     }
-    if (!line.empty())
-        lines.push_back(line);
-    return lines;
-}
+
+private:
+    std::string_view text_;
+    std::size_t at_ = 0;
+};
 
 struct Token {
     std::string text;
@@ -63,19 +67,21 @@ class FileReader {
 public:
     FileReader(const SourceIndex& index, int file, Suppressions& out) : index_(index), file_(file), out_(out) {}
 
-    void read(const std::vector<std::string>& lines) {
+    void read(const std::string& text) {
         // Lines after a /LNK line are never read by the compiler, nor here.
         const unsigned last = index_.last_line(file_);
-        for (std::size_t e = 0; e < lines.size(); ++e) {
-            if (last != 0 && compiler_line(static_cast<unsigned>(e + 1), 1) > last)
+        EditorLines lines(text);
+        unsigned e = 0;
+        while (const std::optional<std::string_view> line = lines.next()) {
+            ++e;
+            if (last != 0 && compiler_line(e, 1) > last)
                 break;
-            const std::string& line = lines[e];
-            if (line.empty() || line[0] != ';')
+            if (line->empty() || (*line)[0] != ';')
                 continue;
-            const std::size_t at = line.find_first_not_of(" \t", 1);
-            if (at == std::string::npos || line.compare(at, std::string(marker).size(), marker) != 0)
+            const std::size_t at = line->find_first_not_of(" \t", 1);
+            if (at == std::string_view::npos || line->compare(at, std::string_view(marker).size(), marker) != 0)
                 continue;
-            directive(lines, static_cast<unsigned>(e + 1), directive_tokens(line, at + std::string(marker).size()));
+            directive(lines, e, directive_tokens(std::string(*line), at + std::string_view(marker).size()));
         }
         for (const auto& [code, first] : open_)
             out_.silences.push_back({file_, first, UINT_MAX, code});
@@ -112,7 +118,7 @@ private:
         return codes;
     }
 
-    void directive(const std::vector<std::string>& lines, unsigned e, const std::vector<Token>& tokens) {
+    void directive(EditorLines lines, unsigned e, const std::vector<Token>& tokens) {
         if (tokens.empty()) {
             problem(e, Token{marker, 2}, "the ;zel-lint: comment says neither disable, disable-next nor enable");
             return;
@@ -136,15 +142,18 @@ private:
         }
     }
 
-    void disable_next(const std::vector<std::string>& lines, unsigned e, const std::vector<Code>& codes) {
-        std::size_t next = e;  // the index of the line after e
-        while (next < lines.size() && !lines[next].empty() && lines[next][0] == ';')
-            ++next;
-        if (next >= lines.size())
+    // `lines` stand after line e.
+    void disable_next(EditorLines lines, unsigned e, const std::vector<Code>& codes) {
+        unsigned editor = e;
+        std::optional<std::string_view> next;
+        do {
+            next = lines.next();
+            ++editor;
+        } while (next && !next->empty() && (*next)[0] == ';');
+        if (!next)
             return;
-        const auto editor = static_cast<unsigned>(next + 1);
         const unsigned first = compiler_line(editor, 1);
-        const unsigned last = compiler_line(editor, static_cast<unsigned>(lines[next].size()) + 1);
+        const unsigned last = compiler_line(editor, static_cast<unsigned>(next->size()) + 1);
         for (Code c : codes)
             out_.silences.push_back({file_, first, last, c});
     }
@@ -167,7 +176,7 @@ bool Suppressions::covers(const Finding& f) const {
 Suppressions read_suppressions(const SourceIndex& index, const std::vector<std::string>& file_texts) {
     Suppressions out;
     for (std::size_t file = 0; file < file_texts.size(); ++file)
-        FileReader(index, static_cast<int>(file), out).read(editor_lines(file_texts[file]));
+        FileReader(index, static_cast<int>(file), out).read(file_texts[file]);
     return out;
 }
 

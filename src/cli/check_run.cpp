@@ -9,6 +9,8 @@ namespace zel::tool {
 
 namespace {
 
+constexpr int read_failure = 55;  // "Failure to read %s"
+
 // Takes from the compiler's console only the summary line and the line of an
 // internal error; everything else is passed over, line by line.
 class SummaryConsole : public Console {
@@ -52,8 +54,13 @@ public:
         : SourceIndex(false), result_(result), next_(next), wrong_start_(wrong_start), hints_(*this) {}
     void report(const Diagnostic& diagnostic) override {
         Diagnostic d = diagnostic;
-        if (hints_.annotate(d))
-            take(std::move(d));
+        if (!hints_.annotate(d))
+            return;
+        if (d.number == read_failure && !not_regular.empty())
+            d.notes.push_back({Span{d.file_index, d.line, 0, 0},
+                               not_regular + " is not a regular file (a FIFO, a device or a socket): zeltool reads "
+                                             "sources from regular files only"});
+        take(std::move(d));
     }
     void line_split(const LineSplit& split) override {
         SourceIndex::line_split(split);
@@ -66,6 +73,8 @@ public:
     void exit_defined(const ExitDef&) override {}
     void condact_defined(const CondactDef&) override {}
     void entry_defined(const EntryDef& entry) override { hints_.entry_ended(entry); }
+
+    std::string not_regular;  // the last source refused as no regular file
 
 private:
     void take(Diagnostic d) {
@@ -91,16 +100,19 @@ private:
     bool dropping_ = false;
 };
 
-// Notes every source file opened; refuses every change to the files when
-// read-only, so that a check never touches a database.
+// Notes every source file opened, and the one refused as no regular file;
+// refuses every change to the files when read-only, so that a check never
+// touches a database.
 class WatchedFiles : public FileSystem {
 public:
-    WatchedFiles(FileSystem& files, bool read_only, std::vector<std::string>& opened)
-        : files_(files), read_only_(read_only), opened_(opened) {}
+    WatchedFiles(FileSystem& files, bool read_only, std::vector<std::string>& opened, std::string& not_regular)
+        : files_(files), read_only_(read_only), opened_(opened), not_regular_(not_regular) {}
     std::unique_ptr<InputFile> open_source(const std::string& name, FileId& id) override {
         std::unique_ptr<InputFile> file = files_.open_source(name, id);
         if (file)
             opened_.push_back(id.found.empty() ? name : id.found);
+        if (id.not_regular)
+            not_regular_ = name;
         return file;
     }
     std::unique_ptr<OutputFile> create(const std::string& name) override {
@@ -115,13 +127,14 @@ private:
     FileSystem& files_;
     bool read_only_;
     std::vector<std::string>& opened_;
+    std::string& not_regular_;
 };
 
 void compile_watched(const std::vector<std::string>& arguments, FileSystem& files, bool read_only,
                      DiagnosticListener& listener, CheckResult& result, const WrongStart& wrong_start) {
     SummaryConsole console;
     Annotator annotator(result, listener, wrong_start);
-    WatchedFiles watched(files, read_only, result.sources);
+    WatchedFiles watched(files, read_only, result.sources, annotator.not_regular);
     result.status = compile(arguments, console, watched, &annotator);
     console.finish();
     result.summary = console.summary;

@@ -21,15 +21,17 @@ namespace {
 bool letter_or_digit(unsigned char ch) { return (ch >= 'A' && ch <= 'Z') || (ch >= '0' && ch <= '9'); }
 
 // The file of the folder that the compiler would read as `file`: the one of
-// that name, or one whose name differs only in case. Empty when none.
+// that name, or the first in byte order whose name differs only in case.
+// Empty when none.
 std::string existing_file(const std::filesystem::path& dir, const std::string& file) {
     std::error_code ec;
     if (std::filesystem::exists(std::filesystem::symlink_status(dir / file, ec)))
         return (dir / file).string();
+    std::filesystem::path first;
     for (std::filesystem::directory_iterator it(dir.empty() ? "." : dir, ec), end; !ec && it != end; it.increment(ec))
-        if (ascii_upper(it->path().filename().string()) == file)
-            return it->path().string();
-    return {};
+        if (ascii_upper(it->path().filename().string()) == file && (first.empty() || it->path() < first))
+            first = it->path();
+    return first.string();
 }
 
 bool write_all(int fd, const std::string& text) {
@@ -122,8 +124,10 @@ int run_decompile(const std::vector<std::string>& args, std::ostream& out, std::
     if (!db)
         return status_failed;
     const std::string file = name + ".SCE";
-    const std::string target = (std::filesystem::path(o.dir) / file).string();
-    if (const std::string existing = existing_file(o.dir, file); !existing.empty() && !o.force) {
+    // --force replaces the file the compiler would read, whatever its case.
+    const std::string existing = existing_file(o.dir, file);
+    const std::string target = existing.empty() ? (std::filesystem::path(o.dir) / file).string() : existing;
+    if (!existing.empty() && !o.force) {
         err << "zeltool: " << existing << " exists; nothing written (--force replaces it)\n";
         return status_failed;
     }

@@ -24,7 +24,8 @@ namespace {
 // and kept, so that an edit works on exactly the bytes compiled.
 class KeptFiles : public FileSystem {
 public:
-    explicit KeptFiles(const std::string& directory) : disk_(directory.empty() ? "." : directory) {}
+    explicit KeptFiles(const std::string& directory)
+        : disk_(directory.empty() ? "." : directory, SourceFiles::regular_only) {}
 
     std::unique_ptr<InputFile> open_source(const std::string& name, FileId& id) override {
         std::unique_ptr<InputFile> in = disk_.open_source(name, id);

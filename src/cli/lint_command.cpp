@@ -140,7 +140,15 @@ int run_lint(const std::vector<std::string>& args, std::ostream& out, std::ostre
     }
     PosixFileSystem files(a.source.directory.empty() ? "." : a.source.directory, SourceFiles::regular_only);
     const analysis::Figures figures = analysis::figures_of(*compiled.database);
-    analysis::LintOptions options{a.start, a.selection, &figures, analysis::source_texts(compiled.index, files)};
+    std::vector<std::string> unread;
+    analysis::LintOptions options{a.start, a.selection, &figures, analysis::source_texts(compiled.index, files, &unread)};
+    for (const std::string& name : unread)
+        err << "zeltool lint: the ;zel-lint: comments of " << a.source.directory << name
+            << " are not read: the sources take more than " << (analysis::most_source_text >> 20) << " MiB\n";
+    if (!compiled.index.splits_complete())
+        err << "zeltool lint: more lines longer than 258 characters than zeltool keeps track of ("
+            << SourceIndex::most_records << "): after the last of them, every further piece of 258 characters counts"
+            << " as a line\n";
     const std::vector<analysis::Finding> findings = analysis::lint(compiled.index, options);
     unsigned warnings = 0, infos = 0;
     for (const analysis::Finding& f : findings)

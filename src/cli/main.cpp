@@ -1,5 +1,6 @@
 // zeltool: looks inside compiled adventure databases, checks and builds
 // sources.
+#include <csignal>
 #include <cstring>
 #include <iostream>
 #include <string>
@@ -86,6 +87,9 @@ int run(std::vector<std::string> args, std::ostream& out, std::ostream& err) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // A write past the file size limit fails, as on a full disk, instead of
+    // ending the process (and leaving a build's temporary file behind).
+    std::signal(SIGXFSZ, SIG_IGN);
     zel::tool::StandardOutput output;
     std::ostream out(&output);
     const int status = run(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc), out, std::cerr);

@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "cli/removed_on_signal.h"
+
 namespace zel::tool {
 
 namespace {
@@ -61,7 +63,7 @@ bool write_beside(Target& t, const std::string& text, int index, std::string& er
         return false;
     }
     t.temporary = t.real + ".zeltool-" + std::to_string(::getpid()) + "-" + std::to_string(index);
-    const int fd = ::open(t.temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, st.st_mode & 07777);
+    const int fd = create_removed_on_signal(t.temporary, st.st_mode & 07777);
     if (fd < 0) {
         error = "cannot write beside " + reason(t.real, errno);
         t.temporary.clear();
@@ -81,8 +83,10 @@ bool write_beside(Target& t, const std::string& text, int index, std::string& er
 
 void remove_temporaries(std::vector<Target>& targets) {
     for (Target& t : targets)
-        if (t.written && !t.renamed)
+        if (t.written && !t.renamed) {
             ::unlink(t.temporary.c_str());
+            keep_on_signal(t.temporary);
+        }
 }
 
 // After a rename failed: the files already replaced get their old texts back.
@@ -93,10 +97,13 @@ void put_back(std::vector<Target>& targets, const std::vector<FileChange>& chang
         Target back{targets[i].real, {}, false, false};
         std::string ignored;
         if (write_beside(back, changes[i].before, static_cast<int>(i) + static_cast<int>(targets.size()), ignored) &&
-            ::rename(back.temporary.c_str(), back.real.c_str()) == 0)
+            ::rename(back.temporary.c_str(), back.real.c_str()) == 0) {
+            keep_on_signal(back.temporary);
             continue;
+        }
         if (back.written)
             ::unlink(back.temporary.c_str());
+        keep_on_signal(back.temporary);
     }
 }
 
@@ -138,6 +145,7 @@ bool replace_files(const std::vector<FileChange>& changes, std::string& error) {
             return false;
         }
         targets[i].renamed = true;
+        keep_on_signal(targets[i].temporary);
     }
     return true;
 }

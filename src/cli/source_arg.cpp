@@ -1,5 +1,7 @@
 #include "cli/source_arg.h"
 
+#include <streambuf>
+
 #include "cli/check.h"
 #include "cli/commands.h"
 #include "cli/find_adventure.h"
@@ -51,6 +53,41 @@ std::string file_name(const SourceArg& source, const analysis::Compiled& compile
     return source.directory + (files.empty() ? source.name + ".SCE" : files.front().found);
 }
 
+namespace {
+
+// Passes what is written on to another stream in blocks: the diagnostics of
+// a failure may go to standard error, which writes every piece at once.
+class InBlocks : public std::streambuf {
+public:
+    explicit InBlocks(std::ostream& to) : to_(to) {}
+    ~InBlocks() override { sync(); }
+    InBlocks(const InBlocks&) = delete;
+    InBlocks& operator=(const InBlocks&) = delete;
+
+protected:
+    int_type overflow(int_type ch) override {
+        if (!traits_type::eq_int_type(ch, traits_type::eof()))
+            pending_ += traits_type::to_char_type(ch);
+        return pending_.size() >= block && sync() != 0 ? traits_type::eof() : traits_type::not_eof(ch);
+    }
+    std::streamsize xsputn(const char* text, std::streamsize count) override {
+        pending_.append(text, static_cast<std::size_t>(count));
+        return pending_.size() >= block && sync() != 0 ? 0 : count;
+    }
+    int sync() override {
+        to_.write(pending_.data(), static_cast<std::streamsize>(pending_.size()));
+        pending_.clear();
+        return to_ ? 0 : -1;
+    }
+
+private:
+    static constexpr std::size_t block = 1u << 16;
+    std::ostream& to_;
+    std::string pending_;
+};
+
+}  // namespace
+
 int report_failure(const std::string& command, const SourceArg& source, const analysis::Compiled& compiled, bool json,
                    std::ostream& out, std::ostream& err) {
     if (compiled.errors != 0 && compiled.status == 0) {
@@ -58,7 +95,10 @@ int report_failure(const std::string& command, const SourceArg& source, const an
         CheckOptions options{json, source.directory, {source.name}};
         options.compiler_args.insert(options.compiler_args.end(), source.switches.begin(), source.switches.end());
         PosixFileSystem files(source.directory.empty() ? "." : source.directory, SourceFiles::regular_only);
-        const int status = compile_and_report(command, options, files, true, out, err);
+        InBlocks blocks(out);
+        std::ostream listing(&blocks);
+        const int status = compile_and_report(command, options, files, true, listing, &out == &err ? listing : err);
+        listing.flush();
         return status == 0 ? status_failed : status;
     }
     err << "zeltool " << command << ": ";

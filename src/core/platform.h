@@ -24,12 +24,14 @@ public:
 // it was found, which may differ in case from the name asked for. When the
 // file could not be opened, unreadable tells a file that is there but cannot
 // be read (no permission, a folder, a loop of symbolic links) from one that
-// does not exist.
+// does not exist; not_regular, one that a file system for regular files
+// only refused (a FIFO, a device, a socket).
 struct FileId {
     std::uint64_t device = 0;
     std::uint64_t inode = 0;
     std::string found;
     bool unreadable = false;
+    bool not_regular = false;
     bool operator==(const FileId& other) const { return device == other.device && inode == other.inode; }
 };
 

@@ -149,8 +149,8 @@ std::string PosixFileSystem::find_ignoring_case(const std::string& name) {
 // A descriptor of the named file, or -1 with errno set. For regular files
 // only, the name is looked at before it is opened (opening a device may
 // already do something), and the open cannot wait (a FIFO would, for a
-// writer); what is refused fails with EACCES.
-int PosixFileSystem::open_for_reading(const std::string& name) const {
+// writer); what is refused fails with EACCES and sets not_regular.
+int PosixFileSystem::open_for_reading(const std::string& name, bool& not_regular) const {
     const std::string file = path(name);
     if (sources_ == SourceFiles::any)
         return ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
@@ -158,6 +158,7 @@ int PosixFileSystem::open_for_reading(const std::string& name) const {
     if (::stat(file.c_str(), &st) != 0)
         return -1;
     if (!S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) {
+        not_regular = true;
         errno = EACCES;
         return -1;
     }
@@ -166,12 +167,12 @@ int PosixFileSystem::open_for_reading(const std::string& name) const {
 
 std::unique_ptr<InputFile> PosixFileSystem::open_source(const std::string& name, FileId& id) {
     std::string found = name;
-    int fd = open_for_reading(name);
+    int fd = open_for_reading(name, id.not_regular);
     if (fd < 0 && errno == ENOENT) {
         found = find_ignoring_case(name);
         if (found.empty())
             return nullptr;
-        fd = open_for_reading(found);
+        fd = open_for_reading(found, id.not_regular);
     }
     if (fd < 0) {
         id.unreadable = !is_missing(errno);
@@ -181,7 +182,8 @@ std::unique_ptr<InputFile> PosixFileSystem::open_source(const std::string& name,
     // since it was looked at.)
     struct stat st {};
     const bool opened = ::fstat(fd, &st) == 0;
-    if (!opened || S_ISDIR(st.st_mode) || (sources_ == SourceFiles::regular_only && !S_ISREG(st.st_mode))) {
+    id.not_regular = opened && sources_ == SourceFiles::regular_only && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode);
+    if (!opened || S_ISDIR(st.st_mode) || id.not_regular) {
         ::close(fd);
         id.unreadable = true;
         return nullptr;

@@ -45,7 +45,7 @@ public:
 
 private:
     std::string path(const std::string& name) const;
-    int open_for_reading(const std::string& name) const;
+    int open_for_reading(const std::string& name, bool& not_regular) const;
     std::string find_ignoring_case(const std::string& name);
     std::string directory_;
     SourceFiles sources_;

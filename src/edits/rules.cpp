@@ -19,12 +19,14 @@ Refusal refusal(std::string reason, std::vector<Remark> places) { return Refusal
 
 std::optional<Refusal> compiled_cleanly(const Sources& sources) {
     const SourceIndex& index = sources.index;
-    std::size_t errors = 0;
+    const std::size_t errors = index.errors();  // the index keeps only the first diagnostics
     const Diagnostic* first = nullptr;
     for (const Diagnostic& d : index.diagnostics())
-        if (d.severity == Diagnostic::Severity::error && errors++ == 0)
+        if (d.severity == Diagnostic::Severity::error && first == nullptr)
             first = &d;
-    if (first != nullptr) {
+    if (errors != 0) {
+        if (first == nullptr)
+            return refusal("the source has errors; correct them first");
         Place at{first->file_index, 0, 0};
         if (first->has_line && first->file_index >= 0)
             at = Place{first->file_index, index.editor_line(first->file_index, first->line),

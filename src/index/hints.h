@@ -31,10 +31,11 @@ public:
     // dropped.
     [[nodiscard]] bool annotate(Diagnostic& d);
 
-    // The warning for a line that the compiler splits (after the index has
-    // recorded the split); none for the further pieces of a line split more
-    // than once.
-    std::optional<Diagnostic> split_warning(const LineSplit& split) const;
+    // The warning for a line that the compiler splits, given each split in
+    // order (after the index has recorded it); none for the further pieces
+    // of a line split more than once. Once the index keeps no more splits,
+    // it says so instead, once.
+    std::optional<Diagnostic> split_warning(const LineSplit& split);
 
     // An entry of a process table has ended.
     void entry_ended(const EntryDef& entry) { last_comment_ = entry.comment; }
@@ -72,6 +73,8 @@ private:
     const SourceIndex& index_;
     std::optional<Stop> stop_;
     Span last_comment_;  // the indented comment line that ended the last entry, if one did
+    Span last_piece_;    // the last piece given to split_warning
+    bool told_untracked_ = false;
     std::map<std::string, std::optional<std::size_t>> nearest_words_;  // word -> index in words()
     std::map<std::pair<int, unsigned>, std::pair<int, Span>> object_errors_;  // (file, line) of an /OBJ line -> its first error
     std::optional<Reference> highest_table_;  // the first PROCESS naming the highest table named

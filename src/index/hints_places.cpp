@@ -83,13 +83,22 @@ bool Hints::merge_character(Diagnostic& d) {
     return true;
 }
 
-std::optional<Diagnostic> Hints::split_warning(const LineSplit& split) const {
-    const Span& at = split.at;
-    if (at.file < 0 || at.line < 2 || index_.continues_line(at.file, at.line - 1))
+std::optional<Diagnostic> Hints::split_warning(const LineSplit& split) {
+    const Span at = split.at;
+    const bool further = last_piece_.file == at.file && last_piece_.line + 1 == at.line;
+    last_piece_ = at;
+    const bool untracked = !index_.splits_complete() && !told_untracked_;
+    if (at.file < 0 || at.line < 2 || (further && !untracked))
         return std::nullopt;
     Diagnostic w;
     w.severity = Diagnostic::Severity::warning;
     w.message = "line longer than 258 characters: it is split after character 258 and the rest is read as the next line";
+    if (untracked) {
+        told_untracked_ = true;
+        w.message = "more lines longer than 258 characters than zeltool keeps track of (" +
+                    std::to_string(SourceIndex::most_records) +
+                    "): from here on, every further piece of 258 characters counts as a line of its own";
+    }
     w.has_line = true;
     w.has_text = false;
     w.file_index = at.file;

@@ -19,16 +19,19 @@ bool within_lines(int file, unsigned first, unsigned last, const Span& at) {
 
 std::string first_five(const std::string& word) { return word.substr(0, 5); }
 
-// The compiler reads files in order and the lines of each in order, so the
-// splits are recorded sorted by file and line, and every look-up of a line
-// is a binary search: a document of one very long line has as many splits
-// as it has 258-character pieces.
-bool earlier(const Span& a, const Span& b) { return a.file < b.file || (a.file == b.file && a.line < b.line); }
-
 }  // namespace
 
+template <class T>
+void SourceIndex::record(std::vector<T>& list, const T& item) {
+    if (list.size() < most_records)
+        list.push_back(item);
+    else
+        complete_ = false;
+}
+
 void SourceIndex::report(const Diagnostic& d) {
-    if (keep_diagnostics_)
+    ++(d.severity == Diagnostic::Severity::error ? errors_ : warnings_);
+    if (keep_diagnostics_ && diagnostics_.size() < most_diagnostics)
         diagnostics_.push_back(d);
 }
 
@@ -42,17 +45,31 @@ void SourceIndex::file_closed(const Span& at) {
         last_lines_[static_cast<std::size_t>(at.file)] = at.line;
 }
 
-void SourceIndex::section_found(const SectionDef& s) { sections_.push_back(s); }
+void SourceIndex::section_found(const SectionDef& s) { record(sections_, s); }
 void SourceIndex::null_word_declared(char character, const Span&) { null_word_ = character; }
-void SourceIndex::line_split(const LineSplit& split) { splits_.push_back(split.at); }
-void SourceIndex::word_defined(const WordDef& w) { words_.push_back(w); }
-void SourceIndex::text_defined(const TextDef& t) { texts_.push_back(t); }
-void SourceIndex::connections_defined(const ConnectionDef& c) { connections_.push_back(c); }
-void SourceIndex::exit_defined(const ExitDef& e) { exits_.push_back(e); }
-void SourceIndex::object_defined(const ObjectDef& o) { objects_.push_back(o); }
-void SourceIndex::entry_defined(const EntryDef& e) { entries_.push_back(e); }
-void SourceIndex::condact_defined(const CondactDef& c) { condacts_.push_back(c); }
-void SourceIndex::referenced(const Reference& r) { references_.push_back(r); }
+void SourceIndex::word_defined(const WordDef& w) { record(words_, w); }
+void SourceIndex::text_defined(const TextDef& t) { record(texts_, t); }
+void SourceIndex::connections_defined(const ConnectionDef& c) { record(connections_, c); }
+void SourceIndex::exit_defined(const ExitDef& e) { record(exits_, e); }
+void SourceIndex::object_defined(const ObjectDef& o) { record(objects_, o); }
+void SourceIndex::entry_defined(const EntryDef& e) { record(entries_, e); }
+void SourceIndex::condact_defined(const CondactDef& c) { record(condacts_, c); }
+void SourceIndex::referenced(const Reference& r) { record(references_, r); }
+
+// A piece that continues the last run lengthens it; any other starts a run.
+void SourceIndex::line_split(const LineSplit& split) {
+    const Span& at = split.at;
+    if (!splits_.empty() && splits_.back().file == at.file && splits_.back().last + 1 == at.line) {
+        ++splits_.back().last;
+        return;
+    }
+    if (splits_.size() >= most_records) {
+        splits_complete_ = false;
+        return;
+    }
+    const std::uint64_t before = splits_.empty() ? 0 : splits_.back().before + splits_.back().last - splits_.back().first + 1;
+    splits_.push_back({at.file, at.line, at.line, before});
+}
 
 int SourceIndex::file_named(const std::string& found) const {
     for (const SourceFile& f : files_)
@@ -218,37 +235,38 @@ std::vector<const Reference*> SourceIndex::references_to(const ItemKey& key) con
     return found;
 }
 
-bool SourceIndex::continues_line(int file, unsigned line) const {
-    return std::binary_search(splits_.begin(), splits_.end(), Span{file, line, 0, 0}, earlier);
+// The compiler reads files in order and the lines of each in order, so the
+// runs are recorded sorted by file and line, and every look-up of a line is
+// a binary search: the last run that begins at or before it, or null.
+const SourceIndex::SplitRun* SourceIndex::last_run_from(int file, unsigned line) const {
+    const auto after = std::upper_bound(splits_.begin(), splits_.end(), std::pair{file, line},
+                                        [](const std::pair<int, unsigned>& at, const SplitRun& run) {
+                                            return at < std::pair{run.file, run.first};
+                                        });
+    return after == splits_.begin() ? nullptr : &*(after - 1);
+}
+
+// The run that holds a compiler line of a file, or null.
+const SourceIndex::SplitRun* SourceIndex::run_at(int file, unsigned line) const {
+    const SplitRun* run = last_run_from(file, line);
+    return run && run->file == file && line <= run->last ? run : nullptr;
+}
+
+bool SourceIndex::continues_line(int file, unsigned line) const { return run_at(file, line) != nullptr; }
+
+// The number of split lines of every file up to a line of a file, that one
+// included.
+std::uint64_t SourceIndex::splits_up_to(int file, unsigned line) const {
+    const SplitRun* run = last_run_from(file, line);
+    if (!run)
+        return 0;
+    const unsigned last = run->file == file ? std::min(line, run->last) : run->last;
+    return run->before + (last - run->first + 1);
 }
 
 // The number of splits of a file at or before a compiler line.
 std::size_t SourceIndex::splits_through(int file, unsigned line) const {
-    const auto first = std::lower_bound(splits_.begin(), splits_.end(), Span{file, 0, 0, 0}, earlier);
-    const auto last = std::upper_bound(splits_.begin(), splits_.end(), Span{file, line, 0, 0}, earlier);
-    return static_cast<std::size_t>(last - first);
-}
-
-// How many compiler lines in a row, from `line` on in the direction `step`
-// (+1 or -1), continue the line before them.
-unsigned SourceIndex::continuations(int file, unsigned line, int step) const {
-    const auto at = std::lower_bound(splits_.begin(), splits_.end(), Span{file, line, 0, 0}, earlier);
-    if (at == splits_.end() || at->file != file || at->line != line)
-        return 0;
-    const auto i = static_cast<long>(at - splits_.begin());
-    // The splits are distinct and in order: the run is as long as the
-    // entries k steps away still hold line + k * step.
-    const auto holds = [&](long k) {
-        const long j = i + k * step;
-        return j >= 0 && j < static_cast<long>(splits_.size()) && splits_[static_cast<std::size_t>(j)].file == file &&
-               static_cast<long>(splits_[static_cast<std::size_t>(j)].line) == static_cast<long>(line) + k * step;
-    };
-    long low = 0, high = static_cast<long>(splits_.size());  // holds(low), !holds(high)
-    while (high - low > 1) {
-        const long mid = low + (high - low) / 2;
-        (holds(mid) ? low : high) = mid;
-    }
-    return static_cast<unsigned>(low + 1);
+    return static_cast<std::size_t>(splits_up_to(file, line) - splits_up_to(file, 0));
 }
 
 // Each split adds one compiler line within the same editor line, and moves
@@ -257,8 +275,11 @@ unsigned SourceIndex::editor_line(int file, unsigned line) const {
     return line - static_cast<unsigned>(splits_through(file, line));
 }
 
+// A piece is the (line - first + 2)th of its line: the pieces before it
+// take 258 characters each.
 unsigned SourceIndex::editor_column(int file, unsigned line, unsigned column) const {
-    return column + continuations(file, line, -1) * 258;
+    const SplitRun* run = run_at(file, line);
+    return column + (run ? line - run->first + 1 : 0) * 258;
 }
 
 unsigned SourceIndex::compiler_line(int file, unsigned editor, unsigned editor_col, unsigned& column) const {
@@ -273,7 +294,8 @@ unsigned SourceIndex::compiler_line(int file, unsigned editor, unsigned editor_c
             low = mid + 1;
     }
     const unsigned first = low;
-    const unsigned pieces = continuations(file, first + 1, +1);
+    const SplitRun* run = run_at(file, first + 1);
+    const unsigned pieces = run ? run->last - first : 0;
     const unsigned piece = std::min(pieces, editor_col > 0 ? (editor_col - 1) / 258 : 0);
     column = editor_col - piece * 258;
     return first + piece;

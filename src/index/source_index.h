@@ -5,6 +5,7 @@
 // them reads the source language itself.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -30,9 +31,25 @@ struct ItemKey {
 
 class SourceIndex : public Observer {
 public:
-    // An index that keeps no diagnostics leaves them to whoever prints them
-    // as they come, so that memory does not grow with their number.
+    // An index keeps the first most_diagnostics diagnostics, or none: then
+    // it leaves them to whoever prints them as they come. It counts them all
+    // the same.
     explicit SourceIndex(bool keep_diagnostics = true) : keep_diagnostics_(keep_diagnostics) {}
+    static constexpr std::size_t most_diagnostics = 1000;
+
+    // What the index keeps does not grow with the source: of each kind of
+    // record it keeps at most this many, more than a database can hold (every
+    // use, exit, entry and condition line takes a byte of it at least, and a
+    // database has fewer than 65,536), so an index that drops some belongs
+    // to a compilation with errors. Split lines are kept as runs, one per
+    // line that the compiler splits, however many times: of those too it
+    // keeps this many, and lines after the last one it keeps count each
+    // further piece as a line.
+    static constexpr std::size_t most_records = 1u << 16;
+    bool complete() const { return complete_; }
+    bool splits_complete() const { return splits_complete_; }
+    unsigned errors() const { return errors_; }
+    unsigned warnings() const { return warnings_; }
 
     // Observer: record everything.
     void report(const Diagnostic& d) override;
@@ -105,15 +122,29 @@ public:
     bool continues_line(int file, unsigned line) const;
 
 private:
+    // Compiler lines first to last of a file continue the line before each;
+    // `before` counts the lines of the runs before this one.
+    struct SplitRun {
+        int file = 0;
+        unsigned first = 0, last = 0;
+        std::uint64_t before = 0;
+    };
+    template <class T>
+    void record(std::vector<T>& list, const T& item);
+    const SplitRun* last_run_from(int file, unsigned line) const;
+    const SplitRun* run_at(int file, unsigned line) const;
+    std::uint64_t splits_up_to(int file, unsigned line) const;
     std::size_t splits_through(int file, unsigned line) const;
-    unsigned continuations(int file, unsigned line, int step) const;
 
     bool keep_diagnostics_;
+    bool complete_ = true;
+    bool splits_complete_ = true;
+    unsigned errors_ = 0, warnings_ = 0;
     char null_word_ = 0;
     std::vector<SourceFile> files_;
     std::vector<unsigned> last_lines_;
     std::vector<SectionDef> sections_;
-    std::vector<Span> splits_;
+    std::vector<SplitRun> splits_;
     std::vector<Diagnostic> diagnostics_;
     std::vector<WordDef> words_;
     std::vector<TextDef> texts_;

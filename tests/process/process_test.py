@@ -17,16 +17,22 @@ import signal
 import subprocess
 import sys
 import tempfile
+import time
 from collections import namedtuple
 
-Case = namedtuple("Case", "name argv status stdout stderr prepare check full unprivileged no_room",
-                  defaults=(None, None, False, False, False))
+Case = namedtuple("Case", "name argv status stdout stderr prepare check full unprivileged no_room file_limit",
+                  defaults=(None, None, False, False, False, None))
 
 
 def no_room_for_files():
     """Every write to a file fails (EFBIG), as on a disk that is full."""
     signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
     resource.setrlimit(resource.RLIMIT_FSIZE, (0, 0))
+
+
+def file_size_limit(size):
+    """As `ulimit -f`: a write past size bytes raises SIGXFSZ."""
+    return lambda: resource.setrlimit(resource.RLIMIT_FSIZE, (size, size))
 
 
 def files_of(folder):
@@ -85,6 +91,26 @@ def sources_that_never_end(d, run):
     os.symlink("/dev/zero", os.path.join(d, "AAB.SCE"))
     with open(os.path.join(d, "AAC.SCE"), "w") as f:
         f.write("/CTL\n_\n/LNK AAA\n")
+
+
+def special_sources(d, run):
+    """GAME.SCE is a link to /dev/zero, FIFO.SCE a FIFO."""
+    os.symlink("/dev/zero", os.path.join(d, "GAME.SCE"))
+    os.mkfifo(os.path.join(d, "FIFO.SCE"))
+
+
+def abandoned_temporaries(d, run):
+    """Temporary files of builds of processes that no longer run (no pid is
+    that high), of one that runs (pid 1), and of another adventure."""
+    for name in ("BEACON.$$$.999999999", "BEACON.$$$.999999999-2", "BEACON.$$$.1", "BEACON2.$$$.999999999"):
+        open(os.path.join(d, name), "w").close()
+
+
+def endless_regular(path, start=b""):
+    """A regular file of 64 GiB that takes no room: start, then zeros."""
+    with open(path, "wb") as f:
+        f.write(start)
+        f.truncate(1 << 36)
 
 
 def unchanged(d, before):
@@ -151,6 +177,15 @@ def cases(regression):
              check=lambda d, b: files_of(d).get("BEACON.ZDB") == read(regression, "BEACON-C.ZDB")),
         Case("build with N writes nothing", ["zeltool", "build", "BEACON.SCE", "N"], 0, r"Compilation ends OK", "",
              check=unchanged),
+        Case("zelc past the file size limit reports a full disk", ["zelc", "BEACON"], 0,
+             r"\*\*\* ERROR 38 - Disk full\nDatabase is \d+ bytes long\n\*\*\* Compilation ends with 1 ERROR\n$", "",
+             file_limit=4096, check=lambda d, b: set(files_of(d)) - set(b) == {"BEACON.$$$"}),
+        Case("build past the file size limit leaves the folder as it was", ["zeltool", "build", "BEACON"], 1,
+             r"^BEACON\.SCE: error 38: Disk full\n", "", file_limit=4096, check=unchanged),
+        Case("build removes the temporary files of builds that no longer run", ["zeltool", "build", "BEACON"], 0,
+             r"Compilation ends OK", "", prepare=abandoned_temporaries,
+             check=lambda d, b: {n for n in files_of(d) if ".$$$" in n or n.endswith(".ZDB")} ==
+             {"BEACON.$$$.1", "BEACON2.$$$.999999999", "BEACON.ZDB"}),
         Case("failed build", ["zeltool", "build", "BAD"], 1,
              r"^BAD\.SCE:4:4: error 2: .*\n(.|\n)*\*\*\* Compilation ends with 2 ERRORS\n$", "", prepare=bad_build_setup,
              check=unchanged),
@@ -172,6 +207,11 @@ def cases(regression):
         Case("check of a linked file passes over sources that never end", ["zeltool", "check", "BEACON2"], 0,
              r"^\*\*\* Compilation ends OK\n$", r"using BEACON\.SCE, whose /LNK chain reaches it",
              prepare=sources_that_never_end),
+        Case("check refuses a source that is a device", ["zeltool", "check", "GAME"], 1,
+             r"^GAME\.SCE: error 55: .*\nGAME\.SCE: note: GAME\.SCE is not a regular file", "", prepare=special_sources),
+        Case("lint refuses a source that is a FIFO", ["zeltool", "lint", "FIFO"], 1,
+             r"^FIFO\.SCE: error 55: .*\nFIFO\.SCE: note: FIFO\.SCE is not a regular file", "",
+             prepare=special_sources, check=unchanged),
         Case("stats to a full device", ["zeltool", "stats", "BEACON"], 1, None, r"cannot write standard output",
              full=True),
         Case("map of a source writes nothing", ["zeltool", "map", "BEACON", "--objects"], 0, r'^digraph "BEACON" \{\n',
@@ -189,6 +229,10 @@ def cases(regression):
         Case("decompile with an unknown option", ["zeltool", "decompile", "-z"], 2, r"^$", r"^usage: zeltool decompile"),
         Case("decompile --force", ["zeltool", "decompile", "--force", "BEACON.ZDB"], 0, r"^Wrote BEACON\.SCE\n", "",
              prepare=compiled),
+        Case("decompile --force replaces a source named in another case",
+             ["zeltool", "decompile", "--force", "BEACON.ZDB"], 0, r"^Wrote \./beacon\.sce\n", "",
+             prepare=lower_case_source,
+             check=lambda d, b: {n for n in files_of(d) if n.upper() == "BEACON.SCE"} == {"beacon.sce"}),
         Case("decompile --force with no room", ["zeltool", "decompile", "--force", "BEACON.ZDB"], 1, r"^$",
              r"^zeltool: cannot write BEACON\.SCE: File too large\n$", prepare=compiled, no_room=True),
         Case("renumber --dry-run writes nothing", ["zeltool", "renumber", "BEACON", "message", "12", "5", "--dry-run"],
@@ -202,7 +246,8 @@ def cases(regression):
         Case("insert says what the new item needs", ["zeltool", "insert", "beacon2", "object", "18"], 0,
              r"^BEACON2\.SCE: changed\nnew object 18, after the last; no references\n"
              r"BEACON2\.SCE:\d+:1: to do: the text of object 18 is empty: write it below this line\n"
-             r"BEACON2\.SCE:\d+:1: to do: object 18 is new: set its noun", r"using BEACON\.SCE"),
+             r"BEACON2\.SCE:\d+:1: to do: object 18 is new: set its noun", r"using BEACON\.SCE",
+             prepare=sources_that_never_end),
         Case("rename", ["zeltool", "rename", "BEACON", "lantern", "LAMPLIGHT"], 0,
              r"^BEACON\.SCE: changed\nBEACON2\.SCE: changed\nLANTERN \(noun 70\) is now LAMPLIGHT; 2 uses in 1 file\n$", ""),
         Case("delete refused while used", ["zeltool", "delete", "BEACON", "message", "5"], 1, r"^$",
@@ -241,7 +286,8 @@ def run_case(case, tools, examples, drop):
         try:
             p = subprocess.run(prefix + [tools[case.argv[0]]] + case.argv[1:], cwd=d, stdin=subprocess.DEVNULL,
                                stdout=stdout, stderr=subprocess.PIPE, timeout=60,
-                               preexec_fn=no_room_for_files if case.no_room else None)
+                               preexec_fn=no_room_for_files if case.no_room else
+                               file_size_limit(case.file_limit) if case.file_limit else None)
         except subprocess.TimeoutExpired:
             return ["did not end within 60 seconds"]
         out = (p.stdout or b"").decode("latin-1")
@@ -274,8 +320,7 @@ def progress_on_a_terminal(tools, argv, expected):
         if argv[0] == "zelc":
             os.symlink("/dev/zero", os.path.join(d, "BEACON.SCE"))
         else:
-            with open(os.path.join(d, "BEACON.SCE"), "wb") as f:
-                f.truncate(1 << 36)
+            endless_regular(os.path.join(d, "BEACON.SCE"))
         p = subprocess.Popen([tools[argv[0]]] + argv[1:], cwd=d, stdout=slave, stderr=subprocess.DEVNULL)
         seen = b""
         while expected.encode() not in seen and select.select([master], [], [], 10)[0]:
@@ -289,6 +334,29 @@ def progress_on_a_terminal(tools, argv, expected):
         shutil.rmtree(d, ignore_errors=True)
 
 
+def interrupted_build(tools, signum):
+    """A build ended by a signal removes its temporary file, and ends by
+    that signal; its source is still being read when the signal comes."""
+    d = tempfile.mkdtemp(prefix="zelprocess.")
+    try:
+        endless_regular(os.path.join(d, "GAME.SCE"), b"/CTL\n_\n")
+        # (A shell's background job may start with SIGINT ignored, which the
+        # build must respect.)
+        p = subprocess.Popen([tools["zeltool"], "build", "GAME"], cwd=d, stdout=subprocess.DEVNULL,
+                             preexec_fn=lambda: signal.signal(signal.SIGINT, signal.SIG_DFL))
+        for _ in range(100):
+            started = sorted(os.listdir(d))
+            if len(started) > 1:
+                break
+            time.sleep(0.1)
+        p.send_signal(signum)
+        status, left = p.wait(timeout=60), sorted(os.listdir(d))
+        ok = status == -signum and len(started) == 2 and left == ["GAME.SCE"]
+        return [] if ok else [f"exit status {status}; the folder held {started} while building and {left} after"]
+    finally:
+        shutil.rmtree(d, ignore_errors=True)
+
+
 def report(name, faults):
     print(("FAIL " if faults else "ok   ") + name + "".join("\n     " + f for f in faults))
     return bool(faults)
@@ -298,6 +366,7 @@ def main():
     parser = argparse.ArgumentParser()
     for option in ("--zelc", "--zeltool", "--examples", "--regression"):
         parser.add_argument(option, required=True)
+    parser.add_argument("--without-server", action="store_true", help="zeltool was built without its server")
     args = parser.parse_args()
     tools = {"zelc": os.path.abspath(args.zelc), "zeltool": os.path.abspath(args.zeltool)}
     # A file without permissions is still readable to root: drop to nobody.
@@ -311,10 +380,15 @@ def main():
         if case.unprivileged and drop is None:
             print(f"SKIP {case.name}: root cannot drop its privileges here")
             continue
+        if args.without_server and case.argv[1:2] == ["lsp"]:
+            print(f"SKIP {case.name}: zeltool has no language server")
+            continue
         failed += report(case.name, run_case(case, tools, args.examples, drop))
     for argv, expected in ((["zelc", "BEACON"], "Trying to find /CTL"),
                            (["zeltool", "check", "BEACON"], "error 41: /CTL expected")):
         failed += report(" ".join(argv) + " on a terminal", progress_on_a_terminal(tools, argv, expected))
+    for signum in (signal.SIGINT, signal.SIGTERM, signal.SIGHUP):
+        failed += report(f"build ended by {signal.Signals(signum).name}", interrupted_build(tools, signum))
     return 1 if failed else 0
 
 

@@ -155,5 +155,31 @@ TEST(Lint, EachCodeAtItsLineAndColumn) {
     }
 }
 
+// Lint keeps no more of the sources' texts than the most, in all: a file
+// that would pass it is left unread, and named.
+TEST(Lint, KeepsNoMoreSourceTextThanTheMost) {
+    const std::string whole = clean().source();
+    const std::size_t at = whole.find("/STX\n");
+    MemoryFiles files;
+    files.files["GAME.SCE"] = whole.substr(0, at) + "/LNK PART2\n";
+    const std::size_t room = most_source_text - files.files["GAME.SCE"].size();
+    for (std::size_t extra : {0, 1}) {
+        // Comment lines of 64 characters, the first up to 127 long.
+        const std::size_t padding = room + extra - whole.substr(at).size(), first = 64 + padding % 64;
+        std::string part = ";" + std::string(first - 2, '-') + "\n";
+        for (std::size_t n = first; n < padding; n += 64)
+            part += ";" + std::string(62, '-') + "\n";
+        part += whole.substr(at);
+        ASSERT_EQ(part.size(), room + extra);
+        files.files["PART2.SCE"] = part;
+        const Compiled compiled = compile_adventure({"GAME"}, files);
+        ASSERT_TRUE(compiled.database) << compiled.console;
+        std::vector<std::string> unread;
+        const std::vector<std::string> texts = source_texts(compiled.index, files, &unread);
+        EXPECT_EQ(texts.at(1).size(), extra == 0 ? room : 0u);
+        EXPECT_EQ(unread, extra == 0 ? std::vector<std::string>{} : std::vector<std::string>{"PART2.SCE"});
+    }
+}
+
 }  // namespace
 }  // namespace zel::analysis

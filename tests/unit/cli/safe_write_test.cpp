@@ -3,8 +3,13 @@
 // written over; a link keeps pointing at the file it names.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
 #include <fstream>
 
+#include "cli/removed_on_signal.h"
 #include "cli/safe_write.h"
 #include "support/scratch.h"
 
@@ -41,6 +46,27 @@ TEST(SafeWrite, AllOrNothing) {
             ++files;
         EXPECT_EQ(files, 3) << row.name << ": a temporary file was left";
     }
+}
+
+// A signal that ends the process removes every file still guarded, the
+// first and the last of a full table alike, and none that was kept; the
+// process ends by that signal.
+TEST(RemovedOnSignal, EveryGuardedFileGoes) {
+    testing::Scratch s;
+    auto name = [&](int k) { return (s.dir / ("T" + std::to_string(k))).string(); };
+    const pid_t child = ::fork();
+    if (child == 0) {
+        for (int k = 0; k < most_removed; ++k)
+            ::close(create_removed_on_signal(name(k), 0600));
+        keep_on_signal(name(1));
+        ::raise(SIGTERM);
+        ::_exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
+    for (int k = 0; k < most_removed; ++k)
+        EXPECT_EQ(std::filesystem::exists(name(k)), k == 1) << k;
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "driver/compile.h"
+#include "index/hints.h"
 #include "index/source_index.h"
 #include "support/adventure.h"
 
@@ -182,6 +183,73 @@ TEST(SourceIndex, CountsLinesAsTheEditorDoesWhereALineIsSplit) {
     EXPECT_EQ(c.index.compiler_line(0, editor, 259, column), editor + 1);
     EXPECT_EQ(column, 1u);
     EXPECT_EQ(c.index.compiler_line(0, after, 1, column), after + 1);
+}
+
+// Splits as the compiler tells of them: in file 0 a line of four pieces
+// (lines 3 to 6) and one of two (8 and 9), in file 1 one of two (2 and 3).
+TEST(SourceIndex, KeepsASplitLineWhateverItsLengthAsOneRecord) {
+    SourceIndex index;
+    for (const Span& at : {Span{0, 4, 1, 9}, Span{0, 5, 1, 9}, Span{0, 6, 1, 9}, Span{0, 9, 1, 9}, Span{1, 3, 1, 9}})
+        index.line_split(LineSplit{at, "", ""});
+    const struct {
+        int file;
+        unsigned line, column, editor_line, editor_column;
+    } rows[] = {
+        {0, 3, 5, 3, 5},   {0, 4, 1, 3, 259}, {0, 6, 2, 3, 776}, {0, 7, 1, 4, 1},
+        {0, 9, 3, 5, 261}, {0, 10, 1, 6, 1},  {1, 2, 7, 2, 7},   {1, 3, 1, 2, 259}, {1, 4, 1, 3, 1},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(std::to_string(r.file) + ":" + std::to_string(r.line));
+        EXPECT_EQ(index.editor_line(r.file, r.line), r.editor_line);
+        EXPECT_EQ(index.editor_column(r.file, r.line, r.column), r.editor_column);
+        EXPECT_EQ(index.continues_line(r.file, r.line), r.editor_column > 258);
+        unsigned column = 0;
+        EXPECT_EQ(index.compiler_line(r.file, r.editor_line, r.editor_column, column), r.line);
+        EXPECT_EQ(column, r.column);
+    }
+
+    // A line that never ends is one record; every line split after the
+    // most kept is told of once, and its pieces then count as lines.
+    SourceIndex endless;
+    endless.file_opened(SourceFile{0, "GAME.SCE", "GAME.SCE", {}});
+    Hints hints(endless);
+    std::vector<std::string> warnings;
+    const auto split = [&](unsigned line) {
+        const LineSplit piece{Span{0, line, 1, 2}, "", ""};
+        endless.line_split(piece);
+        if (std::optional<Diagnostic> w = hints.split_warning(piece))
+            warnings.push_back(std::to_string(w->line) + " " + w->message.substr(0, 9));
+    };
+    const unsigned pieces = 2 * SourceIndex::most_records;
+    for (unsigned line = 2; line <= pieces; ++line)
+        split(line);
+    EXPECT_EQ(endless.editor_line(0, pieces), 1u);
+    for (unsigned run = 1; run < SourceIndex::most_records; ++run)
+        split(pieces + 2 * run);
+    EXPECT_TRUE(endless.splits_complete());
+    const unsigned untracked = pieces + 2 * SourceIndex::most_records;
+    for (unsigned line = untracked; line < untracked + 4; ++line)
+        split(line);
+    EXPECT_FALSE(endless.splits_complete());
+    ASSERT_EQ(warnings.size(), SourceIndex::most_records + 1);
+    EXPECT_EQ(warnings.front(), "1 line long");
+    EXPECT_EQ(warnings.back(), std::to_string(untracked - 1) + " more line");
+}
+
+TEST(SourceIndex, KeepsAtMostTheMostOfEachRecordAndCountsEveryDiagnostic) {
+    SourceIndex index, none(false);
+    for (std::size_t i = 0; i <= SourceIndex::most_records; ++i) {
+        EXPECT_EQ(index.complete(), true);
+        index.referenced(Reference{});
+        index.report(Diagnostic{});
+        none.report(Diagnostic{});
+    }
+    EXPECT_FALSE(index.complete());
+    EXPECT_EQ(index.references().size(), SourceIndex::most_records);
+    EXPECT_EQ(index.diagnostics().size(), SourceIndex::most_diagnostics);
+    EXPECT_EQ(index.errors(), SourceIndex::most_records + 1);
+    EXPECT_EQ(none.errors(), SourceIndex::most_records + 1);
+    EXPECT_TRUE(none.diagnostics().empty());
 }
 
 }  // namespace
