@@ -11,7 +11,8 @@ function toLint(doc, d) {
   if (from === to) to = Math.min(from + 1, doc.lineAt(from).to);  // something to underline
   if (from === to && from > 0) from -= 1;
   const code = d.code !== undefined ? ` [${d.source || ''} ${d.code}]` : '';
-  return { from, to, severity: severities[d.severity] || 'error', message: d.message + code, source: d.source };
+  const notes = (d.relatedInformation || []).map((r) => '\n' + r.message).join('');
+  return { from, to, severity: severities[d.severity] || 'error', message: d.message + code + notes, source: d.source };
 }
 
 export function showDiagnostics(workspace, client, params, onShown) {
