@@ -6,15 +6,22 @@
 // first publishDiagnostics of its version), of change to complete
 // diagnostics (to the last publication of that version, lint's findings
 // included, once the server has been silent for a while), and of hover
-// (from request to response), and the server's resident memory early in
-// the run and at its end, which should stay flat.
+// (from request to response), and of each request kind of the editor's
+// features once the server is idle again (from request to the last byte of
+// the response: definition, inlay hints and semantic tokens of a screen of
+// 60 lines around the edit and of the whole file, signature help, document
+// highlight, completion, code actions, workspace symbols), and the server's
+// resident memory early in the run and at its end, which should stay flat.
 //
 //   zel_lsp_latency ZELTOOL SOURCE.SCE [EDITS]
 //
 // Each edit changes the number after one of the source's MESSAGE actions,
 // every other time to a message that does not exist (an error), else to
 // another message (so that lint's findings change), and is sent as the
-// change of a range, as editors do when the server asks for changes.
+// change of a range, as editors do when the server asks for changes. The
+// other requests are made at the number changed, in an order that turns
+// with every edit, so that each kind is sometimes the first to ask of a new
+// analysis.
 #include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -23,6 +30,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -154,9 +162,13 @@ Arrival await_diagnostics(Child& server, int version, Clock::time_point start) {
     return arrival;
 }
 
-json await_response(Child& server, int id) {
+// The response to a request; `arrived` is when its last byte was read,
+// before it is parsed.
+json await_response(Child& server, int id, Clock::time_point* arrived = nullptr) {
     for (;;) {
         const std::string body = server.receive();
+        if (arrived)
+            *arrived = Clock::now();
         if (body.find("\"id\":" + std::to_string(id)) == std::string::npos)
             continue;
         json m = json::parse(body);
@@ -204,6 +216,47 @@ double ms_since(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
+json position_of(const Edit& edit) { return {{"line", edit.line}, {"character", edit.character}}; }
+
+// The 60 lines around an edit, or (whole) the file.
+json range_of(const Edit& edit, bool whole) {
+    const unsigned first = whole || edit.line < 30 ? 0 : edit.line - 30;
+    return {{"start", {{"line", first}, {"character", 0}}},
+            {"end", {{"line", whole ? 1000000u : edit.line + 30}, {"character", 0}}}};
+}
+
+// A request kind measured after every edit: its method and its params
+// beside the document.
+struct Request {
+    const char* name;
+    const char* method;
+    std::function<json(const Edit&, int round)> params;
+};
+
+json at_edit(const Edit& e, int) { return json{{"position", position_of(e)}}; }
+
+const std::vector<Request> requests = {
+    {"definition", "textDocument/definition", at_edit},
+    {"inlay hints (screen)", "textDocument/inlayHint", [](const Edit& e, int) { return json{{"range", range_of(e, false)}}; }},
+    {"inlay hints (file)", "textDocument/inlayHint", [](const Edit& e, int) { return json{{"range", range_of(e, true)}}; }},
+    {"semantic tokens (screen)", "textDocument/semanticTokens/range",
+     [](const Edit& e, int) { return json{{"range", range_of(e, false)}}; }},
+    {"semantic tokens (file)", "textDocument/semanticTokens/full", [](const Edit&, int) { return json::object(); }},
+    {"signature help", "textDocument/signatureHelp", at_edit},
+    {"document highlight", "textDocument/documentHighlight", at_edit},
+    {"completion", "textDocument/completion", at_edit},
+    {"code action", "textDocument/codeAction",
+     [](const Edit& e, int) {
+         const json at = position_of(e);
+         return json{{"range", {{"start", at}, {"end", at}}}, {"context", {{"diagnostics", json::array()}}}};
+     }},
+    {"workspace symbols", "workspace/symbol",
+     [](const Edit&, int round) {
+         static const char* const queries[] = {"", "message 1", "GET", "zq"};
+         return json{{"query", queries[round % 4]}};
+     }},
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -248,6 +301,8 @@ int main(int argc, char** argv) {
         return await_diagnostics(server, version, start);
     };
     std::vector<double> compiled, complete, hover;
+    std::vector<std::vector<double>> times(requests.size());
+    int next_id = count + 2;
     auto take = [&](const Arrival& arrival) {
         compiled.push_back(arrival.first);
         complete.push_back(arrival.last);
@@ -264,6 +319,17 @@ int main(int argc, char** argv) {
         server.send(hover_message);
         await_response(server, i + 1);
         hover.push_back(ms_since(start));
+        for (std::size_t k = 0; k < requests.size(); ++k) {
+            const std::size_t r = (k + static_cast<std::size_t>(i)) % requests.size();
+            json params = requests[r].params(edit, i);
+            params["textDocument"] = {{"uri", uri}};
+            const std::string body = message(requests[r].method, std::move(params), next_id);
+            Clock::time_point arrived;
+            const Clock::time_point asked = Clock::now();
+            server.send(body);
+            await_response(server, next_id++, &arrived);
+            times[r].push_back(std::chrono::duration<double, std::milli>(arrived - asked).count());
+        }
         if (i == std::min(count - 1, 9))
             early_rss = server.rss_kb("VmRSS:");
     }
@@ -298,6 +364,8 @@ int main(int argc, char** argv) {
     row("keystroke to compiler diagnostics", typing_compiled);
     row("keystroke to complete diagnostics", typing_complete);
     row("hover", hover);
+    for (std::size_t r = 0; r < requests.size(); ++r)
+        row(requests[r].name, times[r]);
     std::printf("server RSS: %ld KB after 10 edits, %ld KB at the end (peak %ld KB)\n", early_rss,
                 server.rss_kb("VmRSS:"), server.rss_kb("VmHWM:"));
     server.send(message("shutdown", nullptr, count + 1));

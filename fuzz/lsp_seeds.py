@@ -34,7 +34,7 @@ def session(files):
         lines = text.split("\n")
         for line in range(0, len(lines), max(1, len(lines) // 2)):
             at = {"line": line, "character": min(len(lines[line]), 5)}
-            for method in ("hover", "definition", "completion", "prepareRename"):
+            for method in ("hover", "definition", "completion", "prepareRename", "signatureHelp", "documentHighlight"):
                 bodies.append(message("textDocument/" + method, {"textDocument": doc, "position": at}, ident))
                 ident += 1
             bodies.append(message("textDocument/rename", {"textDocument": doc, "position": at, "newName": "1"}, ident))
@@ -42,16 +42,22 @@ def session(files):
             bodies.append(message("textDocument/references", {"textDocument": doc, "position": at,
                                                               "context": {"includeDeclaration": True}}, ident))
             ident += 1
-        for method in ("documentSymbol", "foldingRange"):
+        for method in ("documentSymbol", "foldingRange", "semanticTokens/full"):
             bodies.append(message("textDocument/" + method, {"textDocument": doc}, ident))
             ident += 1
         whole = {"start": {"line": 0, "character": 0}, "end": {"line": len(lines), "character": 0}}
+        for method in ("inlayHint", "semanticTokens/range"):
+            bodies.append(message("textDocument/" + method, {"textDocument": doc, "range": whole}, ident))
+            ident += 1
         bodies.append(message("textDocument/codeAction", {"textDocument": doc, "range": whole,
                                                            "context": {"diagnostics": []}}, ident))
         ident += 1
         edited = "\n".join(lines[:len(lines) // 2] + lines[len(lines) // 2 + 1:])
         bodies.append(message("textDocument/didChange", {"textDocument": dict(doc, version=2),
                                                           "contentChanges": [{"text": edited}]}))
+    bodies.append(message("workspace/didChangeConfiguration", {"settings": {"zel": {"inlayHints": {"width": 3}}}}))
+    bodies.append(message("workspace/symbol", {"query": "a"}, ident))
+    ident += 1
     bodies.append(message("shutdown", None, ident))
     bodies.append(message("exit", None))
     return "\n@@@\n".join(bodies)

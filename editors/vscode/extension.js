@@ -20,7 +20,13 @@ async function startServer() {
   const command = zeltoolPath();
   client = new LanguageClient('zel', 'ZEL language server',
     { command, args: ['lsp'] },
-    { documentSelector: [{ scheme: 'file', language: 'zel' }] });
+    {
+      documentSelector: [{ scheme: 'file', language: 'zel' }],
+      // The server reads inlayHints.width from these, and again from every
+      // change of the section "zel".
+      initializationOptions: { inlayHints: { width: vscode.workspace.getConfiguration('zel').get('inlayHints.width') } },
+      synchronize: { configurationSection: 'zel' },
+    });
   try {
     await client.start();
   } catch (error) {

@@ -173,6 +173,10 @@ bool Suppressions::covers(const Finding& f) const {
     return false;
 }
 
+std::string suppression_comment(Code code, bool whole_file) {
+    return std::string(";") + marker + (whole_file ? " disable " : " disable-next ") + info(code).name;
+}
+
 Suppressions read_suppressions(const SourceIndex& index, const std::vector<std::string>& file_texts) {
     Suppressions out;
     for (std::size_t file = 0; file < file_texts.size(); ++file)

@@ -31,6 +31,10 @@ struct Suppressions {
     bool covers(const Finding& finding) const;
 };
 
+// The comment line that silences a code on the next line that is not a
+// comment line, or (whole_file) from where it stands to the end of the file.
+std::string suppression_comment(Code code, bool whole_file);
+
 // Reads the comments of every file whose text is given (by file index).
 Suppressions read_suppressions(const SourceIndex& index, const std::vector<std::string>& file_texts);
 

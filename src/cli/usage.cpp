@@ -63,7 +63,8 @@ const Usage usages[] = {
     {"lsp", "lsp [--stdio]",
      "A language server (Language Server Protocol 3.17) on standard input and output,\n"
      "for editors: diagnostics on every change, hover, definition, references,\n"
-     "outline, folding, completion and quick fixes.\n"},
+     "outline, folding, completion, quick fixes, inlay hints, signature help,\n"
+     "document highlight, workspace symbols and semantic tokens.\n"},
     {"help", "help [COMMAND]", "Prints the usage of zeltool or of one command.\n"},
 };
 

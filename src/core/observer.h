@@ -60,6 +60,7 @@ struct SectionDef {
     std::string header;  // "/CTL", "/VOC", "/STX", ... "/PRO"
     int number = 0;      // the table number of a /PRO header
     Span at;             // the header line
+    Span name;           // the header word ("/PRO", "/Vocabulary"), up to the blank after it
     Span number_at;      // the table number's token of a /PRO header (file -1 for the others)
 };
 
@@ -92,6 +93,7 @@ struct TextDef {
     Span at;                    // the "/n" line, the number's token
     Span number_at;             // the number alone
     std::string note;           // what the author wrote after the number, trimmed
+    Span note_at;               // where the note stands (file -1: no note)
     unsigned last_line = 0;     // last line of the text (its first is at.line + 1)
     int last_file = -1;         // the file of last_line: another than at.file when a /LNK cut the text
     std::string text;           // the text as stored: lines joined by a blank, 13 per empty line
@@ -103,6 +105,7 @@ struct ConnectionDef {
     Span at;             // the "/n" line, the number's token
     Span number_at;      // the number alone
     std::string note;
+    Span note_at;        // as TextDef::note_at
     unsigned last_line = 0;
     int last_file = -1;  // the file of last_line
 };

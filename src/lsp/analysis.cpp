@@ -6,6 +6,7 @@
 #include "analysis/figures.h"
 #include "core/memory_files.h"
 #include "format/format.h"
+#include "lsp/catalog.h"
 
 namespace zel::lsp {
 
@@ -121,6 +122,12 @@ Hit Analysis::hit_at(int file, const Position& at, Encoding encoding) const {
     if (hit.what == Hit::What::none && place.begin > 1)
         hit = index.at(file, place.line, place.begin - 1);
     return hit;
+}
+
+const Catalog& Analysis::catalog() const {
+    if (!catalog_)
+        catalog_ = std::make_shared<const Catalog>(index);
+    return *catalog_;
 }
 
 std::shared_ptr<Analysis> analyse(const std::string& name, WorkspaceFiles& files) {

@@ -17,6 +17,8 @@
 
 namespace zel::lsp {
 
+class Catalog;
+
 // The index, with each diagnostic annotated with check's notes as it
 // arrives and the warning for a line the compiler splits; it keeps the
 // first diagnostics only, so that a source of any size gives a bounded
@@ -89,6 +91,12 @@ public:
     std::string_view line_text(int file, unsigned line) const;
     // What the index has under an editor's position.
     Hit hit_at(int file, const Position& at, Encoding encoding) const;
+
+    // The look-ups the features repeat (lsp/catalog.h), made on first use.
+    const Catalog& catalog() const;
+
+private:
+    mutable std::shared_ptr<const Catalog> catalog_;
 };
 
 // Compiles the adventure `name` over the workspace's files, the database

@@ -1,18 +1,22 @@
-// Completion: section headers at the start of a line; in a section, what
+// Completion: at a "/" that begins a line, the next item number of the
+// section and the section headers in the order they are due; in a section, what
 // the word under the cursor must be there (a word type, a vocabulary word
 // of the type required, a condition or action with its parameter kinds, an
-// existing item with a preview of its text).
+// existing item with a preview of its text, a flag already used with its
+// lines).
 //
 // The line being typed has usually not compiled into the index yet, so the
 // place within the line is found by counting its blank-separated words
 // before the cursor; everything offered comes from the index.
 #include <algorithm>
 #include <cctype>
+#include <map>
 
 #include "format/format.h"
 #include "format/opcodes.h"
 #include "lsp/describe.h"
 #include "lsp/features.h"
+#include "lsp/typed_line.h"
 
 namespace zel::lsp {
 
@@ -23,14 +27,7 @@ constexpr int item_function = 3, item_module = 9, item_value = 12, item_keyword 
 
 bool blank(char c) { return c == ' ' || c == '\t'; }
 
-// The words of a line before the cursor: the complete ones, and where the
-// one being typed starts.
-struct LinePlace {
-    std::vector<std::string> words;  // upper case
-    std::size_t word_start = 0;      // byte offset of the word being typed
-    bool in_comment = false;
-    bool indented = false;
-};
+}  // namespace
 
 LinePlace place_in(std::string_view before) {
     LinePlace place;
@@ -57,6 +54,13 @@ LinePlace place_in(std::string_view before) {
     return place;
 }
 
+std::string null_word(const Analysis& analysis) {
+    const char null = analysis.index.null_word();
+    return null == 0 ? std::string() : std::string(1, null);
+}
+
+namespace {
+
 struct Offer {
     json items = json::array();
     json range;  // of the word being typed
@@ -76,16 +80,6 @@ struct Offer {
 std::string sort_key(int number) {
     const std::string digits = std::to_string(number);
     return std::string(digits.size() < 3 ? 3 - digits.size() : 0, '0') + digits;
-}
-
-// The null word character, from the line after /CTL.
-std::string null_word(const Analysis& analysis) {
-    for (const SectionDef& s : analysis.index.sections())
-        if (s.header == "/CTL") {
-            const std::string_view line = analysis.line_text(s.at.file, s.at.line + 1);
-            return line.empty() ? std::string() : std::string(1, line.front());
-        }
-    return {};
 }
 
 void offer_texts(const Analysis& analysis, Kind kind, Offer& offer) {
@@ -127,6 +121,34 @@ void offer_condacts(Offer& offer) {
             offer.add(opcode_table[op].name, item_function, signature(op));
 }
 
+// The flags the adventure uses, each with the lines that use it.
+void offer_flags(const Analysis& analysis, Offer& offer) {
+    constexpr std::size_t most_lines = 10;
+    std::map<int, std::vector<const Reference*>> uses;
+    for (const Reference& r : analysis.index.references())
+        if (r.kind == Kind::flag)
+            uses[r.number].push_back(&r);
+    const auto& files = analysis.index.files();
+    for (const auto& [flag, refs] : uses) {
+        std::string lines;
+        for (std::size_t i = 0; i < refs.size() && i < most_lines; ++i) {
+            const Span& at = refs[i]->at;
+            const std::string_view text = analysis.line_text(at.file, at.line);
+            lines.append(static_cast<std::size_t>(at.file) < files.size() ? files[static_cast<std::size_t>(at.file)].found : "?")
+                .append(":")
+                .append(std::to_string(analysis.index.editor_line(at.file, at.line)))
+                .append("  ")
+                .append(text.substr(0, text.find(" ;")))
+                .append("\n");
+        }
+        if (refs.size() > most_lines)
+            lines.append("and ").append(std::to_string(refs.size() - most_lines)).append(" more\n");
+        offer.add(std::to_string(flag), item_value,
+                  "flag used on " + std::to_string(refs.size()) + (refs.size() == 1 ? " line" : " lines"), sort_key(flag),
+                  fence_for(lines) + "\n" + lines + fence_for(lines));
+    }
+}
+
 void offer_parameter(const Analysis& analysis, int kind, Offer& offer) {
     switch (kind) {
     case kind_object: offer_texts(analysis, Kind::object, offer); break;
@@ -138,6 +160,7 @@ void offer_parameter(const Analysis& analysis, int kind, Offer& offer) {
     case kind_noun: offer_words(analysis, noun, offer); break;
     case kind_adjective: offer_words(analysis, adjective, offer); break;
     case kind_preposition: offer_words(analysis, preposition, offer); break;
+    case kind_flag: offer_flags(analysis, offer); break;
     case kind_process:
         for (const SectionDef& s : analysis.index.sections())
             if (s.header == "/PRO" && s.number >= 2)
@@ -192,14 +215,70 @@ void offer_object_line(const Analysis& analysis, const LinePlace& place, Offer& 
     }
 }
 
-void offer_headers(const Analysis& analysis, Offer& offer) {
-    int next_table = 0;
+// The sections in the order they are due; the process tables follow.
+constexpr const char* fixed_sections[] = {"/CTL", "/VOC", "/STX", "/MTX", "/OTX", "/LTX", "/CON", "/OBJ"};
+constexpr const char* section_contents[] = {"the null word character", "vocabulary", "system messages", "messages",
+                                            "object texts", "location texts", "connections", "objects"};
+constexpr int fixed_count = 8;
+
+// A section's place in that order: /PRO n after the others.
+int due_place(const SectionDef& s) {
+    if (s.header == "/PRO")
+        return fixed_count + s.number;
+    for (int i = 0; i < fixed_count; ++i)
+        if (s.header == fixed_sections[i])
+            return i;
+    return -1;
+}
+
+bool earlier(const Span& a, int file, unsigned line) { return a.file < file || (a.file == file && a.line < line); }
+
+// The number the next item of the section at `place` is due, after the last
+// one before the cursor; -1 when the section has no numbered items.
+int next_item(const Analysis& analysis, const SectionDef& s, int place, int file, unsigned line) {
+    static constexpr Kind text_kinds[] = {Kind::sysmess, Kind::message, Kind::object, Kind::location};
+    int last = -1;
+    auto take = [&](const Span& at, int number) {
+        if (!earlier(at, s.at.file, s.at.line) && earlier(at, file, line))
+            last = number;
+    };
+    if (place >= 2 && place <= 5) {
+        for (const TextDef& t : analysis.index.texts())
+            if (t.kind == text_kinds[place - 2])
+                take(t.at, t.number);
+    } else if (place == 6) {
+        for (const ConnectionDef& c : analysis.index.connections())
+            take(c.at, c.location);
+    } else if (place == 7) {
+        for (const ObjectDef& o : analysis.index.objects())
+            take(o.at, o.object);
+    } else {
+        return -1;
+    }
+    return last + 1;
+}
+
+// At a "/" that begins a line: the next item number of the section the
+// cursor is in, and the section headers from the next one due on.
+void offer_slash(const Analysis& analysis, int file, unsigned line, Offer& offer) {
+    const SectionDef* current = nullptr;
     for (const SectionDef& s : analysis.index.sections())
-        if (s.header == "/PRO")
-            next_table = std::max(next_table, s.number + 1);
-    for (const char* header : {"/CTL", "/VOC", "/STX", "/MTX", "/OTX", "/LTX", "/CON", "/OBJ", "/LNK"})
-        offer.add(header, item_module, "section");
-    offer.add("/PRO " + std::to_string(next_table), item_module, "process table");
+        if (earlier(s.at, file, line) && due_place(s) >= 0)
+            current = &s;
+    const int place = current ? due_place(*current) : -1;
+    const int item = current ? next_item(analysis, *current, place, file, line) : -1;
+    if (item >= 0) {
+        offer.add(numbered("/", item), item_value, std::string("the next item of ").append(current->header), "0");
+        offer.items.back()["preselect"] = true;
+    }
+    const int next = place + 1;
+    for (int i = std::max(next, 0); i < fixed_count; ++i)
+        offer.add(fixed_sections[i], item_module, section_contents[i], numbered("1", i - next));
+    const int table = std::max(next - fixed_count, 0);
+    offer.add(numbered("/PRO ", table), item_module, "process table", numbered("1", std::max(fixed_count - next, 0)));
+    offer.add("/LNK", item_module, "the source goes on in another file", "2");
+    if (item < 0)
+        offer.items.front()["preselect"] = true;
 }
 
 }  // namespace
@@ -216,12 +295,12 @@ json completion(const Analysis& analysis, int file, const Position& at, Encoding
     offer.range = {{"start", to_json(lines.position(line, static_cast<unsigned>(place.word_start) + 1, encoding))},
                    {"end", to_json(at)}};
     const bool slash = place.words.empty() && place.word_start < text.size() && text[place.word_start] == '/';
-    if (slash && !place.indented) {
-        offer_headers(analysis, offer);
-        return offer.items;
-    }
     unsigned column_in_piece = 0;
     const unsigned compiler_line = analysis.index.compiler_line(file, line, column, column_in_piece);
+    if (slash && !place.indented) {
+        offer_slash(analysis, file, compiler_line, offer);
+        return offer.items;
+    }
     const int section = analysis.index.section_at(Span{file, compiler_line, 1, 1});
     if (section < 0)
         return offer.items;

@@ -5,6 +5,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "lsp/analysis.h"
 
@@ -18,6 +19,17 @@ json folding_ranges(const Analysis& analysis, int file);
 json completion(const Analysis& analysis, int file, const Position& at, Encoding encoding);
 // Quick fixes for the diagnostics of a file that overlap an editor's range.
 json code_actions(const Analysis& analysis, int file, const json& range, Encoding encoding);
+// The code actions of lint's findings and error 23 in an editor's range;
+// context is the request's (its diagnostics are named by the actions).
+json finding_actions(const Analysis& analysis, int file, const json& range, const json& context, Encoding encoding);
+// Texts after the numbers that name them, cut to `width` characters.
+json inlay_hints(const Analysis& analysis, int file, const json& range, unsigned width, Encoding encoding);
+json signature_help(const Analysis& analysis, int file, const Position& at, Encoding encoding);
+json document_highlights(const Analysis& analysis, int file, const Position& at, Encoding encoding);
+json workspace_symbols(const std::vector<const Analysis*>& analyses, const std::string& query, Encoding encoding);
+// The tokens of a file, or of an editor's range of it (range null: all).
+json semantic_tokens(const Analysis& analysis, int file, const json* range, Encoding encoding);
+json semantic_tokens_legend();
 
 // A request that cannot be done, for a reason told to the user: the answer
 // is an error whose message is the reason.

@@ -1,10 +1,14 @@
 // Hover: what a number, a word or a name under the cursor stands for.
 #include <sstream>
 
+#include "analysis/figures.h"
 #include "format/format.h"
 #include "format/opcodes.h"
+#include "lsp/catalog.h"
 #include "lsp/describe.h"
 #include "lsp/features.h"
+#include "lsp/parameters.h"
+#include "lsp/typed_line.h"
 
 namespace zel::lsp {
 
@@ -112,6 +116,101 @@ std::string about_condact(const CondactDef& c) {
     return out.str();
 }
 
+std::string count_of(int n, const char* one, const char* many) {
+    return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+// A process table: its entries, their limit beside this vocabulary, and why
+// it is compiled.
+std::string about_table(const Analysis& analysis, int number) {
+    const SourceIndex& index = analysis.index;
+    const unsigned room = analysis::buffer_room(static_cast<unsigned>(index.words().size()));
+    const unsigned most = (room + static_cast<unsigned>(entry_record_size) - 1) / static_cast<unsigned>(entry_record_size);
+    std::ostringstream out;
+    out << "**/PRO " << number << "**: process table " << number << ", "
+        << count_of(analysis.catalog().entries(number), "entry", "entries") << " (at most " << most << " beside "
+        << count_of(static_cast<int>(index.words().size()), "vocabulary word", "vocabulary words") << ")";
+    const std::size_t callers = index.references_to({Kind::process, number, -1}).size();
+    if (number <= 2)
+        out << "\n\nTables 0, 1 and 2 are always compiled.";
+    else
+        out << "\n\nCompiled because a PROCESS names this table or a higher one (PROCESS " << number << ": "
+            << count_of(static_cast<int>(callers), "line", "lines") << ").";
+    return out.str();
+}
+
+// What a section holds, how many items it has and its limit.
+std::string about_section(const Analysis& analysis, const SectionDef& s) {
+    const Catalog& catalog = analysis.catalog();
+    const SourceIndex& index = analysis.index;
+    const std::string& h = s.header;
+    const std::string title = "**" + h + "**: ";
+    if (h == "/PRO")
+        return about_table(analysis, s.number);
+    if (h == "/CTL")
+        return title + "the null word character" + (null_word(analysis).empty() ? "" : ": `" + null_word(analysis) + "`");
+    if (h == "/VOC")
+        return title + "the vocabulary, " + count_of(static_cast<int>(index.words().size()), "word", "words") +
+               " (at most " + std::to_string(vocab_capacity) + ")";
+    if (h == "/STX")
+        return title + "system messages, " + std::to_string(catalog.count(Kind::sysmess)) + " (at least " +
+               std::to_string(fewest_sysmess) + ", at most " + std::to_string(most_sysmess) + ")";
+    if (h == "/MTX")
+        return title + "messages, " + std::to_string(catalog.count(Kind::message)) + " (at most " +
+               std::to_string(most_messages) + ")";
+    if (h == "/OTX")
+        return title + "object texts, one per object: " + std::to_string(catalog.count(Kind::object)) +
+               " (at most " + std::to_string(most_objects) + ")";
+    if (h == "/LTX")
+        return title + "location texts, one per location: " + std::to_string(catalog.count(Kind::location)) +
+               " (at most " + std::to_string(most_locations) + ")";
+    if (h == "/CON")
+        return title + "the exits of each location: " + std::to_string(index.connections().size()) + " of " +
+               count_of(catalog.count(Kind::location), "location", "locations");
+    if (h == "/OBJ")
+        return title + "where each object starts, its weight and words: " + std::to_string(index.objects().size()) +
+               " of " + count_of(catalog.count(Kind::object), "object", "objects");
+    return {};
+}
+
+// A percentage or value parameter: its range, and the flag it goes with.
+std::string about_number(const Analysis& analysis, const Reference& r) {
+    std::ostringstream out;
+    const bool chance = r.opcode >= 0 && std::string_view(opcode_table[r.opcode].name) == "CHANCE";
+    if (r.kind == Kind::percent) {
+        out << "**" << r.number << "%**: " << allowed_values(analysis, kind_percent, r.opcode);
+        if (chance)
+            out << "\n\nCHANCE " << r.number << " holds by chance, about " << r.number << " times in 100.";
+        return out.str();
+    }
+    out << "**value " << r.number << "**: " << allowed_values(analysis, kind_value, r.opcode);
+    if (r.opcode >= 0)
+        out << "\n\nParameter " << r.param + 1 << " of " << signature(r.opcode);
+    for (const CondactDef& c : analysis.index.condacts())
+        if (c.name.file == r.at.file && c.name.line == r.at.line)
+            for (int i = 0; i < c.params && i < 2; ++i)
+                if (c.kind[i] == kind_flag)
+                    out << "; with flag " << c.value[i] << ", used on "
+                        << count_of(static_cast<int>(analysis.index.references_to({Kind::flag, c.value[i], -1}).size()), "line",
+                                    "lines");
+    return out.str();
+}
+
+// A section header or a /LNK line of a compiler line, and its span.
+std::string about_header_line(const Analysis& analysis, int file, unsigned line, Span& at) {
+    for (const SectionDef& s : analysis.index.sections())
+        if (s.at.file == file && s.at.line == line) {
+            at = s.at;
+            return about_section(analysis, s);
+        }
+    for (const SourceFile& f : analysis.index.files())
+        if (f.link.file == file && f.link.line == line) {
+            at = f.link;
+            return "**/LNK**: the source goes on in " + f.found;
+        }
+    return {};
+}
+
 std::string about(const Analysis& analysis, const ItemKey& key) {
     const SourceIndex& index = analysis.index;
     switch (key.kind) {
@@ -131,16 +230,23 @@ std::string about(const Analysis& analysis, const ItemKey& key) {
 json hover(const Analysis& analysis, int file, const Position& at, Encoding encoding) {
     const Hit hit = analysis.hit_at(file, at, encoding);
     std::string text;
+    Span shown = hit.at;
     if (hit.what == Hit::What::condact) {
         const CondactDef& c = analysis.index.condacts()[hit.index];
         if (!reserved_opcode(c.opcode))
             text = about_condact(c);
+    } else if (hit.what == Hit::What::reference &&
+               (analysis.index.references()[hit.index].kind == Kind::percent ||
+                analysis.index.references()[hit.index].kind == Kind::value)) {
+        text = about_number(analysis, analysis.index.references()[hit.index]);
     } else if (const auto key = analysis.index.key_of(hit)) {
         text = about(analysis, *key);
+    } else if (hit.what == Hit::What::none) {
+        text = about_header_line(analysis, file, analysis.compiler_place(file, at, encoding).line, shown);
     }
     if (text.empty())
         return nullptr;
-    return json{{"contents", {{"kind", "markdown"}, {"value", text}}}, {"range", analysis.range(hit.at, encoding)}};
+    return json{{"contents", {{"kind", "markdown"}, {"value", text}}}, {"range", analysis.range(shown, encoding)}};
 }
 
 }  // namespace zel::lsp

@@ -48,6 +48,9 @@ public:
     // A line's text without its line feed (and a carriage return before
     // it); empty past the end.
     std::string_view line_text(unsigned line) const;
+    // Whether the editor's lines are the line-feed lines (no lone carriage
+    // return anywhere): the editor's line of line n is then n - 1.
+    bool editor_lines_are_lines() const { return editor_starts_.empty(); }
 
 private:
     std::string_view editor_line(std::size_t index) const;

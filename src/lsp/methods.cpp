@@ -108,6 +108,9 @@ json on_code_action(Workspace& workspace, const json& params) {
     for (json& a : item_actions(*view.analysis, view.file, params.at("range"), params.value("context", json()),
                                 edit_options(workspace)))
         actions.push_back(std::move(a));
+    for (json& a : finding_actions(*view.analysis, view.file, params.at("range"), params.value("context", json()),
+                                   workspace.encoding))
+        actions.push_back(std::move(a));
     return actions;
 }
 
@@ -135,6 +138,47 @@ json on_rename(Workspace& workspace, const json& params) {
                   edit_options(workspace));
 }
 
+json on_inlay_hint(Workspace& workspace, const json& params) {
+    const Workspace::View view = workspace.view(uri_in(params));
+    return view.file < 0 ? json::array()
+                         : inlay_hints(*view.analysis, view.file, params.at("range"), workspace.settings.hint_width,
+                                       workspace.encoding);
+}
+
+json on_signature_help(Workspace& workspace, const json& params) {
+    const Workspace::View view = workspace.view(uri_in(params));
+    return view.file < 0 ? json(nullptr)
+                         : signature_help(*view.analysis, view.file, position_in(params), workspace.encoding);
+}
+
+json on_document_highlight(Workspace& workspace, const json& params) {
+    const Workspace::View view = workspace.view(uri_in(params));
+    return view.file < 0 ? json(nullptr)
+                         : document_highlights(*view.analysis, view.file, position_in(params), workspace.encoding);
+}
+
+json on_workspace_symbol(Workspace& workspace, const json& params) {
+    return workspace_symbols(workspace.analyses(), params.value("query", ""), workspace.encoding);
+}
+
+json on_semantic_tokens(Workspace& workspace, const json& params) {
+    const Workspace::View view = workspace.view(uri_in(params));
+    return view.file < 0 ? json{{"data", json::array()}}
+                         : semantic_tokens(*view.analysis, view.file, nullptr, workspace.encoding);
+}
+
+json on_semantic_tokens_range(Workspace& workspace, const json& params) {
+    const Workspace::View view = workspace.view(uri_in(params));
+    return view.file < 0 ? json{{"data", json::array()}}
+                         : semantic_tokens(*view.analysis, view.file, &params.at("range"), workspace.encoding);
+}
+
+json did_change_configuration(Workspace& workspace, const json& params) {
+    if (params.is_object() && params.contains("settings"))
+        take_settings(workspace.settings, params["settings"]);
+    return nullptr;
+}
+
 constexpr Method requests[] = {
     {"textDocument/hover", on_hover},
     {"textDocument/definition", on_definition},
@@ -146,6 +190,12 @@ constexpr Method requests[] = {
     {"codeAction/resolve", on_code_action_resolve},
     {"textDocument/prepareRename", on_prepare_rename},
     {"textDocument/rename", on_rename},
+    {"textDocument/inlayHint", on_inlay_hint},
+    {"textDocument/signatureHelp", on_signature_help},
+    {"textDocument/documentHighlight", on_document_highlight},
+    {"workspace/symbol", on_workspace_symbol},
+    {"textDocument/semanticTokens/full", on_semantic_tokens},
+    {"textDocument/semanticTokens/range", on_semantic_tokens_range},
 };
 
 constexpr Method notifications[] = {
@@ -153,6 +203,7 @@ constexpr Method notifications[] = {
     {"textDocument/didChange", did_change},
     {"textDocument/didClose", did_close},
     {"textDocument/didSave", did_save},
+    {"workspace/didChangeConfiguration", did_change_configuration},
 };
 
 // Whether the client's capabilities hold `true` at a path.
@@ -194,6 +245,8 @@ void take_client_capabilities(Workspace& workspace, const json& params) {
     workspace.encoding = params.is_object() && offers_utf8(params) ? Encoding::utf8 : Encoding::utf16;
     workspace.versioned_edits = capable(params, "/capabilities/workspace/workspaceEdit/documentChanges");
     workspace.resolves_edits = resolves_edits(params);
+    if (params.is_object() && params.contains("initializationOptions"))
+        take_settings(workspace.settings, params["initializationOptions"]);
 }
 
 json server_capabilities(const Workspace& workspace) {
@@ -207,6 +260,11 @@ json server_capabilities(const Workspace& workspace) {
         {"foldingRangeProvider", true},
         {"completionProvider", {{"triggerCharacters", {" ", "/"}}}},
         {"codeActionProvider", {{"codeActionKinds", {"quickfix", "refactor.rewrite"}}, {"resolveProvider", true}}},
+        {"inlayHintProvider", true},
+        {"signatureHelpProvider", {{"triggerCharacters", {" "}}}},
+        {"documentHighlightProvider", true},
+        {"workspaceSymbolProvider", true},
+        {"semanticTokensProvider", {{"legend", semantic_tokens_legend()}, {"full", true}, {"range", true}}},
         {"renameProvider", {{"prepareProvider", true}}},
     };
 }

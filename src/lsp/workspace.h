@@ -13,6 +13,7 @@
 #include <string>
 
 #include "lsp/analysis.h"
+#include "lsp/settings.h"
 
 namespace zel::lsp {
 
@@ -33,6 +34,7 @@ public:
     // the rest of their adventure; without it (a web page, a fuzzer) only
     // the open documents exist.
     bool use_disk = true;
+    Settings settings;  // what the client set
     // What the client takes in workspace edits (lsp/features.h EditOptions).
     bool versioned_edits = false, resolves_edits = false;
 
@@ -57,6 +59,9 @@ public:
         int file = -1;
     };
     View view(const std::string& uri);
+    // The analysis of every adventure that holds an open document, each
+    // compiled first if a change is pending (lsp/workspace_symbols.cpp).
+    std::vector<const Analysis*> analyses();
     const Document* document(const std::string& uri) const;
 
 private:

@@ -80,13 +80,19 @@ std::string word_at_edge(const Reader& r, bool from_end) {
 }
 
 [[gnu::noinline]] void note_section(Compilation& c, const char* name, int number) {
+    const Reader& r = c.reader;
     SectionDef s;
     s.header = name;
     s.number = number;
     s.at = line_span(c);
-    s.number_at = Span{};
-    if (s.header == "/PRO")
-        s.number_at = token_span(c);  // findsec has just read the number
+    std::size_t word_end = 1;
+    while (word_end < r.linelen && !blank(static_cast<unsigned char>(r.linebuf[word_end])))
+        ++word_end;
+    s.name = span_of(c, r.linebuf, r.linebuf + word_end);
+    if (s.header == "/PRO") {
+        s.number_at = token_span(c);                            // findsec has just read the number
+        s.name.end = std::min(s.name.end, s.number_at.begin);  // "/PRO5"
+    }
     c.observer->section_found(s);
 }
 

@@ -3,6 +3,8 @@
 #include "core/compilation.h"
 #include "source/scanner.h"
 
+#include <utility>
+
 namespace zel {
 
 namespace {
@@ -55,14 +57,30 @@ std::string upper_text(const Compilation& c, const Span& at) {
     return text;
 }
 
-std::string item_note(const Compilation& c) {
+namespace {
+
+// The note of an item line: after the number and the blanks after it, up to
+// the line's last character that is not a blank.
+std::pair<const char*, const char*> note_bounds(const Compilation& c) {
     const char* p = c.scanner.scanptr;
     const char* end = c.reader.linebuf + c.reader.linelen;
     while (p < end && blank(static_cast<unsigned char>(*p)))
         ++p;
     while (end > p && blank(static_cast<unsigned char>(end[-1])))
         --end;
+    return {p, end};
+}
+
+}  // namespace
+
+std::string item_note(const Compilation& c) {
+    const auto [p, end] = note_bounds(c);
     return std::string(p, end);
+}
+
+Span item_note_span(const Compilation& c) {
+    const auto [p, end] = note_bounds(c);
+    return p == end ? Span{} : span_of(c, p, end);
 }
 
 void note_reference(Compilation& c, Kind kind, int number, const Span& at, int type) {

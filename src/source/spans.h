@@ -28,6 +28,8 @@ Span item_span(const Compilation& c);
 std::string upper_text(const Compilation& c, const Span& at);
 // What the author wrote after the number of an item line, trimmed.
 std::string item_note(const Compilation& c);
+// Where that note stands; file -1 when there is none.
+Span item_note_span(const Compilation& c);
 
 // Tells the observer of a use of something.
 void note_reference(Compilation& c, Kind kind, int number, const Span& at, int type = -1);

@@ -53,6 +53,7 @@ Kind kind_of_section(const char* name) {
     t.number_at = token_span(c);
     t.at = item_span(c);
     t.note = item_note(c);
+    t.note_at = item_note_span(c);
     t.last_line = t.at.line;
     t.last_file = t.at.file;
     return &t;

@@ -32,6 +32,7 @@ ConnectionDef start_connections(const Compilation& c) {
     def.number_at = token_span(c);
     def.at = item_span(c);
     def.note = item_note(c);
+    def.note_at = item_note_span(c);
     def.last_line = def.at.line;
     def.last_file = def.at.file;
     return def;

@@ -2,8 +2,10 @@
 -- later) against `zeltool lsp` on a copy of the example adventure:
 --   ZEL_ZELTOOL=zeltool ZEL_EXAMPLES=examples nvim --headless --clean -c 'luafile nvim_lsp.lua'
 -- (ctest gives it a home of its own in the build tree, where the client keeps
--- its log). Exits 0 when every check holds, else prints the failures and the
--- client's log of the run on standard error and exits 1.
+-- its log): diagnostics, hover, definition, rename, signature help, document
+-- highlight and workspace symbols. Exits 0 when every check holds, else
+-- prints the failures and the client's log of the run on standard error and
+-- exits 1.
 local dir, timeout = vim.fn.tempname(), 10000
 local failures = {}
 local published = {}  -- uri -> the diagnostics of its latest publication
@@ -88,6 +90,48 @@ local function check_navigation(client, buf)
     expect(uri and vim.endswith(uri, case.file) and range and range.start.line == case.line,
            'definition of ' .. case.what .. ': ' .. vim.inspect(result))
   end
+end
+
+-- Signature help on "LET 113 6" as the client renders it, the highlights of
+-- flag 113 that vim.lsp.buf.document_highlight() puts in the buffer, and the
+-- quickfix list that vim.lsp.buf.workspace_symbol() makes.
+local function check_protocol(client, buf)
+  local value = position(buf, 'LET 113 ', '6')
+  local help = request(client, buf, 'textDocument/signatureHelp', value)
+  local lines, active = vim.lsp.util.convert_signature_help_to_markdown_lines(help, 'zel')
+  local shown = table.concat(lines or {}, '\n')
+  expect(shown:find('LET flag, value', 1, true) and shown:find('value 0 to 255', 1, true) and active
+         and active[1] == 10 and active[2] == 15, 'signature help on the value of LET 113 6: ' .. vim.inspect(help))
+
+  local flag = position(buf, 'LET ', '113')
+  vim.api.nvim_win_set_cursor(0, { flag.line + 1, flag.character })
+  vim.lsp.buf.document_highlight()
+  local ns = vim.api.nvim_create_namespace('vim_lsp_references')
+  local marks = {}
+  wait_for('the highlights of flag 113', function()
+    marks = vim.api.nvim_buf_get_extmarks(buf, ns, 0, -1, { details = true })
+    return #marks >= 2
+  end)
+  local written, message = false, line_with(buf, 'MESSAGE 113') - 1
+  for _, mark in ipairs(marks) do
+    local text = vim.api.nvim_buf_get_lines(buf, mark[2], mark[2] + 1, true)[1]
+    local details = mark[4]
+    expect(text:sub(mark[3] + 1, details.end_col) == '113' and mark[2] ~= message,
+           'a highlight that is not flag 113: ' .. vim.inspect(mark) .. ' ' .. text)
+    written = written or (mark[2] == flag.line and details.hl_group == 'LspReferenceWrite')
+  end
+  expect(written, 'LET 113 is not highlighted as a write: ' .. vim.inspect(marks))
+
+  vim.fn.setqflist({}, 'r')
+  vim.lsp.buf.workspace_symbol('lantern')
+  local found = false
+  wait_for('the workspace symbols of "lantern"', function()
+    for _, item in ipairs(vim.fn.getqflist()) do
+      found = found or (item.text:find('LANTERN', 1, true) ~= nil and vim.endswith(vim.api.nvim_buf_get_name(item.bufnr), '/BEACON.SCE'))
+    end
+    return found
+  end)
+  vim.cmd('cclose')
 end
 
 local function lines_of(name)
@@ -185,6 +229,7 @@ local function run()
     check_navigation(client, buf)
     check_chain(client, buf)
     check_rename(client, buf)
+    check_protocol(client, buf)
   end
   vim.lsp.stop_client(id)
   wait_for('the server to exit after shutdown', function() return vim.lsp.get_client_by_id(id) == nil end)

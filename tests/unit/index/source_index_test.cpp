@@ -115,6 +115,8 @@ TEST(SourceIndex, KeepsTextsEntriesAndConditionLinesAsRead) {
     const TextDef* hall = c.index.text(Kind::location, 0);
     ASSERT_NE(hall, nullptr);
     EXPECT_EQ(hall->note, "the hall");
+    EXPECT_EQ(std::make_pair(hall->note_at.begin, hall->note_at.end), std::make_pair(4u, 12u));
+    EXPECT_EQ(c.index.text(Kind::location, 1)->note_at.file, -1);  // no note
     EXPECT_EQ(hall->text, "You are in the hall.\rIt is dark.");
     EXPECT_EQ(hall->last_line, where(source, "It is dark").first);
 
@@ -132,6 +134,9 @@ TEST(SourceIndex, KeepsTextsEntriesAndConditionLinesAsRead) {
     const std::size_t pro1 = 9;  // /CTL /VOC /STX /MTX /OTX /LTX /CON /OBJ /PRO 0, then /PRO 1
     EXPECT_EQ(c.index.sections().at(pro1).number, 1);
     EXPECT_EQ(c.index.sections().at(pro1).at.end, 7u);  // a whole line's span ends just past it
+    EXPECT_EQ(std::make_pair(c.index.sections().at(pro1).name.end, c.index.sections().at(pro1).number_at.begin),
+              std::make_pair(5u, 6u));
+    EXPECT_EQ(c.index.sections().at(1).number_at.file, -1);  // /VOC has no number
     EXPECT_EQ(entries[0]->at.end, 15u);
     EXPECT_EQ(c.index.section_at(mes.name), static_cast<int>(pro1));
     EXPECT_EQ(c.index.section_end(pro1), where(source, "/PRO 2").first - 1);

@@ -40,16 +40,20 @@ std::vector<json> messages_in(const std::string& output) {
 std::string part(bool fixed) {
     testing::Sections s;
     s.mtx = "/0\nYou are in the hall.\n/1 lit\n``The lamp is lit.``\n";
-    s.pro = {"_ _ DESC\n", std::string("GET LAMP GET 0\n MES 1") + (fixed ? " ;x\n MES 0\n" : ";x\n MES \xc3\xa9\n"),
-             "_ _ ZERO 5\n SET 5\n PROCESS 2\n"};
+    s.con = "/0\nN 1\n/1 out\nS 0\n";
+    s.pro = {"_ _ CHANCE 50\n DESC\n", std::string("GET LAMP GET 0\n MES 1") + (fixed ? " ;x\n MES 0\n" : ";x\n MES \xc3\xa9\n"),
+             "_ _ ZERO 5\n LET 5 3\n PROCESS 2\n"};
     const std::string source = s.source();
     return source.substr(source.find("/STX"));
 }
 
 // The fixed part with a message nothing prints (a lint finding) and a
 // misspelled word (a compile error).
+// A message that nothing prints, with a note of a letter of two bytes.
+const char* const spare_message = "/2 \xc3\xa7" "a\nNothing prints this.\n";
+
 std::string spare_typo() {
-    std::string text = std::string(part(true)).insert(part(true).find("/OTX"), "/2\nNothing prints this.\n");
+    std::string text = std::string(part(true)).insert(part(true).find("/OTX"), spare_message);
     return text.replace(text.find("GET LAMP"), 8, "GET LAMO");
 }
 
@@ -121,14 +125,16 @@ protected:
 
     // A message body with its placeholders filled in: @PART and @GAME for
     // the URIs, @TEXT for the erroneous text, @FIXED for the fixed one, @SPARE
-// for the fixed one with a message nothing prints, @AT(text,k) for the position
+// for the fixed one with a message nothing prints (its note "ça"), @AT(text,k) for the position
     // k characters into the first occurrence of text in the fixed part; @LOST
     // for a root the editor opens as file://localhost/..., @LINKING, @ASTRAY,
     // @SHORT and @ROOMS for texts of it: linking PART, linking a missing file,
     // short of system messages, and three locations (@EXIT: the start of the
     // first exit line); @TYPO for the fixed part with LAMP misspelled; @NOTWO
     // for a source that ends after table 1, whose last line is @LASTLINE;
-    // @CAFE for one with a letter of two bytes in UTF-8 in a message.
+    // @CAFE for one with a letter of two bytes in UTF-8 in a message;
+    // @MISNUMBERED with message 1 numbered 4; @LINE(text) for the line of the
+    // first occurrence of text in the fixed part.
     std::string filled(std::string body) const {
         auto replace = [&](const std::string& from, const std::string& to) {
             for (std::size_t at; (at = body.find(from)) != std::string::npos;)
@@ -167,7 +173,14 @@ protected:
         replace("@MISSPELTA", json(burst("A", false).replace(burst("A", false).find("/LNK B"), 6, "/LNK BX")).dump());
         replace("@TEXT", json(part(false)).dump());
         replace("@FIXED", json(part(true)).dump());
-        replace("@SPARE", json(std::string(part(true)).insert(part(true).find("/OTX"), "/2\nNothing prints this.\n")).dump());
+        replace("@SPARE", json(std::string(part(true)).insert(part(true).find("/OTX"), spare_message)).dump());
+        replace("@MISNUMBERED", json(std::string(part(true)).replace(part(true).find("/1 lit"), 2, "/4")).dump());
+        for (std::size_t at; (at = body.find("@LINE(")) != std::string::npos;) {
+            const std::size_t close = body.find(')', at);
+            const std::string text = part(true);
+            const auto line = std::count(text.begin(), text.begin() + static_cast<long>(text.find(body.substr(at + 6, close - at - 6))), '\n');
+            body.replace(at, close + 1 - at, std::to_string(line));
+        }
         for (std::size_t at; (at = body.find("@AT(")) != std::string::npos;) {
             const std::size_t comma = body.find(',', at), close = body.find(')', comma);
             const std::string text = part(true);
@@ -207,9 +220,12 @@ std::string nested(int id, int depth) {
                                                  std::string(static_cast<std::size_t>(depth), ']') + "}");
 }
 std::string at_part(const std::string& position) { return R"({"textDocument":{"uri":"@PART"},"position":)" + position + "}"; }
+std::string at_lines(const std::string& start, const std::string& end) {
+    return R"({"textDocument":{"uri":"@PART"},"range":{"start":)" + start + R"(,"end":)" + end + "}}";
+}
 
 const Step steps[] = {
-    {"initialize", {request(1, "initialize", R"({"capabilities":{"workspace":{"workspaceEdit":{"documentChanges":true}},"textDocument":{"codeAction":{"resolveSupport":{"properties":["edit"]}}}}})"), notice("initialized", "{}")}, "id:1",
+    {"initialize", {request(1, "initialize", R"({"capabilities":{"workspace":{"workspaceEdit":{"documentChanges":true}},"textDocument":{"codeAction":{"resolveSupport":{"properties":["edit"]}}}},"initializationOptions":{"inlayHints":{"width":12}}})"), notice("initialized", "{}")}, "id:1",
      "/result/capabilities/positionEncoding", "utf-16"},
     {"open with errors", {notice("textDocument/didOpen", R"({"textDocument":{"uri":"@PART","languageId":"zel","version":1,"text":@TEXT}})")},
      "uri:PART.SCE", "/params/diagnostics", R"("code":17)"},
@@ -255,6 +271,38 @@ const Step steps[] = {
     {"completion of a number", {request(12, "textDocument/completion", at_part("@AT(MES 1,4)"))}, "id:12", "/result", R"("detail":"``The lamp is lit.``")"},
     {"completion of a process table", {request(18, "textDocument/completion", at_part("@AT(PROCESS 2,8)"))}, "id:18", "/result", R"("label":"2")"},
     {"completion past an object's weight", {request(19, "textDocument/completion", at_part("@AT(/0 0 5,5)"))}, "id:19", "/result", "[]"},
+    {"inlay hints: a message's text, cut at a word to the width asked for", {request(30, "textDocument/inlayHint", at_lines("{\"line\":0,\"character\":0}", "{\"line\":999,\"character\":0}"))},
+     "id:30", "/result", R"("label":"``The lamp…","paddingLeft":true,"position":@AT(MES 1,5))"},
+    {"an object line shows its object's text", {}, "id:30", "/result", R"("label":"A lamp.","paddingLeft":true,"position":@AT(/0 0 5,2))"},
+    {"and a location line its location's", {}, "id:30", "/result", R"("label":"You are…","paddingLeft":true,"position":@AT(/1 out,2))"},
+    {"a table its entries", {}, "id:30", "/result", R"("label":"1 entry")"},
+    {"the width set again", {notice("workspace/didChangeConfiguration", R"({"settings":{"zel":{"inlayHints":{"width":40}}}})"),
+                             request(31, "textDocument/inlayHint", at_lines("@AT(MES 1,0)", "@AT(MES 1,5)"))},
+     "id:31", "/result", R"([{"label":"``The lamp is lit.``")"},
+    {"signature help: the kinds of the parameters", {request(32, "textDocument/signatureHelp", at_part("@AT(LET 5 3,6)"))}, "id:32", "/result/signatures/0/label", "LET flag, value"},
+    {"and the one at the cursor", {}, "id:32", "/result/activeParameter", "1"},
+    {"still the first just past it", {request(50, "textDocument/signatureHelp", at_part("@AT(LET 5 3,5)"))}, "id:50", "/result/activeParameter", "0"},
+    {"with the range of this adventure", {request(33, "textDocument/signatureHelp", at_part("@AT(MES 1,4)"))}, "id:33",
+     "/result/signatures/0/parameters/0", R"("documentation":"message 0 to 1","label":[4,11])"},
+    {"document highlight: a flag read and written", {request(34, "textDocument/documentHighlight", at_part("@AT(ZERO 5,5)"))}, "id:34", "/result",
+     R"([{"kind":2,"range":{"end":@AT(ZERO 5,6),"start":@AT(ZERO 5,5)}},{"kind":3,"range":{"end":@AT(LET 5 3,5),"start":@AT(LET 5 3,4)}}])"},
+    {"a text's definition written", {request(35, "textDocument/documentHighlight", at_part("@AT(MES 1,4)"))}, "id:35", "/result/0", R"({"kind":3,"range":{"end":@AT(/1 lit,2))"},
+    {"workspace symbols: items by number and note", {request(36, "workspace/symbol", R"({"query":"lit"})")}, "id:36", "/result/0/name", R"("message 1 lit")"},
+    {"filtered by the query", {}, "id:36", "/result", "!GET LAMP"},
+    {"every word of the chain", {request(37, "workspace/symbol", R"({"query":"lamp"})")}, "id:37", "/result", R"(GAME.SCE"},"name":"LAMP")"},
+    {"those that begin with the query first", {request(51, "workspace/symbol", R"({"query":"n"})")}, "id:51", "/result/0/name", R"("NORTH")"},
+    {"semantic tokens: a message apart from a flag and a value", {request(38, "textDocument/semanticTokens/full", R"({"textDocument":{"uri":"@PART"}})")},
+     "id:38", "/result/data", ",1,3,6,8,0,4,1,10,0,"},
+    {"a flag stored into, and a value", {}, "id:38", "/result/data", ",1,3,6,8,0,4,1,4,2,0,2,1,11,0,"},
+    {"an item and its note", {}, "id:38", "/result/data", ",0,2,10,1,0,3,3,9,4,"},
+    {"only the lines of a range", {request(39, "textDocument/semanticTokens/range", at_lines("@AT(LET 5 3,0)", "@AT(LET 5 3,7)"))}, "id:39", "/result/data",
+     "[@LINE(LET 5 3),1,3,6,8,0,4,1,4,2,0,2,1,11,0]"},
+    {"hover on a section header", {request(40, "textDocument/hover", at_part("@AT(/MTX,1)"))}, "id:40", "/result/contents/value", "**/MTX**: messages, 2 (at most 255)"},
+    {"on a table's header", {request(41, "textDocument/hover", at_part("@AT(/PRO 2,1)"))}, "id:41", "/result/contents/value", "process table 2, 1 entry"},
+    {"on CHANCE n", {request(42, "textDocument/hover", at_part("@AT(CHANCE 50,7)"))}, "id:42", "/result/contents/value", "about 50 times in 100"},
+    {"on a value, with its flag", {request(43, "textDocument/hover", at_part("@AT(LET 5 3,6)"))}, "id:43", "/result/contents/value", "with flag 5, used on 2 lines"},
+    {"completion of a flag with its lines", {request(44, "textDocument/completion", at_part("@AT(LET 5 3,4)"))}, "id:44", "/result/0",
+     R"("detail":"flag used on 2 lines")"},
     {"not JSON", {"{nonsense"}, "id:null", "/error/code", "-32700"},
     {"not an object", {"[1,2]"}, "id:null", "/error/code", "-32600"},
     {"empty body", {"RAW", "Content-Length: 0\r\n\r\n"}, "id:null", "/error/message", "not JSON"},
@@ -290,10 +338,25 @@ const Step steps[] = {
     {"a misspelt link, with the name meant", {notice("textDocument/didChange", R"({"textDocument":{"uri":"mem:/burst/A.SCE","version":3},"contentChanges":[{"text":@MISSPELTA}]})")},
      "uri:burst/A.SCE", "/params/diagnostics/0/relatedInformation", "did you mean B?"},
     {"the file it was meant for told so, not compiled alone", {}, "uri:burst/B.SCE", "/params/diagnostics", "is not read: the /LNK line of A.SCE names BX.SCE"},
+    {"a finding disabled on the line before", {request(45, "textDocument/codeAction", R"({"textDocument":{"uri":"@PART"},"range":{"start":@AT(/OTX,0),"end":@AT(/OTX,0)},"context":{"diagnostics":[]}})")},
+     "id:45", "/result", R"("newText":";zel-lint: disable-next unused-message\n","range":{"end":@AT(/OTX,0),"start":@AT(/OTX,0)})"},
+    {"or in the whole file", {}, "id:45", "/result", R"("newText":";zel-lint: disable unused-message\n","range":{"end":{"character":0,"line":0})"},
+    {"the last message removed, nothing printing it", {}, "id:45", "/result",
+     R"("newText":"","range":{"end":@AT(A lamp,0),"start":@AT(/OTX,0)}}]}},"kind":"quickfix","title":"Remove the unused message 2")"},
+    {"a note's length in UTF-16 units", {request(49, "textDocument/semanticTokens/full", R"({"textDocument":{"uri":"@PART"}})")}, "id:49", "/result/data",
+     ",0,2,10,1,0,3,2,9,4,"},
+    {"an item numbered out of turn", {notice("textDocument/didChange", R"({"textDocument":{"uri":"@PART","version":32},"contentChanges":[{"text":@MISNUMBERED}]})")},
+     "uri:PART.SCE", "/params/diagnostics/0/code", "23"},
+    {"renumbered as expected, the follow-on error no fault of the line", {request(46, "textDocument/codeAction", R"({"textDocument":{"uri":"@PART"},"range":{"start":@AT(/1 lit,1),"end":@AT(/1 lit,1)},"context":{"diagnostics":[]}})")},
+     "id:46", "/result/0/edit", R"("newText":"/1","range":{"end":@AT(/1 lit,2),"start":@AT(/1 lit,0)})"},
+    {"completion of the item number due", {request(47, "textDocument/completion", at_part("@AT(/1 lit,1)"))}, "id:47", "/result/0", R"("label":"/1","preselect":true)"},
+    {"and of the headers due from there", {}, "id:47", "/result/1/label", R"("/OTX")"},
+    {"not of those before", {}, "id:47", "/result", "!\"/MTX\""},
     {"a root the editor has open", {notice("textDocument/didOpen", R"({"textDocument":{"uri":"@LOST","languageId":"zel","version":1,"text":@LINKING}})")},
      "uri:LOST.SCE", "/params", R"("diagnostics":[])"},
     {"a misspelled word", {notice("textDocument/didChange", R"({"textDocument":{"uri":"@PART","version":4},"contentChanges":[{"text":@TYPO}]})")},
      "uri:PART.SCE", "/params/diagnostics/0/code", "5"},
+    {"signature help on a line that has not compiled", {request(48, "textDocument/signatureHelp", at_part("@AT( MES 0,5)"))}, "id:48", "/result/signatures/0/label", "MES message"},
     {"replaced by the word meant, letters up to the blank", {request(23, "textDocument/codeAction", R"({"textDocument":{"uri":"@PART"},"range":{"start":@AT(GET LAMP,4),"end":@AT(GET LAMP,4)},"context":{"diagnostics":[]}})")},
      "id:23", "/result/0/edit", R"("newText":"LAMP","range":{"end":@AT(GET LAMP,8))"},
     {"a message longer than the server takes, cut short", {"RAW", "Content-Length: 134217729\r\n\r\nshort"}, "none", "", ""},
@@ -357,6 +420,7 @@ void LanguageServer::run_steps(Server& server, std::span<const Step> session) {
                 picked = &m;
         }
         ASSERT_NE(picked, nullptr) << step.pick;
+        ASSERT_TRUE(picked->contains(json::json_pointer(step.pointer))) << picked->dump();
         const std::string value = picked->at(json::json_pointer(step.pointer)).dump();
         if (step.expected.starts_with("!"))
             EXPECT_EQ(value.find(filled(step.expected.substr(1))), std::string::npos) << value;
