@@ -6,6 +6,7 @@ import { Engine } from './engine.js';
 import { example } from './example.js';
 import { FilesUi } from './files-ui.js';
 import { LspClient } from './lsp/client.js';
+import { lspDecorations, refreshDecorations } from './lsp/decorations.js';
 import { showDiagnostics } from './lsp/diagnostics.js';
 import { lspFeatures, refreshFolds, showOutline } from './lsp/features.js';
 import { contentChanges, uriOf } from './lsp/positions.js';
@@ -29,6 +30,8 @@ const initialized = client.initialize({
     completion: { completionItem: { documentationFormat: ['markdown'] } },
     publishDiagnostics: { versionSupport: true },
     documentSymbol: { hierarchicalDocumentSymbolSupport: true },
+    inlayHint: {},
+    semanticTokens: { requests: { full: true }, tokenTypes: [], tokenModifiers: [], formats: ['relative'] },
     rename: { prepareSupport: true },
     codeAction: {
       codeActionLiteralSupport: { codeActionKind: { valueSet: ['quickfix', 'refactor', 'refactor.rewrite'] } },
@@ -74,7 +77,7 @@ function onFiles(kind, file, extra) {
   if (ws.ready) serve(kind, file, extra);
 }
 
-ctx.workspace = new Workspace($('editor'), $('tabs'), () => editorExtensions(lspFeatures(ctx)), onFiles);
+ctx.workspace = new Workspace($('editor'), $('tabs'), () => editorExtensions([lspFeatures(ctx), lspDecorations]), onFiles);
 const workspace = ctx.workspace;
 const filesUi = new FilesUi(engine, workspace, say);
 const findAdventure = () => adventureOf(engine, workspace);
@@ -90,10 +93,12 @@ const map = new MapPanel(engine, workspace, $('map'), $('map-objects'), findAdve
 
 // The folds and the outline of the file shown, after the server compiled it
 // (the outline a little later, as typing goes on).
-let outlineTimer = 0;
+let outlineTimer = 0, decorationTimer = 0;
 function refreshViews(file) {
   refreshFolds(client, file);
   clearTimeout(outlineTimer);
+  clearTimeout(decorationTimer);
+  decorationTimer = setTimeout(() => refreshDecorations(client, workspace, file), 120);
   if (!$('outline').closest('[data-panel]').hidden) outlineTimer = setTimeout(() => showOutline(ctx, file, $('outline')), 300);
 }
 

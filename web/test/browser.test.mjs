@@ -78,6 +78,9 @@ test('hovering MESSAGE n shows the message', async () => {
   }, line.indexOf('MESSAGE 1') + 8);
   await page.mouse.move(at.left + 2, (at.top + at.bottom) / 2);
   await page.locator('.cm-tooltip', { hasText: 'You wait. The wind does not.' }).waitFor();
+  // The server's inlay hints and semantic tokens are drawn over the text.
+  await page.locator('.cm-line', { hasText: /^WAIT\s+_\s+MESSAGE 1/ }).locator('.cm-inlay-hint', { hasText: 'You wait' }).waitFor();
+  assert.ok((await page.locator('.cm-line .tok-number').count()) > 0);
 });
 
 test('completion offers the actions, and F12 goes to the message', async () => {
@@ -116,7 +119,7 @@ test('Build with C gives the native compiler\'s database to download', async () 
   await page.check('#switch-c');
   await page.click('#build');
   await page.locator('#console', { hasText: '*** Compilation ends OK' }).waitFor();
-  assert.match(await page.textContent('#stats'), /BEACON: 10814 bytes, compressed/);
+  await page.locator('#stats', { hasText: 'BEACON: 10814 bytes, compressed' }).waitFor();
   const [download] = await Promise.all([page.waitForEvent('download'), page.click('button.download[data-name="BEACON.ZDB"]')]);
   assert.equal(download.suggestedFilename(), 'BEACON.ZDB');
   const bytes = fs.readFileSync(await download.path());
