@@ -13,7 +13,8 @@
 //   gone     names of files from in/ that must no longer exist
 // Files of in/ not named in out/ or gone must be left as they were, and no
 // other file may appear. Each case runs a second time with a source index
-// listening, which must change nothing. With ZEL_UPDATE=1 in the environment
+// listening, and a third in memory (where in/ holds only regular files),
+// neither of which may change anything. With ZEL_UPDATE=1 in the environment
 // the expectations of the cases run, and the example's databases, are
 // rewritten from what the run produced.
 #include <gtest/gtest.h>
@@ -23,6 +24,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <regex>
 #include <set>
 #include <sstream>
@@ -30,6 +32,7 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "core/memory_files.h"
 #include "core/posix_platform.h"
 #include "diagnostics/diagnostics.h"
 #include "driver/compile.h"
@@ -291,6 +294,26 @@ CaseRun run_case(const fs::path& dir, const fs::path& work, const std::vector<st
     return run;
 }
 
+// Runs a case over its in/ folder copied into memory, as the tools and the
+// page compile; nothing when in/ holds anything but regular files.
+std::optional<CaseRun> run_case_in_memory(const fs::path& dir, const std::vector<std::string>& args) {
+    zel::MemoryFiles files;
+    for (const std::string& name : names_in(dir / "in")) {
+        if (fs::is_symlink(dir / "in" / name) || !fs::is_regular_file(dir / "in" / name))
+            return std::nullopt;
+        files.files[name] = slurp(dir / "in" / name);
+    }
+    const std::map<std::string, std::string> inputs = files.files;
+    zel::testing::CaptureConsole console;
+    CaseRun run{{zel::compile(args, console, files), console.stdout_text, console.stderr_text}, {}, {}};
+    for (const auto& [name, bytes] : files.files) {
+        run.after.insert(name);
+        if (!inputs.count(name) || inputs.at(name) != bytes)
+            run.produced[name] = bytes;
+    }
+    return run;
+}
+
 class EndToEnd : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(EndToEnd, CompilesAsExpectedAndCheckAgrees) {
@@ -331,6 +354,13 @@ TEST_P(EndToEnd, CompilesAsExpectedAndCheckAgrees) {
     EXPECT_EQ(std::tie(observed.outcome.status, observed.outcome.out, observed.outcome.err, observed.after),
               std::tie(run.status, run.out, run.err, after)) << "with a source index";
     EXPECT_TRUE(observed.produced == produced) << "with a source index, the files differ";
+
+    // So does a file system in memory.
+    if (const std::optional<CaseRun> memory = run_case_in_memory(dir, args)) {
+        EXPECT_EQ(std::tie(memory->outcome.status, memory->outcome.out, memory->outcome.err, memory->after),
+                  std::tie(run.status, run.out, run.err, after)) << "in memory";
+        EXPECT_TRUE(memory->produced == produced) << "in memory, the files differ";
+    }
 }
 
 std::vector<std::string> case_names() {

@@ -23,6 +23,11 @@ int run_delete(const std::vector<std::string>& args, std::ostream& out, std::ost
 int run_rename(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int run_new(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
+// The adventure name the compiler would form from a database's file name:
+// its stem up to the first dot, upper-cased and cut to eight characters.
+// False, with the reason in error, when that gives no name.
+bool adventure_name(const std::string& path, std::string& name, std::string& error);
+
 // Whether command names one of the commands above.
 bool is_command(const std::string& command);
 

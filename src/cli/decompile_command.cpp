@@ -21,21 +21,6 @@ namespace {
 
 bool letter_or_digit(unsigned char ch) { return (ch >= 'A' && ch <= 'Z') || (ch >= '0' && ch <= '9'); }
 
-// The adventure name the compiler would form from a database's file name:
-// its stem up to the first dot, upper-cased and cut to eight characters.
-bool adventure_name(const std::string& path, std::string& name, std::string& error) {
-    std::string stem = std::filesystem::path(path).filename().string();
-    stem = stem.substr(0, stem.find('.'));
-    name = ascii_upper(stem.substr(0, 8));
-    if (name.empty() || !std::all_of(name.begin(), name.end(), [](char ch) {
-            return letter_or_digit(static_cast<unsigned char>(ch));
-        })) {
-        error = "cannot form an adventure name (letters and digits) from '" + stem + "'; give one with -n NAME";
-        return false;
-    }
-    return true;
-}
-
 bool write_all(int fd, const std::string& text) {
     for (std::size_t done = 0; done < text.size();) {
         const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
@@ -97,6 +82,19 @@ bool parse(const std::vector<std::string>& args, DecompileOptions& o) {
 }
 
 }  // namespace
+
+bool adventure_name(const std::string& path, std::string& name, std::string& error) {
+    std::string stem = std::filesystem::path(path).filename().string();
+    stem = stem.substr(0, stem.find('.'));
+    name = ascii_upper(stem.substr(0, 8));
+    if (name.empty() || !std::all_of(name.begin(), name.end(), [](char ch) {
+            return letter_or_digit(static_cast<unsigned char>(ch));
+        })) {
+        error = "cannot form an adventure name (letters and digits) from '" + stem + "'; give one with -n NAME";
+        return false;
+    }
+    return true;
+}
 
 int run_decompile(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     DecompileOptions o;

@@ -10,6 +10,7 @@
 #include "analysis/figures.h"
 #include "cli/check_format.h"
 #include "cli/commands.h"
+#include "cli/figures_text.h"
 #include "cli/source_arg.h"
 #include "dbtools/database_tools.h"
 
@@ -28,6 +29,8 @@ std::string percent(double value) {
 std::string limit_title(const analysis::Limit& l) { return l.where.empty() ? l.name : l.name + " (" + l.where + ")"; }
 
 std::string quoted_token(const std::string& token) { return "'" + token + "'"; }
+
+}  // namespace
 
 void write_figures(const std::string& what, const analysis::Figures& f, std::ostream& out) {
     out << what << ": " << f.length << " bytes" << (f.compressed ? ", compressed" : "") << "\n\nLimits, the fullest first\n";
@@ -90,8 +93,6 @@ void write_figures_json(const std::string& what, const analysis::Figures& f, std
     }
     out << (f.tokens.empty() ? "]}\n}\n" : "\n  ]}\n}\n");
 }
-
-}  // namespace
 
 int run_stats(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     bool json = false, bad = false;

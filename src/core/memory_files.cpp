@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "core/ascii.h"
+
 namespace zel {
 
 namespace {
@@ -47,22 +49,40 @@ private:
 
 }  // namespace
 
+// The file of that name, or else the first, in byte order, whose name
+// differs from it only in case.
+std::map<std::string, std::string>::iterator MemoryFiles::find(const std::string& name) {
+    const auto exact = files.find(name);
+    if (exact != files.end())
+        return exact;
+    const std::string upper = ascii_upper(name);
+    return std::find_if(files.begin(), files.end(), [&](const auto& file) { return ascii_upper(file.first) == upper; });
+}
+
+std::uint64_t MemoryFiles::id_of(const std::string& name) {
+    const auto [it, added] = ids_.try_emplace(name, next_id_);
+    next_id_ += added ? 1 : 0;
+    return it->second;
+}
+
 std::unique_ptr<InputFile> MemoryFiles::open_source(const std::string& name, FileId& id) {
-    const auto it = files.find(name);
+    const auto it = find(name);
     if (it == files.end())
         return nullptr;
     id.device = 1;
-    id.inode = static_cast<std::uint64_t>(std::distance(files.begin(), it)) + 1;
-    id.found = name;
+    id.inode = id_of(it->first);
+    id.found = it->first;
     return std::make_unique<StringInput>(it->second);
 }
 
 std::unique_ptr<OutputFile> MemoryFiles::create(const std::string& name) {
+    id_of(name);
     return std::make_unique<StringOutput>(files[name]);
 }
 
 bool MemoryFiles::remove(const std::string& name) {
     files.erase(name);
+    ids_.erase(name);
     return true;
 }
 
@@ -73,6 +93,9 @@ bool MemoryFiles::rename(const std::string& from, const std::string& to) {
     std::string contents = std::move(it->second);
     files.erase(it);
     files[to] = std::move(contents);
+    const std::uint64_t id = id_of(from);
+    ids_.erase(from);
+    ids_[to] = id;
     return true;
 }
 

@@ -26,6 +26,11 @@ public:
     void flush() override {}
 };
 
+// Files by name. A name that differs only in case from the one asked for is
+// taken when that one is missing, as on a disk that distinguishes case. Each
+// file keeps one identity for as long as it exists under its name (a rename
+// takes it along), whatever other files come and go, so that a link back to
+// a file already read is recognised.
 class MemoryFiles : public FileSystem {
 public:
     std::map<std::string, std::string> files;  // name -> contents
@@ -34,6 +39,13 @@ public:
     std::unique_ptr<OutputFile> create(const std::string& name) override;
     bool remove(const std::string& name) override;
     bool rename(const std::string& from, const std::string& to) override;
+
+private:
+    std::map<std::string, std::string>::iterator find(const std::string& name);
+    std::uint64_t id_of(const std::string& name);
+
+    std::map<std::string, std::uint64_t> ids_;  // name -> identity, given when first opened or written
+    std::uint64_t next_id_ = 1;
 };
 
 }  // namespace zel

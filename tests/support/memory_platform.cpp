@@ -73,7 +73,6 @@ std::unique_ptr<InputFile> MemoryFileSystem::open_source(const std::string& name
     auto input = faults.open_source ? nullptr : MemoryFiles::open_source(name, id);
     if (!input)
         return nullptr;
-    id.inode = ids_.try_emplace(name, ids_.size() + 1).first->second;
     const bool faulty = faults.read_fails_in.empty() || faults.read_fails_in == name;
     return std::make_unique<FaultyInput>(std::move(input), faults, faulty);
 }

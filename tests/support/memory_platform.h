@@ -55,9 +55,6 @@ public:
     bool rename(const std::string& from, const std::string& to) override;
 
     bool has(const std::string& name) const { return files.count(name) != 0; }
-
-private:
-    std::map<std::string, std::uint64_t> ids_;  // a stable identity per name
 };
 
 // A compilation with its work area, for the tests of one subsystem.
