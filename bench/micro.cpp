@@ -1,8 +1,10 @@
 // Micro-benchmarks of the compiler's hot paths, each on an in-memory source
-// or a text held in the work area.
+// or a text held in the work area, and of the language server's answer to
+// a change.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -15,6 +17,7 @@
 #include "driver/compile.h"
 #include "edits/edits.h"
 #include "index/source_index.h"
+#include "lsp/server.h"
 #include "source/reader.h"
 #include "source/scanner.h"
 #include "text/compression.h"
@@ -281,3 +284,88 @@ BENCHMARK(BM_renumber_largest)
     ->Unit(benchmark::kMillisecond);
 
 }  // namespace
+
+// The language server's two phases after a change of the largest valid
+// adventure, in memory: phase 1 handles the didChange and publishes the
+// compiler's diagnostics, with lint's findings as last shown; phase 2 lints
+// and publishes the files whose findings changed. Each iteration makes two
+// changes of the number of a MESSAGE action: to 255, a message that does
+// not exist (an error: valid:0), then to a valid message other than the one
+// before (valid:1), so that lint's findings change; only the phase the row
+// names (lint:0 phase 1, lint:1 phase 2) of that change is timed. Under
+// callgrind, `--toggle-collect='*lsp_phase*'` counts both phases alone.
+struct LspChange {
+    zel::lsp::Server server{[this](const std::string&) { ++sent; }, false};
+    std::size_t sent = 0;
+    int version = 1;
+    unsigned line = 0, character = 0, length = 0;  // of the number changed
+};
+
+// One phase, kept out of line so that callgrind can count it alone.
+[[gnu::noinline]] void lsp_phase1(LspChange& s, const std::string& change) {
+    s.server.receive(change);
+    s.server.step();
+    s.server.idle([] { return true; });  // as though input waited: no lint
+}
+[[gnu::noinline]] void lsp_phase2(LspChange& s) { s.server.idle(); }
+
+std::string lsp_change(LspChange& s, const std::string& number) {
+    const std::string range = "{\"start\":{\"line\":" + std::to_string(s.line) + ",\"character\":" +
+                              std::to_string(s.character) + "},\"end\":{\"line\":" + std::to_string(s.line) +
+                              ",\"character\":" + std::to_string(s.character + s.length) + "}}";
+    s.length = static_cast<unsigned>(number.size());
+    return R"({"jsonrpc":"2.0","method":"textDocument/didChange","params":{"textDocument":{"uri":"mem:/a/MAXVALID.SCE","version":)" +
+           std::to_string(++s.version) + R"(},"contentChanges":[{"range":)" + range + R"(,"text":")" + number + "\"}]}}";
+}
+
+void BM_lsp_change_largest(benchmark::State& state) {
+    const char* work = std::getenv("ZELC_BENCH_WORK");
+    std::ifstream in(std::string(work ? work : ZELC_BENCH_WORK) + "/a/MAXVALID.SCE", std::ios::binary);
+    if (!in) {
+        state.SkipWithError("no workload a: run bench/run or bench/gen.py first");
+        return;
+    }
+    std::ostringstream read;
+    read << in.rdbuf();
+    const std::string source = read.str();
+    const std::size_t at = source.find(" MESSAGE ") + 9;
+    LspChange s;
+    s.line = static_cast<unsigned>(std::count(source.begin(), source.begin() + static_cast<long>(at), '\n'));
+    s.character = static_cast<unsigned>(at - source.rfind('\n', at) - 1);
+    s.length = static_cast<unsigned>(source.find_first_not_of("0123456789", at) - at);
+    std::string text;  // the source as a JSON string
+    for (char ch : source)
+        text += ch == '\n' ? std::string("\\n") : ch == '\r' ? std::string("\\r") : ch == '"' ? std::string("\\\"")
+                : ch == '\\' ? std::string("\\\\") : ch == '\t' ? std::string("\\t") : std::string(1, ch);
+    s.server.receive(R"({"jsonrpc":"2.0","id":0,"method":"initialize","params":{"capabilities":{}}})");
+    s.server.receive(R"({"jsonrpc":"2.0","method":"initialized","params":{}})");
+    s.server.receive(R"({"jsonrpc":"2.0","method":"textDocument/didOpen","params":{"textDocument":{"uri":"mem:/a/MAXVALID.SCE","languageId":"zel","version":1,"text":")" +
+                     text + "\"}}}");
+    s.server.drain();
+    const bool valid = state.range(0) == 1, lint = state.range(1) == 1;
+    using Clock = std::chrono::steady_clock;
+    int next = 0;
+    for (auto _ : state) {
+        const std::string to_error = lsp_change(s, "255");
+        const std::string to_valid = lsp_change(s, std::to_string(next++ % 200));
+        const Clock::time_point t0 = Clock::now();
+        lsp_phase1(s, to_error);
+        const Clock::time_point t1 = Clock::now();
+        lsp_phase2(s);
+        const Clock::time_point t2 = Clock::now();
+        lsp_phase1(s, to_valid);
+        const Clock::time_point t3 = Clock::now();
+        lsp_phase2(s);
+        const Clock::time_point t4 = Clock::now();
+        const Clock::duration timed = !valid ? (lint ? t2 - t1 : t1 - t0) : (lint ? t4 - t3 : t3 - t2);
+        state.SetIterationTime(std::chrono::duration<double>(timed).count());
+    }
+    state.counters["messages"] = benchmark::Counter(static_cast<double>(s.sent), benchmark::Counter::kAvgIterations);
+}
+BENCHMARK(BM_lsp_change_largest)
+    ->Args({0, 0})
+    ->Args({1, 0})
+    ->Args({1, 1})
+    ->ArgNames({"valid", "lint"})
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
