@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <fstream>
-#include <map>
-#include <tuple>
+#include <numeric>
+#include <type_traits>
 
 #include "format/format.h"
 #include "format/opcodes.h"
@@ -15,6 +15,17 @@ namespace {
 constexpr unsigned format_word = 512;
 
 std::string at(unsigned pos) { return " (offset " + std::to_string(pos) + ")"; }
+
+// The part of the database that a check is about, for its message: a text,
+// or a function that returns one. Messages are built only when a check
+// fails, so that reading a sound database spends nothing on them.
+template <class What>
+std::string describe(const What& what) {
+    if constexpr (std::is_invocable_v<const What&>)
+        return what();
+    else
+        return std::string(what);
+}
 
 // Bounds-checked access to the bytes of the file. Every failure keeps the
 // first message only, so that the reason given is the first fault found.
@@ -33,10 +44,11 @@ public:
     unsigned word(unsigned pos) const { return bytes_[pos] | (bytes_[pos + 1] << 8); }
 
     // Checks that count bytes from pos lie in the file.
-    bool need(unsigned pos, unsigned count, const std::string& what) {
+    template <class What>
+    bool need(unsigned pos, unsigned count, const What& what) {
         if (inside(pos, count))
             return true;
-        return fail(what + " at offset " + std::to_string(pos) + " lies outside the file (" +
+        return fail(describe(what) + " at offset " + std::to_string(pos) + " lies outside the file (" +
                     std::to_string(size()) + " bytes)");
     }
 
@@ -44,16 +56,18 @@ public:
     // lists of a database that the compiler wrote lie side by side, so
     // together they never take more bytes than the file; lists that point
     // into one another would make the work grow far beyond the file's size.
-    bool use(unsigned count, const std::string& what) {
+    template <class What>
+    bool use(unsigned count, const What& what) {
         used_ += count;
         if (used_ <= size())
             return true;
-        return fail(what + " overlaps other parts of the database: its lists, counted each time they are used, take "
+        return fail(describe(what) + " overlaps other parts of the database: its lists, counted each time they are used, take "
                     "more than the file's " + std::to_string(size()) + " bytes");
     }
 
     // Reads count positions of an offset table.
-    bool offset_table(unsigned pos, unsigned count, const std::string& what, std::vector<unsigned>& out) {
+    template <class What>
+    bool offset_table(unsigned pos, unsigned count, const What& what, std::vector<unsigned>& out) {
         if (!need(pos, 2 * count, what))
             return false;
         for (unsigned i = 0; i < count; ++i)
@@ -103,8 +117,10 @@ bool read_vocabulary(Parser& p, Database& db) {
         if (!p.inside(pos, entry_size))
             return p.fail("the vocabulary has no end byte: its last entry" + at(pos) + " runs past the end of the file");
         VocabWord w;
+        char letters[5];
         for (unsigned i = 0; i < 5; ++i)
-            w.word.push_back(static_cast<char>(255 - p.byte(pos + i)));
+            letters[i] = static_cast<char>(255 - p.byte(pos + i));
+        w.word.assign(letters, 5);
         w.number = p.byte(pos + 5);
         w.type = p.byte(pos + 6);
         if (w.type > pronoun)
@@ -167,23 +183,26 @@ bool read_texts(Parser& p, Database& db, Section s) {
     std::vector<unsigned> offsets;
     const std::string title = section_title(s);
     if (!p.offset_table(section_field(db.header, s), section_count_of(db.header, s),
-                        std::string("the text offset table of the ") + title, offsets))
+                        [&] { return "the text offset table of the " + title; }, offsets))
         return false;
     for (unsigned n = 0; n < offsets.size(); ++n) {
         Text text;
         text.pos = offsets[n];
-        const std::string name = "text " + std::to_string(n) + " of the " + title;
+        const auto name = [&] { return "text " + std::to_string(n) + " of the " + title; };
         if (!p.need(text.pos, 1, name))
             return false;
-        unsigned pos = text.pos;
-        while (pos < p.size() && p.byte(pos) != stored_text_end)
-            text.bytes.push_back(static_cast<unsigned char>(255 - p.byte(pos++)));
-        if (pos == p.size())
-            return p.fail(name + at(text.pos) + " has no end byte");
+        unsigned end = text.pos;
+        while (end < p.size() && p.byte(end) != stored_text_end)
+            ++end;
+        if (end == p.size())
+            return p.fail(name() + at(text.pos) + " has no end byte");
+        text.bytes.reserve(end - text.pos);
+        for (unsigned pos = text.pos; pos < end; ++pos)
+            text.bytes.push_back(static_cast<unsigned char>(255 - p.byte(pos)));
         if (expanded_length(text, db) > longest_text)
-            return p.fail(name + at(text.pos) + " expands to more than " + std::to_string(longest_text) +
+            return p.fail(name() + at(text.pos) + " expands to more than " + std::to_string(longest_text) +
                           " characters, more than the compiler can write");
-        if (!p.use(static_cast<unsigned>(text.bytes.size()) + 1, name + at(text.pos)))
+        if (!p.use(static_cast<unsigned>(text.bytes.size()) + 1, [&] { return name() + at(text.pos); }))
             return false;
         db.texts[static_cast<int>(s)].push_back(std::move(text));
     }
@@ -197,21 +216,21 @@ bool read_connections(Parser& p, Database& db) {
     for (unsigned n = 0; n < offsets.size(); ++n) {
         Location loc;
         loc.pos = offsets[n];
-        const std::string name = "the exit list of location " + std::to_string(n);
+        const auto name = [&] { return "the exit list of location " + std::to_string(n); };
         if (!p.need(loc.pos, 1, name))
             return false;
         unsigned pos = loc.pos;
         for (;;) {
             if (!p.inside(pos, 1))
-                return p.fail(name + at(loc.pos) + " has no end byte");
+                return p.fail(name() + at(loc.pos) + " has no end byte");
             if (p.byte(pos) == end_of_list)
                 break;
             if (!p.inside(pos, 2))
-                return p.fail(name + at(loc.pos) + " has no end byte");
+                return p.fail(name() + at(loc.pos) + " has no end byte");
             loc.exits.push_back({p.byte(pos), p.byte(pos + 1)});
             pos += 2;
         }
-        if (!p.use(pos + 1 - loc.pos, name + at(loc.pos)))
+        if (!p.use(pos + 1 - loc.pos, [&] { return name() + at(loc.pos); }))
             return false;
         db.locations.push_back(std::move(loc));
     }
@@ -244,22 +263,24 @@ bool known_opcode(unsigned opcode) {
     return opcode < opcode_count && opcode_table[opcode].kind1 != kind_reserved;
 }
 
-// Reads the conditions and actions of one entry up to its end byte.
-bool read_entry(Parser& p, Entry& e, const std::string& name) {
+// Reads the conditions and actions of one entry up to its end byte; `name`
+// gives the entry's name for a message.
+template <class Name>
+bool read_entry(Parser& p, Entry& e, const Name& name) {
     unsigned pos = e.pos;
     if (!p.need(pos, 1, name))
         return false;
     for (;;) {
         if (!p.inside(pos, 1))
-            return p.fail(name + at(e.pos) + " has no end byte");
+            return p.fail(name() + at(e.pos) + " has no end byte");
         const unsigned opcode = p.byte(pos);
         if (opcode == end_of_list)
             break;
         if (!known_opcode(opcode))
-            return p.fail(name + at(e.pos) + " holds the unknown opcode " + std::to_string(opcode) + at(pos));
+            return p.fail(name() + at(e.pos) + " holds the unknown opcode " + std::to_string(opcode) + at(pos));
         const int count = parameter_count(opcode_table[opcode]);
         if (!p.inside(pos + 1, static_cast<unsigned>(count)))
-            return p.fail(name + at(e.pos) + " has no end byte");
+            return p.fail(name() + at(e.pos) + " has no end byte");
         Action a{opcode, {}};
         for (int k = 0; k < count; ++k)
             a.params.push_back(p.byte(pos + 1 + static_cast<unsigned>(k)));
@@ -276,7 +297,7 @@ bool read_index(Parser& p, ProcessTable& table, const std::string& name) {
         if (!p.inside(pos, 2))
             return p.fail("the entry index of " + name + at(table.pos) + " has no end word");
         if (p.word(pos) == 0)
-            return p.use(pos + 2 - table.pos, "the entry index of " + name + at(table.pos));
+            return p.use(pos + 2 - table.pos, [&] { return "the entry index of " + name + at(table.pos); });
         if (!p.inside(pos, 4))
             return p.fail("the entry index of " + name + at(table.pos) + " has no end word");
         Entry e;
@@ -289,33 +310,42 @@ bool read_index(Parser& p, ProcessTable& table, const std::string& name) {
 }
 
 // Reads the entries of one table in the order of their positions, each
-// once; entries may not run into one another, which also bounds the work
+// position once: entries at the same position share their conditions and
+// actions. Entries may not run into one another, and every entry counts
+// its bytes before it takes a copy of what it shares, which bounds the work
 // by the size of the file.
 bool read_entries(Parser& p, ProcessTable& table, const std::string& name) {
-    std::map<unsigned, std::size_t> first_at;  // position -> number of the first entry there
-    for (std::size_t n = 0; n < table.entries.size(); ++n)
-        first_at.emplace(table.entries[n].pos, n);
-    std::map<unsigned, Entry> parsed;
-    unsigned previous_end = 0;
+    std::vector<Entry>& entries = table.entries;
+    // The entry numbers by position; of those at one position, the lowest first.
+    std::vector<std::size_t> order(entries.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    std::stable_sort(order.begin(), order.end(),
+                     [&entries](std::size_t a, std::size_t b) { return entries[a].pos < entries[b].pos; });
+    std::vector<std::size_t> read_as(entries.size());  // the entry whose reading each one shares
+    const Entry* previous = nullptr;
     std::size_t previous_number = 0;
-    for (const auto& [pos, number] : first_at) {
-        if (pos < previous_end)
-            return p.fail("entry " + std::to_string(previous_number) + " of " + name +
-                          " runs into the entry" + at(pos));
-        Entry entry = table.entries[number];
-        if (!read_entry(p, entry, "entry " + std::to_string(number) + " of " + name))
+    for (const std::size_t n : order) {
+        Entry& e = entries[n];
+        if (previous && e.pos == previous->pos) {
+            read_as[n] = previous_number;
+            e.end = previous->end;
+            continue;
+        }
+        if (previous && e.pos < previous->end)
+            return p.fail("entry " + std::to_string(previous_number) + " of " + name + " runs into the entry" +
+                          at(e.pos));
+        if (!read_entry(p, e, [&] { return "entry " + std::to_string(n) + " of " + name; }))
             return false;
-        previous_end = entry.end;
-        previous_number = number;
-        parsed.emplace(pos, std::move(entry));
+        read_as[n] = n;
+        previous = &e;
+        previous_number = n;
     }
-    for (std::size_t n = 0; n < table.entries.size(); ++n) {
-        Entry& e = table.entries[n];
-        const Entry& found = parsed.at(e.pos);
-        if (!p.use(found.end - found.pos, "entry " + std::to_string(n) + " of " + name + at(e.pos)))
+    for (std::size_t n = 0; n < entries.size(); ++n) {
+        Entry& e = entries[n];
+        if (!p.use(e.end - e.pos, [&] { return "entry " + std::to_string(n) + " of " + name + at(e.pos); }))
             return false;
-        e.actions = found.actions;
-        e.end = found.end;
+        if (read_as[n] != n)
+            e.actions = entries[read_as[n]].actions;
     }
     return true;
 }
