@@ -97,8 +97,8 @@ void check_limits(const SourceIndex& index, const Figures& figures, std::vector<
 std::vector<Finding> lint(const SourceIndex& index, const LintOptions& options) {
     const World world = world_of(index, options.start);
     std::vector<Finding> all;
-    check_map(world, all);
-    check_usage(index, world, all);
+    check_map(world, options.selection, all);
+    check_usage(index, world, options.selection, all);
     if (options.figures)
         check_limits(index, *options.figures, all);
     const Suppressions silenced = read_suppressions(index, options.file_texts);

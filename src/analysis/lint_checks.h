@@ -1,5 +1,6 @@
-// The checks behind lint(), one group each; every one appends its findings
-// whether its codes are on or not, and lint() filters.
+// The checks behind lint(), one group each; every one appends the findings
+// of the codes that are on (most findings of a code that is off would be
+// written only to be dropped), and lint() filters what comments silence.
 #pragma once
 
 #include <string>
@@ -15,9 +16,9 @@ namespace zel::analysis {
 Finding finding(Code code, const Span& at, std::string message);
 
 // unreachable-location, dead-end, self-exit, one-way-exit
-void check_map(const World& world, std::vector<Finding>& out);
+void check_map(const World& world, const Selection& on, std::vector<Finding>& out);
 // unused-location, unused-message, unused-object, unused-word, lone-flag
-void check_usage(const SourceIndex& index, const World& world, std::vector<Finding>& out);
+void check_usage(const SourceIndex& index, const World& world, const Selection& on, std::vector<Finding>& out);
 // limit-*
 void check_limits(const SourceIndex& index, const Figures& figures, std::vector<Finding>& out);
 

@@ -25,16 +25,18 @@ bool leads_to(const World& w, int from, int to) {
     return std::any_of(exits.begin(), exits.end(), [to](const ExitDef* e) { return e->destination == to; });
 }
 
-void check_exits(const World& w, int n, std::vector<Finding>& out) {
+void check_exits(const World& w, int n, const Selection& on, std::vector<Finding>& out) {
     for (const ExitDef* e : w.exits[static_cast<std::size_t>(n)]) {
-        if (e->destination == n)
-            out.push_back(finding(Code::self_exit, e->word_at,
-                                  "the exit " + e->text + " of " + location_title(w, n) + " leads back to it"));
-        else if (!leads_to(w, e->destination, n))
+        if (e->destination == n) {
+            if (on.enabled(Code::self_exit))
+                out.push_back(finding(Code::self_exit, e->word_at,
+                                      "the exit " + e->text + " of " + location_title(w, n) + " leads back to it"));
+        } else if (on.enabled(Code::one_way_exit) && !leads_to(w, e->destination, n)) {
             out.push_back(finding(Code::one_way_exit, e->word_at,
                                   "the exit " + e->text + " leads from location " + std::to_string(n) + " to " +
                                       location_title(w, e->destination) + ", and no exit of location " +
                                       std::to_string(e->destination) + " leads back"));
+        }
     }
 }
 
@@ -45,16 +47,16 @@ std::string location_title(const World& w, int n) {
     return "location " + std::to_string(n) + (name.empty() ? "" : " (" + name + ")");
 }
 
-void check_map(const World& w, std::vector<Finding>& out) {
+void check_map(const World& w, const Selection& on, std::vector<Finding>& out) {
     for (int n = 0; n < w.locations; ++n) {
-        if (w.unreachable(n))
+        if (on.enabled(Code::unreachable_location) && w.unreachable(n))
             out.push_back(finding(Code::unreachable_location, location_span(w, n),
                                   location_title(w, n) + " cannot be reached from location " +
                                       std::to_string(w.start) + " through exits or GOTO"));
-        if (w.container[static_cast<std::size_t>(n)] < 0 && !w.has_way_out(n))
+        if (on.enabled(Code::dead_end) && w.container[static_cast<std::size_t>(n)] < 0 && !w.has_way_out(n))
             out.push_back(finding(Code::dead_end, connections_span(w, n),
                                   location_title(w, n) + " has no exits, and no GOTO leads out of it"));
-        check_exits(w, n, out);
+        check_exits(w, n, on, out);
     }
 }
 

@@ -25,22 +25,29 @@ bool within(const EntryDef& e, const Span& at) {
     return at.file == e.at.file && at.line >= e.at.line && at.line <= e.last_line;
 }
 
-// The location the entry of a GOTO tests with AT, or -1.
-int tested_location(const SourceIndex& index, const EntryDef& entry) {
-    static const int at = find_opcode("AT");
-    for (const CondactDef& c : index.condacts())
-        if (c.opcode == at && c.params > 0 && within(entry, c.name))
-            return c.value[0];
+// The location the entry of a GOTO tests with AT, or -1; `tests` are the
+// AT conditions of the adventure, in source order.
+int tested_location(const std::vector<const CondactDef*>& tests, const EntryDef& entry) {
+    for (const CondactDef* c : tests)
+        if (within(entry, c->name))
+            return c->value[0];
     return -1;
 }
 
 void add_gotos(const SourceIndex& index, World& w) {
+    static const int at = find_opcode("AT");
     static const int go = find_opcode("GOTO");
+    // The AT conditions apart: an adventure has far fewer of them than
+    // conditions and actions, and each GOTO looks through them.
+    std::vector<const CondactDef*> tests;
+    for (const CondactDef& c : index.condacts())
+        if (c.opcode == at && c.params > 0)
+            tests.push_back(&c);
     for (const CondactDef& c : index.condacts()) {
         if (c.opcode != go || c.params == 0 || !w.valid(c.value[0]))
             continue;
         const EntryDef* entry = index.entry_at(c.name);
-        const int from = entry ? tested_location(index, *entry) : -1;
+        const int from = entry ? tested_location(tests, *entry) : -1;
         w.gotos.push_back({w.valid(from) ? from : -1, c.value[0], entry, &c});
     }
 }

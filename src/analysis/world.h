@@ -4,8 +4,8 @@
 // exactly the locations lint reports.
 #pragma once
 
-#include <map>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "index/source_index.h"
@@ -36,7 +36,7 @@ public:
     std::string entry_words(const EntryDef& entry) const;
 
 private:
-    std::map<std::string, const WordDef*> words_;
+    std::unordered_map<std::string, const WordDef*> words_;
 };
 
 struct World {
