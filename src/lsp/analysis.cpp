@@ -81,14 +81,20 @@ int Analysis::file_of(const std::string& uri) const {
 }
 
 json Analysis::range(const Span& at, Encoding encoding) const {
-    if (at.file < 0 || static_cast<std::size_t>(at.file) >= files.size())
-        return json{{"start", to_json({})}, {"end", to_json({})}};
+    Position start, end;
+    editor_range(at, encoding, start, end);
+    return json{{"start", to_json(start)}, {"end", to_json(end)}};
+}
+
+void Analysis::editor_range(const Span& at, Encoding encoding, Position& start, Position& end) const {
+    if (at.file < 0 || static_cast<std::size_t>(at.file) >= files.size()) {
+        start = end = Position{};
+        return;
+    }
     const LineMap& lines = files[static_cast<std::size_t>(at.file)].lines;
     const unsigned line = index.editor_line(at.file, at.line);
-    const unsigned begin = index.editor_column(at.file, at.line, at.begin);
-    const unsigned end = index.editor_column(at.file, at.line, std::max(at.end, at.begin));
-    return json{{"start", to_json(lines.position(line, begin, encoding))},
-                {"end", to_json(lines.position(line, end, encoding))}};
+    start = lines.position(line, index.editor_column(at.file, at.line, at.begin), encoding);
+    end = lines.position(line, index.editor_column(at.file, at.line, std::max(at.end, at.begin)), encoding);
 }
 
 json Analysis::location(const Span& at, Encoding encoding) const {

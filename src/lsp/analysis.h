@@ -46,12 +46,11 @@ private:
     Span section_;  // the last section header found
 };
 
-// A lint finding as the editor gets it: its file, its first editor line,
-// its JSON and the JSON's text.
+// A lint finding as the editor gets it: its file, its range and its JSON
+// text.
 struct WrittenFinding {
     int file = -1;
-    unsigned line = 0;
-    json item;
+    Position start, end;
     std::string text;
 };
 
@@ -73,7 +72,8 @@ public:
     // lint's findings, in compiler positions; none while there are errors.
     std::vector<analysis::Finding> findings;
     bool linted = false;
-    // The findings as published, in the encoding they were written for.
+    // The findings as published, one for each of `findings` in its order,
+    // in the encoding they were written for.
     std::vector<WrittenFinding> written_findings;
     Encoding encoding = Encoding::utf16;
 
@@ -83,6 +83,7 @@ public:
 
     // A span as the editor's range, and as a location.
     json range(const Span& at, Encoding encoding) const;
+    void editor_range(const Span& at, Encoding encoding, Position& start, Position& end) const;
     json location(const Span& at, Encoding encoding) const;
     // The line and byte column the compiler gave to an editor's position.
     Span compiler_place(int file, const Position& at, Encoding encoding) const;

@@ -28,8 +28,9 @@ json related_information(const Analysis& analysis, const Diagnostic& d, Encoding
     return related;
 }
 
-// A lint finding: a warning or an information, its code the finding's name.
-json finding_json(const Analysis& analysis, const analysis::Finding& f, Encoding encoding) {
+// The span a lint finding is shown at: its token, at least one character
+// wide; the whole line when it has no column.
+Span finding_span(const Analysis& analysis, const analysis::Finding& f) {
     Span at = f.at;
     if (at.begin == 0) {
         at.begin = 1;
@@ -37,10 +38,26 @@ json finding_json(const Analysis& analysis, const analysis::Finding& f, Encoding
     } else if (at.end <= at.begin) {
         at.end = at.begin + 1;
     }
+    return at;
+}
+
+std::string position_text(const Position& at) {
+    return R"({"character":)" + std::to_string(at.character) + R"(,"line":)" + std::to_string(at.line) + "}";
+}
+
+// A lint finding as JSON text: a warning or an information, its code the
+// finding's name. Written directly, since a server publishes hundreds of
+// them after every change, in the form serialize() gives the same object:
+// the members in the order of their names, the message escaped by it.
+std::string finding_text(const analysis::Finding& f, const Position& start, const Position& end) {
     const int severity = f.severity == analysis::Severity::warning ? severity_warning : severity_information;
-    json item{{"range", analysis.range(at, encoding)}, {"severity", severity}, {"source", "zeltool lint"},
-              {"message", f.message}, {"code", analysis::info(f.code).name}};
-    return item;
+    std::string text = R"({"code":")";
+    text += analysis::info(f.code).name;
+    text += R"(","message":)";
+    text += serialize(json(f.message));
+    text += R"(,"range":{"end":)" + position_text(end) + R"(,"start":)" + position_text(start);
+    text += R"(},"severity":)" + std::to_string(severity) + R"(,"source":"zeltool lint"})";
+    return text;
 }
 
 // The editor's lines before a byte offset: a line ends at a line feed, a
@@ -83,12 +100,13 @@ unsigned moved_line(unsigned line, const Change& change) {
 
 void write_findings(Analysis& analysis, Encoding encoding) {
     analysis.written_findings.clear();
+    analysis.written_findings.reserve(analysis.findings.size());
     analysis.encoding = encoding;
     for (const analysis::Finding& f : analysis.findings) {
-        json item = finding_json(analysis, f, encoding);
-        const unsigned line = item["range"]["start"]["line"].get<unsigned>();
-        std::string text = serialize(item);
-        analysis.written_findings.push_back({f.at.file, line, std::move(item), std::move(text)});
+        WrittenFinding w{f.at.file, {}, {}, {}};
+        analysis.editor_range(finding_span(analysis, f), encoding, w.start, w.end);
+        w.text = finding_text(f, w.start, w.end);
+        analysis.written_findings.push_back(std::move(w));
     }
 }
 
@@ -110,19 +128,17 @@ std::vector<std::string> carried_findings(const Analysis& clean, const Analysis&
     Change change;
     if (old_text && new_text && old_text != new_text)
         change = change_between(*old_text, *new_text);
-    for (const WrittenFinding& w : clean.written_findings) {
+    for (std::size_t k = 0; k < clean.written_findings.size(); ++k) {
+        const WrittenFinding& w = clean.written_findings[k];
         if (w.file != before)
             continue;
-        const unsigned moved = moved_line(w.line, change);
-        if (moved == w.line) {
+        const unsigned moved = moved_line(w.start.line, change);
+        if (moved == w.start.line) {
             texts.push_back(w.text);
             continue;
         }
-        json item = w.item;
-        json& range = item["range"];
-        range["start"]["line"] = moved;
-        range["end"]["line"] = range["end"]["line"].get<unsigned>() - w.line + moved;
-        texts.push_back(serialize(item));
+        const Position start{moved, w.start.character}, end{w.end.line - w.start.line + moved, w.end.character};
+        texts.push_back(finding_text(clean.findings[k], start, end));
     }
     return texts;
 }
