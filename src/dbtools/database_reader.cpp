@@ -185,6 +185,7 @@ bool read_texts(Parser& p, Database& db, Section s) {
     if (!p.offset_table(section_field(db.header, s), section_count_of(db.header, s),
                         [&] { return "the text offset table of the " + title; }, offsets))
         return false;
+    db.texts[static_cast<int>(s)].reserve(offsets.size());
     for (unsigned n = 0; n < offsets.size(); ++n) {
         Text text;
         text.pos = offsets[n];
@@ -213,6 +214,7 @@ bool read_connections(Parser& p, Database& db) {
     std::vector<unsigned> offsets;
     if (!p.offset_table(db.header.conpos, db.header.nlocations, "the connection offset table", offsets))
         return false;
+    db.locations.reserve(offsets.size());
     for (unsigned n = 0; n < offsets.size(); ++n) {
         Location loc;
         loc.pos = offsets[n];
@@ -284,7 +286,7 @@ bool read_entry(Parser& p, Entry& e, const Name& name) {
         Action a{opcode, {}};
         for (int k = 0; k < count; ++k)
             a.params.push_back(p.byte(pos + 1 + static_cast<unsigned>(k)));
-        e.actions.push_back(std::move(a));
+        e.actions.push_back(a);
         pos += 1 + static_cast<unsigned>(count);
     }
     e.end = pos + 1;
@@ -354,6 +356,7 @@ bool read_process_tables(Parser& p, Database& db) {
     std::vector<unsigned> offsets;
     if (!p.offset_table(db.header.propos, db.header.nprocess, "the process table offset table", offsets))
         return false;
+    db.tables.reserve(offsets.size());
     for (unsigned t = 0; t < offsets.size(); ++t) {
         ProcessTable table;
         table.pos = offsets[t];

@@ -60,9 +60,29 @@ struct Object {
     unsigned noun = 255, adjective = 255, attributes = 0, location = 0;
 };
 
+// The parameters of a condition or action: no opcode takes more than two,
+// so they are held in place rather than each list on the heap (a database
+// has thousands).
+class Params {
+public:
+    static constexpr std::size_t most = 2;
+    std::size_t size() const { return size_; }
+    bool empty() const { return size_ == 0; }
+    unsigned operator[](std::size_t i) const { return values_[i]; }
+    // A third parameter is dropped; no opcode has one.
+    void push_back(unsigned value) {
+        if (size_ < most)
+            values_[size_++] = value;
+    }
+
+private:
+    std::array<unsigned, most> values_{};
+    std::size_t size_ = 0;
+};
+
 struct Action {
     unsigned opcode = 0;
-    std::vector<unsigned> params;
+    Params params;
 };
 
 struct Entry {
