@@ -68,19 +68,20 @@ public:
     FileReader(const SourceIndex& index, int file, Suppressions& out) : index_(index), file_(file), out_(out) {}
 
     void read(const std::string& text) {
-        // Lines after a /LNK line are never read by the compiler, nor here.
+        // Lines after a /LNK line are never read by the compiler, nor here;
+        // only a directive's line needs the look-up.
         const unsigned last = index_.last_line(file_);
         EditorLines lines(text);
         unsigned e = 0;
         while (const std::optional<std::string_view> line = lines.next()) {
             ++e;
-            if (last != 0 && compiler_line(e, 1) > last)
-                break;
             if (line->empty() || (*line)[0] != ';')
                 continue;
             const std::size_t at = line->find_first_not_of(" \t", 1);
             if (at == std::string_view::npos || line->compare(at, std::string_view(marker).size(), marker) != 0)
                 continue;
+            if (last != 0 && compiler_line(e, 1) > last)
+                break;
             directive(lines, e, directive_tokens(std::string(*line), at + std::string_view(marker).size()));
         }
         for (const auto& [code, first] : open_)

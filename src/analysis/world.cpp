@@ -1,6 +1,9 @@
 #include "analysis/world.h"
 
+#include <algorithm>
 #include <deque>
+#include <numeric>
+#include <tuple>
 
 #include "core/ascii.h"
 #include "format/format.h"
@@ -34,21 +37,41 @@ int tested_location(const std::vector<const CondactDef*>& tests, const EntryDef&
     return -1;
 }
 
+// The entry of each condition or action given: the first entry whose
+// lines hold it, as SourceIndex::entry_at finds it, for all of them in one
+// pass over the entries (an adventure has thousands) rather than one each.
+std::vector<const EntryDef*> entries_holding(const SourceIndex& index, const std::vector<const CondactDef*>& condacts) {
+    const auto place = [&condacts](std::size_t i) { return std::tie(condacts[i]->name.file, condacts[i]->name.line); };
+    std::vector<std::size_t> by_place(condacts.size());
+    std::iota(by_place.begin(), by_place.end(), std::size_t{0});
+    std::stable_sort(by_place.begin(), by_place.end(), [&](std::size_t a, std::size_t b) { return place(a) < place(b); });
+    std::vector<const EntryDef*> found(condacts.size(), nullptr);
+    for (const EntryDef& e : index.entries()) {
+        auto i = std::lower_bound(by_place.begin(), by_place.end(), std::tie(e.at.file, e.at.line),
+                                  [&](std::size_t k, const auto& start) { return place(k) < start; });
+        for (; i != by_place.end() && within(e, condacts[*i]->name); ++i)
+            if (!found[*i])
+                found[*i] = &e;
+    }
+    return found;
+}
+
 void add_gotos(const SourceIndex& index, World& w) {
     static const int at = find_opcode("AT");
     static const int go = find_opcode("GOTO");
     // The AT conditions apart: an adventure has far fewer of them than
     // conditions and actions, and each GOTO looks through them.
-    std::vector<const CondactDef*> tests;
-    for (const CondactDef& c : index.condacts())
+    std::vector<const CondactDef*> tests, gotos;
+    for (const CondactDef& c : index.condacts()) {
         if (c.opcode == at && c.params > 0)
             tests.push_back(&c);
-    for (const CondactDef& c : index.condacts()) {
-        if (c.opcode != go || c.params == 0 || !w.valid(c.value[0]))
-            continue;
-        const EntryDef* entry = index.entry_at(c.name);
-        const int from = entry ? tested_location(tests, *entry) : -1;
-        w.gotos.push_back({w.valid(from) ? from : -1, c.value[0], entry, &c});
+        if (c.opcode == go && c.params > 0 && w.valid(c.value[0]))
+            gotos.push_back(&c);
+    }
+    const std::vector<const EntryDef*> entries = entries_holding(index, gotos);
+    for (std::size_t i = 0; i < gotos.size(); ++i) {
+        const int from = entries[i] ? tested_location(tests, *entries[i]) : -1;
+        w.gotos.push_back({w.valid(from) ? from : -1, gotos[i]->value[0], entries[i], gotos[i]});
     }
 }
 
@@ -129,7 +152,7 @@ Spellings::Spellings(const SourceIndex& index) {
 }
 
 const WordDef* Spellings::find(const std::string& written) const {
-    const auto it = words_.find(ascii_upper(written).substr(0, 5));
+    const auto it = words_.find(ascii_upper(written.substr(0, 5)));
     return it == words_.end() ? nullptr : it->second;
 }
 
