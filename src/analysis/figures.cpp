@@ -29,9 +29,12 @@ Limit make_limit(LimitKind kind, std::string name, unsigned used, unsigned most,
 }
 
 // A text as the compiler assembles it before compression: its letters, and
-// the terminator.
+// the terminator; counted without expanding it.
 unsigned assembled_length(const Database& db, const tool::Text& text) {
-    return count(db.expand(text).size()) + 1;
+    std::size_t letters = 0;
+    for (unsigned char b : text.bytes)
+        letters += db.tokens && b >= token_code_base ? (*db.tokens)[b - token_code_base].size() : 1;
+    return count(letters) + 1;
 }
 
 Limit longest_text(const Database& db, unsigned room) {
