@@ -1,6 +1,8 @@
 #include "lsp/diagnostics.h"
 
+#include <algorithm>
 #include <string>
+#include <string_view>
 
 namespace zel::lsp {
 
@@ -41,31 +43,53 @@ Span finding_span(const Analysis& analysis, const analysis::Finding& f) {
     return at;
 }
 
-std::string position_text(const Position& at) {
-    return R"({"character":)" + std::to_string(at.character) + R"(,"line":)" + std::to_string(at.line) + "}";
+void add_position(std::string& text, const Position& at) {
+    text += R"({"character":)";
+    text += std::to_string(at.character);
+    text += R"(,"line":)";
+    text += std::to_string(at.line);
+    text += '}';
+}
+
+// Printable ASCII other than the quote and the backslash: what a JSON
+// string holds as it is.
+bool needs_no_escape(std::string_view s) {
+    return std::all_of(s.begin(), s.end(), [](char c) { return c >= 0x20 && c < 0x7f && c != '"' && c != '\\'; });
 }
 
 // A lint finding as JSON text: a warning or an information, its code the
 // finding's name. Written directly, since a server publishes hundreds of
 // them after every change, in the form serialize() gives the same object:
-// the members in the order of their names, the message escaped by it.
+// the members in the order of their names, a message that needs escapes
+// escaped by serialize() itself.
 std::string finding_text(const analysis::Finding& f, const Position& start, const Position& end) {
     const int severity = f.severity == analysis::Severity::warning ? severity_warning : severity_information;
-    std::string text = R"({"code":")";
+    std::string text;
+    text.reserve(f.message.size() + 160);
+    text += R"({"code":")";
     text += analysis::info(f.code).name;
     text += R"(","message":)";
-    text += serialize(json(f.message));
-    text += R"(,"range":{"end":)" + position_text(end) + R"(,"start":)" + position_text(start);
-    text += R"(},"severity":)" + std::to_string(severity) + R"(,"source":"zeltool lint"})";
+    if (needs_no_escape(f.message))
+        text.append(1, '"').append(f.message).append(1, '"');
+    else
+        text += serialize(json(f.message));
+    text += R"(,"range":{"end":)";
+    add_position(text, end);
+    text += R"(,"start":)";
+    add_position(text, start);
+    text += R"(},"severity":)";
+    text += std::to_string(severity);
+    text += R"(,"source":"zeltool lint"})";
     return text;
 }
 
 // The editor's lines before a byte offset: a line ends at a line feed, a
 // CR LF or a lone carriage return.
 unsigned editor_lines_before(std::string_view text, std::size_t offset) {
-    unsigned lines = 0;
-    for (std::size_t i = 0; i < offset && i < text.size(); ++i)
-        if (text[i] == '\n' || (text[i] == '\r' && (i + 1 >= text.size() || text[i + 1] != '\n')))
+    const std::string_view before = text.substr(0, std::min(offset, text.size()));
+    auto lines = static_cast<unsigned>(std::count(before.begin(), before.end(), '\n'));
+    for (std::size_t at = before.find('\r'); at != std::string_view::npos; at = before.find('\r', at + 1))
+        if (at + 1 >= text.size() || text[at + 1] != '\n')
             ++lines;
     return lines;
 }
