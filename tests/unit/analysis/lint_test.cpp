@@ -56,6 +56,13 @@ const Case cases[] = {
     {"unreachable-location",  // a GOTO in an entry that tests AT 1 leads from 1
      [](Sections& s) { s.ltx += "/2 attic\nAn attic.\n"; s.con += "/2\nS 0\n"; s.pro[2] = "_ _ AT 1\n GOTO 2\n"; },
      "/2 attic", "/2", "all", false},
+    {"unreachable-location",  // the GOTO on the header line of an entry that tests AT 3 leads from 3, out of reach too
+     [](Sections& s) {
+         s.ltx += "/2 attic\nAn attic.\n/3 cellar\nA cellar.\n";
+         s.con += "/2\n/3\n";
+         s.pro[2] = "_ _ AT 1\n DESC\n_ _ GOTO 2\n AT 3\n";
+     },
+     "/2 attic", "/2"},
     {"unused-location", [](Sections& s) { s.ltx += "/2 attic\nAn attic.\n"; s.con += "/2\nS 0\n"; }, "/2 attic",
      "/2"},
     {"dead-end", [](Sections& s) { s.ltx += "/2\nA pit.\n"; s.con = "/0\nN 1\nS 2\n/1\nS 0\n/2 pit\n"; }, "/2 pit",
@@ -73,6 +80,8 @@ const Case cases[] = {
      "/2 _ 1 _ _ KEY _", "/2"},
     {"unused-word", [](Sections& s) { s.voc += "STOVE 99 NOUN\n"; }, "STOVE 99 NOUN", "STOVE"},
     {"lone-flag", [](Sections& s) { s.pro[2] = "_ _ PLUS 116 1\n"; }, "_ _ PLUS 116 1", "116"},
+    {"lone-flag", [](Sections& s) { s.pro[2] = "_ _ COPYFF 116 116\n"; }, "_ _ COPYFF 116 116", "116"},
+    {"lone-flag", [](Sections& s) { s.pro[2] = "_ _ SET 116\n ZERO 116\n"; }, "_ _ SET 116", "116", "all", false},
     {"limit-vocabulary", big_vocabulary, "/VOC", "/VOC"},
     {"limit-text-room", big_vocabulary, "/1 long", "/1"},
     {"limit-entries", big_vocabulary, "/PRO 2", "/PRO"},

@@ -97,6 +97,41 @@ TEST(DatabaseReader, DamageThatMultipliesTheWorkIsRefused) {
     expect_refused(good, cases);
 }
 
+// The entries of a table are read in the order of their positions: entries
+// at one position share their conditions and actions, and one that begins
+// inside another is refused, named by its number.
+TEST(DatabaseReader, EntriesAreReadByTheirPositions) {
+    zel::testing::Sections sections;
+    sections.pro[1] = "GET LAMP GET 0\n OK\nGET BOX GET 1\n DONE\n";
+    const Bytes good = compiled(sections.source(), false);
+    ASSERT_FALSE(good.empty());
+    const unsigned index = word_at(good, word_at(good, f_process) + 2);  // of table 1
+    const unsigned first = word_at(good, index + 2), second = word_at(good, index + 6);
+    ASSERT_LT(first, second);
+
+    Bytes shared = good;
+    set_word(shared, index + 6, first);
+    std::string error;
+    const auto db = read_database(shared, error);
+    ASSERT_TRUE(db) << error;
+    const std::vector<Entry>& entries = db->tables.at(1).entries;
+    ASSERT_EQ(entries.size(), 2u);
+    ASSERT_EQ(entries[1].actions.size(), entries[0].actions.size());
+    for (std::size_t k = 0; k < entries[0].actions.size(); ++k) {
+        EXPECT_EQ(entries[1].actions[k].opcode, entries[0].actions[k].opcode);
+        EXPECT_EQ(entries[1].actions[k].params[0], entries[0].actions[k].params[0]);
+    }
+    EXPECT_EQ(entries[1].end, entries[0].end);
+
+    const std::vector<Malformed> cases = {
+        {"second entry inside the first", [=](Bytes& b) { set_word(b, index + 6, first + 1); },
+         "entry 0 of process table 1 runs into the entry (offset " + std::to_string(first + 1) + ")"},
+        {"first entry inside the second", [=](Bytes& b) { set_word(b, index + 2, second + 1); },
+         "entry 1 of process table 1 runs into the entry (offset " + std::to_string(second + 1) + ")"},
+    };
+    expect_refused(good, cases);
+}
+
 // Every damaged copy of a database is either refused or can be listed and
 // decompiled; nothing crashes or hangs.
 TEST(DatabaseReader, EveryDamagedCopyIsHandled) {

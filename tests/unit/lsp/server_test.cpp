@@ -47,11 +47,19 @@ std::string part(bool fixed) {
     return source.substr(source.find("/STX"));
 }
 
-// The fixed part with a message nothing prints (a lint finding) and a
-// misspelled word (a compile error).
+// The fixed part with a location that nothing leads to, its note with a
+// quote, a backslash and a letter of two bytes, which lint's findings name.
+std::string attic() {
+    std::string text = part(true);
+    text.insert(text.find("/CON"), "/2 the \"odd\" caf\xc3\xa9\\ attic\nAn attic.\n");
+    return text.insert(text.find("/OBJ"), "/2\n");
+}
+
 // A message that nothing prints, with a note of a letter of two bytes.
 const char* const spare_message = "/2 \xc3\xa7" "a\nNothing prints this.\n";
 
+// The fixed part with a message nothing prints (a lint finding) and a
+// misspelled word (a compile error).
 std::string spare_typo() {
     std::string text = std::string(part(true)).insert(part(true).find("/OTX"), spare_message);
     return text.replace(text.find("GET LAMP"), 8, "GET LAMO");
@@ -133,8 +141,9 @@ protected:
     // first exit line); @TYPO for the fixed part with LAMP misspelled; @NOTWO
     // for a source that ends after table 1, whose last line is @LASTLINE;
     // @CAFE for one with a letter of two bytes in UTF-8 in a message;
-    // @MISNUMBERED with message 1 numbered 4; @LINE(text) for the line of the
-    // first occurrence of text in the fixed part.
+    // @MISNUMBERED with message 1 numbered 4; @ATTIC with a location nothing
+    // leads to; @LINE(text) for the line of the first occurrence of text in
+    // the fixed part.
     std::string filled(std::string body) const {
         auto replace = [&](const std::string& from, const std::string& to) {
             for (std::size_t at; (at = body.find(from)) != std::string::npos;)
@@ -174,6 +183,7 @@ protected:
         replace("@TEXT", json(part(false)).dump());
         replace("@FIXED", json(part(true)).dump());
         replace("@SPARE", json(std::string(part(true)).insert(part(true).find("/OTX"), spare_message)).dump());
+        replace("@ATTIC", json(attic()).dump());
         replace("@MISNUMBERED", json(std::string(part(true)).replace(part(true).find("/1 lit"), 2, "/4")).dump());
         for (std::size_t at; (at = body.find("@LINE(")) != std::string::npos;) {
             const std::size_t close = body.find(')', at);
@@ -345,6 +355,8 @@ const Step steps[] = {
      R"("newText":"","range":{"end":@AT(A lamp,0),"start":@AT(/OTX,0)}}]}},"kind":"quickfix","title":"Remove the unused message 2")"},
     {"a note's length in UTF-16 units", {request(49, "textDocument/semanticTokens/full", R"({"textDocument":{"uri":"@PART"}})")}, "id:49", "/result/data",
      ",0,2,10,1,0,3,2,9,4,"},
+    {"a finding that names a location by its note, quotes and all", {notice("textDocument/didChange", R"({"textDocument":{"uri":"@PART","version":32},"contentChanges":[{"text":@ATTIC}]})")},
+     "uri:PART.SCE", "/params/diagnostics", "location 2 (the \\\"odd\\\" caf\xc3\xa9\\\\ attic) cannot be reached"},
     {"an item numbered out of turn", {notice("textDocument/didChange", R"({"textDocument":{"uri":"@PART","version":32},"contentChanges":[{"text":@MISNUMBERED}]})")},
      "uri:PART.SCE", "/params/diagnostics/0/code", "23"},
     {"renumbered as expected, the follow-on error no fault of the line", {request(46, "textDocument/codeAction", R"({"textDocument":{"uri":"@PART"},"range":{"start":@AT(/1 lit,1),"end":@AT(/1 lit,1)},"context":{"diagnostics":[]}})")},
