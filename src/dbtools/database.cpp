@@ -1,5 +1,8 @@
 // What a database holds, as the tools look at it: the names of its text
-// sections, its texts with the tokens expanded, its words by number.
+// sections, its texts with the tokens expanded, its words by number; and
+// reading a database's file.
+#include <fstream>
+
 #include "format/format.h"
 #include "dbtools/database_reader.h"
 
@@ -65,6 +68,28 @@ std::string Database::word_for(unsigned number, bool (*accepts)(unsigned type, u
 
 bool is_movement_word(unsigned type, unsigned number) {
     return type == verb || (type == noun && number < 20);
+}
+
+bool read_file(const std::string& path, Bytes& bytes, std::string& error) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        error = "cannot open " + path;
+        return false;
+    }
+    // Anything much larger than a database can be is refused unread.
+    constexpr std::size_t limit = largest_database + 1;
+    bytes.assign(limit + 1, 0);
+    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (in.bad()) {
+        error = "cannot read " + path;
+        return false;
+    }
+    bytes.resize(static_cast<std::size_t>(in.gcount()));
+    if (bytes.size() > limit) {
+        error = path + " is larger than any database can be (65535 bytes)";
+        return false;
+    }
+    return true;
 }
 
 }  // namespace zel::tool

@@ -1,7 +1,6 @@
 #include "dbtools/database_reader.h"
 
 #include <algorithm>
-#include <fstream>
 #include <numeric>
 #include <type_traits>
 
@@ -383,28 +382,6 @@ std::optional<Database> read_database(Bytes bytes, std::string& error) {
     if (!read_connections(p, db) || !read_objects(p, db) || !read_process_tables(p, db))
         return std::nullopt;
     return db;
-}
-
-bool read_file(const std::string& path, Bytes& bytes, std::string& error) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = "cannot open " + path;
-        return false;
-    }
-    // Anything much larger than a database can be is refused unread.
-    constexpr std::size_t limit = largest_database + 1;
-    bytes.assign(limit + 1, 0);
-    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (in.bad()) {
-        error = "cannot read " + path;
-        return false;
-    }
-    bytes.resize(static_cast<std::size_t>(in.gcount()));
-    if (bytes.size() > limit) {
-        error = path + " is larger than any database can be (65535 bytes)";
-        return false;
-    }
-    return true;
 }
 
 }  // namespace zel::tool
