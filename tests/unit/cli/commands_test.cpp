@@ -65,6 +65,27 @@ void fake_dot(const fs::path& dir) {
 }
 void no_dot(const fs::path& dir) { ::setenv("PATH", (dir / "nowhere").c_str(), 1); }
 
+void dot_not_runnable(const fs::path& dir) {
+    with({{"bin/", ""}, {"bin/dot", ""}})(dir);
+    ::setenv("PATH", (dir / "bin").c_str(), 1);
+}
+
+// BEACON.ZDB with four bytes more than its blocks hold, the header's length
+// taking them in.
+void padded_database(const fs::path& dir) {
+    std::string bytes = testing::slurp(dir / "BEACON.ZDB") + std::string(4, '\0');
+    bytes[30] = static_cast<char>(bytes.size() & 0xff);
+    bytes[31] = static_cast<char>(bytes.size() >> 8);
+    std::ofstream(dir / "PADDED.ZDB", std::ios::binary) << bytes;
+}
+
+// The example's first file under a name of eight letters, beside a copy whose
+// name is longer than an adventure's can be.
+void eight_letters(const fs::path& dir) {
+    fs::copy_file(dir / "BEACON.SCE", dir / "LONGERNAME.SCE");
+    fs::rename(dir / "BEACON.SCE", dir / "ADVENTUR.SCE");
+}
+
 void two_adventures(const fs::path& dir) {
     for (const char* name : {"COMMON.SCE", "ONE.SCE", "TWO.SCE"})
         fs::copy_file(fs::path(ZEL_SOURCE_DIR) / "tests/editors/traps/linked-from-two-adventures" / name, dir / name);
@@ -135,6 +156,8 @@ TEST(Commands, StatusStreamsAndFilesLeft) {
          "^zeltool: cannot create the folder @BEACON\\.SCE: "},
         {"a folder that takes no files", run_decompile, {"@BEACON.ZDB", "-o", "/proc/self"}, 1, "^$",
          "^zeltool: cannot write /proc/self/BEACON\\.SCE: "},
+        {"decompile of an empty name", run_decompile, {""}, 2, "^$", usage + "decompile"},
+        {"dump of an empty name", run_dump, {""}, 2, "^$", usage + "dump"},
         {"decompile with no room", run_decompile, {"@BEACON.ZDB", "-n", "NEW", "-o", "@"}, 1, "^$",
          "^zeltool: cannot write @NEW\\.SCE: File too large\n$", nullptr, {}, 0},
         {"decompile --force with no room", run_decompile, {"@BEACON.ZDB", "-n", "beacon", "-o", "@", "--force"}, 1,
@@ -159,12 +182,24 @@ TEST(Commands, StatusStreamsAndFilesLeft) {
          "^$", fake_dot},
         {"rendered from a source", run_map, {"@BEACON", "-T", "svg"}, 0, "^-Tsvg\ndigraph \"BEACON\" \\{\n", "^$",
          fake_dot},
+        {"map of an empty name", run_map, {""}, 2, "^$", usage + "map"},
+        {"no room for the graph", run_map, {"@BEACON.ZDB", "-Tsvg"}, 1, "^$",
+         "^zeltool: cannot create a temporary file for dot\n$", [](const fs::path& dir) {
+             ::setenv("TMPDIR", (dir / "nowhere").c_str(), 1);
+         }},
+        {"dot that cannot be run", run_map, {"@BEACON.ZDB", "-Tsvg"}, 1, "^$",
+         "^zeltool: cannot run dot: Permission denied\n$", dot_not_runnable},
         {"dot fails", run_map, {"@BEACON.ZDB", "-Tfail"}, 1, "^$", "^zeltool: dot -Tfail failed\n$", fake_dot},
         {"dot is killed", run_map, {"@BEACON.ZDB", "-Tkill"}, 1, "^$", "^zeltool: dot -Tkill failed\n$", fake_dot},
         {"no dot", run_map, {"@BEACON.ZDB", "-Tsvg"}, 1, "^$", "needs the program dot from Graphviz", no_dot},
         // stats
         {"stats of a database", run_stats, {"--format=json", "--format=text", "@BEACON.ZDB"}, 0,
          "^@BEACON\\.ZDB: 15672 bytes\n\nLimits", ""},
+        {"stats of a database in JSON", run_stats, {"@BEACON.ZDB", "--format=json"}, 0,
+         "\n  \"unaccounted\": 0,\n  \"compression\": null\n\\}\n$", ""},
+        {"stats of a database with bytes after its blocks", run_stats, {"@PADDED.ZDB"}, 0,
+         "\n  unaccounted +4\n  total +15676\n$", "", padded_database},
+        {"stats of an empty name", run_stats, {""}, 2, "^$", usage + "stats"},
         {"stats with an unknown option", run_stats, {"@BEACON", "--verbose"}, 2, "^$", usage + "stats"},
         {"stats of a database with switches", run_stats, {"@BEACON.ZDB", "C"}, 2, "^$", usage + "stats"},
         {"stats of nothing", run_stats, {}, 2, "^$", usage + "stats"},
@@ -183,6 +218,9 @@ TEST(Commands, StatusStreamsAndFilesLeft) {
         {"new beside a source in another case", run_new, {"game", "@"}, 1, "^$", "^zeltool: @Game\\.sce exists;",
          with({{"Game.sce", ""}})},
         {"new into a file", run_new, {"game", "@BEACON.SCE/sub"}, 1, "^$", "^zeltool: cannot create the folder "},
+        {"new of an empty name", run_new, {""}, 2, "^$", "^zeltool new: an adventure name is"},
+        {"new into a folder that takes no files", run_new, {"game", "/proc/self"}, 1, "^$",
+         "^zeltool: cannot write /proc/self/GAME\\.SCE: "},
         {"new with no room", run_new, {"game", "@"}, 1, "^$", "^zeltool: cannot write @GAME\\.SCE: File too large\n$",
          nullptr, {}, 0},
         {"new with room for the first file only", run_new, {"game", "@", "--split"}, 1, "^$",
@@ -209,6 +247,8 @@ TEST(Commands, StatusStreamsAndFilesLeft) {
         // lint
         {"lint --start of a word", run_lint, {"@BEACON", "--start", "x"}, 2, "^$",
          "^zeltool lint: --start needs a location number\nusage: zeltool lint"},
+        {"lint --start of nothing", run_lint, {"@BEACON", "--start"}, 2, "^$", "^zeltool lint: --start needs a"},
+        {"lint -W of nothing", run_lint, {"@BEACON", "-W"}, 2, "^$", "^zeltool lint: unknown code or group '' after -W"},
         {"lint of a database", run_lint, {"@BEACON.ZDB"}, 2, "^$", "^zeltool lint: '@BEACON\\.ZDB' names no adventure"},
         {"lint of an empty name", run_lint, {""}, 2, "^$", "^zeltool lint: '' names no adventure"},
         {"lint --werror of a clean source", run_lint, {"@BEACON", "--werror", "--start=0", "C"}, 0, "^$", "^$"},
@@ -222,6 +262,8 @@ TEST(Commands, StatusStreamsAndFilesLeft) {
         {"check of no name", run_check, {"--format=json"}, 2, "^$", usage + "check"},
         {"check of a source in several cases", run_check, {"@GAME"}, 0, "^\\*\\*\\* Compilation ends OK\n$", "",
          with({{"game.sce/", ""}, {"Game.sce", zel::testing::Sections().source()}, {"gAME.sce/", ""}})},
+        {"check of a linked file", run_check, {"@BEACON2"}, 0, "^\\*\\*\\* Compilation ends OK\n$",
+         "^zeltool: BEACON2\\.SCE does not begin with /CTL; using ADVENTUR\\.SCE, whose", eight_letters},
         {"check of a name under a file", run_check, {"@BEACON.SCE/GAME"}, 1, "error 37: GAME\\.SCE not found", ""},
         {"build with an unknown option", run_build, {"@BEACON", "--frob"}, 2, "^$", "^zeltool build: unknown option"},
         {"build beside a temporary file of its own name", run_build, {"@BEACON"}, 0, "Compilation ends OK", "",
