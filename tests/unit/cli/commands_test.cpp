@@ -158,6 +158,10 @@ TEST(Commands, StatusStreamsAndFilesLeft) {
          "^zeltool: cannot write /proc/self/BEACON\\.SCE: "},
         {"decompile of an empty name", run_decompile, {""}, 2, "^$", usage + "decompile"},
         {"dump of an empty name", run_dump, {""}, 2, "^$", usage + "dump"},
+        {"decompile to a name of other characters", run_decompile, {"@BEACON.ZDB", "-n", "a-b"}, 2, "^$",
+         "^zeltool: cannot form an adventure name \\(letters and digits\\) from 'a-b'; give one with -n NAME\n$"},
+        {"decompile of a database without a stem", run_decompile, {"@.ZDB"}, 2, "^$", "^zeltool: cannot form"},
+        {"dump with an option", run_dump, {"--x"}, 2, "^$", usage + "dump"},
         {"decompile with no room", run_decompile, {"@BEACON.ZDB", "-n", "NEW", "-o", "@"}, 1, "^$",
          "^zeltool: cannot write @NEW\\.SCE: File too large\n$", nullptr, {}, 0},
         {"decompile --force with no room", run_decompile, {"@BEACON.ZDB", "-n", "beacon", "-o", "@", "--force"}, 1,
@@ -183,6 +187,7 @@ TEST(Commands, StatusStreamsAndFilesLeft) {
         {"rendered from a source", run_map, {"@BEACON", "-T", "svg"}, 0, "^-Tsvg\ndigraph \"BEACON\" \\{\n", "^$",
          fake_dot},
         {"map of an empty name", run_map, {""}, 2, "^$", usage + "map"},
+        {"map of two databases", run_map, {"@BEACON.ZDB", "@X.ZDB"}, 2, "^$", usage + "map"},
         {"no room for the graph", run_map, {"@BEACON.ZDB", "-Tsvg"}, 1, "^$",
          "^zeltool: cannot create a temporary file for dot\n$", [](const fs::path& dir) {
              ::setenv("TMPDIR", (dir / "nowhere").c_str(), 1);
@@ -205,12 +210,22 @@ TEST(Commands, StatusStreamsAndFilesLeft) {
         {"stats of nothing", run_stats, {}, 2, "^$", usage + "stats"},
         {"stats of a source with errors", run_stats, {"@BAD"}, 1, "^$", "^@BAD\\.SCE:4:4: error 2: ",
          with({{"BAD.SCE", bad_source}})},
+        {"stats of a source with many errors", run_stats, {"@BAD"}, 1, "^$",
+         "\n@BAD\\.SCE:3003:4: note: [^\n]*\n@BAD\\.SCE:3003: error 41: /STX expected\n"
+         "\\*\\*\\* Compilation ends with 3001 ERRORS\n$",
+         [](const fs::path& dir) {
+             std::string lines;
+             for (int k = 0; k < 3000; ++k)
+                 lines += "foo\n";
+             with({{"BAD.SCE", "/CTL\n_\n/VOC\n" + lines}})(dir);
+         }},
         {"stats of a file two adventures reach", run_stats, {"@COMMON"}, 2, "^$", "reached from several",
          two_adventures},
         {"stats of a missing database", run_stats, {"@NONE.ZDB"}, 1, "^$", "cannot open @NONE\\.ZDB"},
         // new
         {"new with every kind of character", run_new, {"Az09bcde", "@"}, 0,
          "^Wrote @AZ09BCDE\\.SCE\nCompile it with: cd @ && zelc AZ09BCDE\n$", "", nullptr, {"AZ09BCDE.SCE"}},
+        {"new without a name", run_new, {"--split"}, 2, "^$", usage + "new"},
         {"new with a long name", run_new, {"ABCDEFGHI"}, 2, "^$", "^zeltool new: an adventure name is one to eight"},
         {"new with a name of other characters", run_new, {"a_b"}, 2, "^$", "^zeltool new: an adventure name is"},
         {"new with an unknown option", run_new, {"--frob", "game"}, 2, "^$", usage + "new"},
@@ -233,6 +248,7 @@ TEST(Commands, StatusStreamsAndFilesLeft) {
         {"renumber with an unknown option", run_renumber, {"@BEACON", "-x", "message", "1", "2"}, 2, "^$",
          usage + "renumber"},
         {"renumber of a database", run_renumber, {"@BEACON.ZDB", "message", "1", "2"}, 2, "^$", usage + "renumber"},
+        {"renumber of an empty name", run_renumber, {"", "message", "1", "2"}, 2, "^$", usage + "renumber"},
         {"renumber with one number", run_renumber, {"@BEACON", "message", "1"}, 2, "^$", usage + "renumber"},
         {"renumber to a word", run_renumber, {"@BEACON", "message", "1", "x"}, 2, "^$", usage + "renumber"},
         {"insert --text of nothing", run_insert, {"@BEACON", "message", "--text"}, 2, "^$", usage + "insert"},
@@ -249,6 +265,7 @@ TEST(Commands, StatusStreamsAndFilesLeft) {
          "^zeltool lint: --start needs a location number\nusage: zeltool lint"},
         {"lint --start of nothing", run_lint, {"@BEACON", "--start"}, 2, "^$", "^zeltool lint: --start needs a"},
         {"lint -W of nothing", run_lint, {"@BEACON", "-W"}, 2, "^$", "^zeltool lint: unknown code or group '' after -W"},
+        {"lint --format=text", run_lint, {"@BEACON", "--format=json", "--format=text"}, 0, "^$", "^$"},
         {"lint of a database", run_lint, {"@BEACON.ZDB"}, 2, "^$", "^zeltool lint: '@BEACON\\.ZDB' names no adventure"},
         {"lint of an empty name", run_lint, {""}, 2, "^$", "^zeltool lint: '' names no adventure"},
         {"lint --werror of a clean source", run_lint, {"@BEACON", "--werror", "--start=0", "C"}, 0, "^$", "^$"},
@@ -264,6 +281,8 @@ TEST(Commands, StatusStreamsAndFilesLeft) {
          with({{"game.sce/", ""}, {"Game.sce", zel::testing::Sections().source()}, {"gAME.sce/", ""}})},
         {"check of a linked file", run_check, {"@BEACON2"}, 0, "^\\*\\*\\* Compilation ends OK\n$",
          "^zeltool: BEACON2\\.SCE does not begin with /CTL; using ADVENTUR\\.SCE, whose", eight_letters},
+        {"check of a missing source named by more than a word", run_check, {"@abcdefghij x"}, 1,
+         "^@ABCDEFGH\\.SCE: error 37: ABCDEFGH\\.SCE not found\n", ""},
         {"check of a name under a file", run_check, {"@BEACON.SCE/GAME"}, 1, "error 37: GAME\\.SCE not found", ""},
         {"build with an unknown option", run_build, {"@BEACON", "--frob"}, 2, "^$", "^zeltool build: unknown option"},
         {"build beside a temporary file of its own name", run_build, {"@BEACON"}, 0, "Compilation ends OK", "",
