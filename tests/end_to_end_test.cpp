@@ -436,17 +436,23 @@ INSTANTIATE_TEST_SUITE_P(Switches, Example,
                          [](const auto& info) { return std::string(info.param.name); });
 
 // zeltool's views of the example's databases stay what they were when the
-// checked-in copies were made: the listing, the map and the decompiled source.
+// checked-in copies were made: the listing, the map, the decompiled source and
+// the figures of stats, in text and JSON.
 TEST(ExampleTools, OutputsStayAsCheckedIn) {
     const fs::path dir = source_dir / "tests" / "regression";
     const std::string plain = (dir / "BEACON.ZDB").string(), compressed = (dir / "BEACON-C.ZDB").string();
     Scratch work;
-    std::ostringstream dump, map, out, err;
+    std::ostringstream dump, map, out, err, stats, stats_json;
     EXPECT_EQ(zel::tool::run_dump({compressed}, dump, err), 0) << err.str();
+    EXPECT_EQ(zel::tool::run_stats({compressed}, stats, err), 0) << err.str();
+    EXPECT_EQ(zel::tool::run_stats({compressed, "--format=json"}, stats_json, err), 0) << err.str();
+    // (The figures name the database as given: here without its folder.)
+    const auto unplaced = [&](std::string text) { return text.erase(text.find(compressed), compressed.size() - 12); };
     EXPECT_EQ(zel::tool::run_map({plain}, map, err), 0) << err.str();
     EXPECT_EQ(zel::tool::run_decompile({compressed, "-o", work.dir.string(), "-n", "BEACON"}, out, err), 0) << err.str();
     const std::pair<const char*, std::string> outputs[] = {
-        {"BEACON-C.dump", dump.str()}, {"BEACON.dot", map.str()}, {"BEACON-C.SCE", slurp(work.dir / "BEACON.SCE")}};
+        {"BEACON-C.dump", dump.str()}, {"BEACON.dot", map.str()}, {"BEACON-C.SCE", slurp(work.dir / "BEACON.SCE")},
+        {"BEACON-C.stats", unplaced(stats.str())}, {"BEACON-C.stats.json", unplaced(stats_json.str())}};
     for (const auto& [name, text] : outputs) {
         if (updating())
             spill(dir / name, text);

@@ -32,11 +32,16 @@ bool valid_format(const std::string& format) {
     });
 }
 
-// A temporary file holding the graph; removed when it goes.
+// A temporary file holding the graph; removed when it goes. Its path is
+// empty when it cannot be made (TMPDIR naming no folder, say).
 class TemporaryFile {
 public:
     explicit TemporaryFile(const std::string& contents) {
-        std::string pattern = (std::filesystem::temp_directory_path() / "zeltool-map-XXXXXX").string();
+        std::error_code ec;
+        const std::filesystem::path folder = std::filesystem::temp_directory_path(ec);
+        if (ec)
+            return;
+        std::string pattern = (folder / "zeltool-map-XXXXXX").string();
         const int fd = mkstemp(pattern.data());
         if (fd < 0)
             return;

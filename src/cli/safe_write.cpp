@@ -90,7 +90,9 @@ void remove_temporaries(std::vector<Target>& targets) {
 }
 
 // After a rename failed: the files already replaced get their old texts back.
-void put_back(std::vector<Target>& targets, const std::vector<FileChange>& changes) {
+// Returns the names of those that could not be put back, or "".
+std::string put_back(std::vector<Target>& targets, const std::vector<FileChange>& changes) {
+    std::string kept;
     for (std::size_t i = 0; i < targets.size(); ++i) {
         if (!targets[i].renamed)
             continue;
@@ -104,7 +106,9 @@ void put_back(std::vector<Target>& targets, const std::vector<FileChange>& chang
         if (back.written)
             ::unlink(back.temporary.c_str());
         keep_on_signal(back.temporary);
+        kept += (kept.empty() ? "" : ", ") + changes[i].path;
     }
+    return kept;
 }
 
 }  // namespace
@@ -139,9 +143,10 @@ bool replace_files(const std::vector<FileChange>& changes, std::string& error) {
     }
     for (std::size_t i = 0; i < changes.size(); ++i) {
         if (::rename(targets[i].temporary.c_str(), targets[i].real.c_str()) != 0) {
-            error = "cannot replace " + reason(changes[i].path, errno) + "; nothing written";
+            error = "cannot replace " + reason(changes[i].path, errno);
             remove_temporaries(targets);
-            put_back(targets, changes);
+            const std::string kept = put_back(targets, changes);
+            error += kept.empty() ? "; nothing written" : "; " + kept + " could not be put back and holds the edit";
             return false;
         }
         targets[i].renamed = true;

@@ -15,7 +15,8 @@ struct FileChange {
 };
 
 // False, with the reason in `error`, when any file could not be replaced;
-// then every file is as it was and no temporary file is left.
+// then no temporary file is left, and every file is as it was unless the
+// error names it as one that could not be put back after a failed rename.
 bool replace_files(const std::vector<FileChange>& changes, std::string& error);
 
 }  // namespace zel::tool

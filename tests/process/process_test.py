@@ -101,8 +101,9 @@ def special_sources(d, run):
 
 def abandoned_temporaries(d, run):
     """Temporary files of builds of processes that no longer run (no pid is
-    that high), of one that runs (pid 1), and of another adventure."""
-    for name in ("BEACON.$$$.999999999", "BEACON.$$$.999999999-2", "BEACON.$$$.1", "BEACON2.$$$.999999999"):
+    that high), of one that runs (pid 1), of another adventure, and names that hold no pid."""
+    for name in ("BEACON.$$$.999999999", "BEACON.$$$.999999999-2", "BEACON.$$$.1", "BEACON2.$$$.999999999",
+                 "BEACON.$$$.9x", "BEACON.$$$.9-x"):
         open(os.path.join(d, name), "w").close()
 
 
@@ -185,7 +186,7 @@ def cases(regression):
         Case("build removes the temporary files of builds that no longer run", ["zeltool", "build", "BEACON"], 0,
              r"Compilation ends OK", "", prepare=abandoned_temporaries,
              check=lambda d, b: {n for n in files_of(d) if ".$$$" in n or n.endswith(".ZDB")} ==
-             {"BEACON.$$$.1", "BEACON2.$$$.999999999", "BEACON.ZDB"}),
+             {"BEACON.$$$.1", "BEACON2.$$$.999999999", "BEACON.$$$.9x", "BEACON.$$$.9-x", "BEACON.ZDB"}),
         Case("failed build", ["zeltool", "build", "BAD"], 1,
              r"^BAD\.SCE:4:4: error 2: .*\n(.|\n)*\*\*\* Compilation ends with 2 ERRORS\n$", "", prepare=bad_build_setup,
              check=unchanged),

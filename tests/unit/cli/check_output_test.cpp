@@ -91,6 +91,8 @@ TEST(CheckOutput, JsonStringsAreValidWhateverTheBytes) {
         {"\xc0\xaf", R"("\u00C0\u00AF")"},                      // overlong
         {"\xed\xa0\x80", R"("\u00ED\u00A0\u0080")"},            // surrogate
         {"\xf4\x90\x80\x80", R"("\u00F4\u0090\u0080\u0080")"},  // above U+10FFFF
+        {"\xf5\x80\x80\x80", R"("\u00F5\u0080\u0080\u0080")"},  // no lead byte
+        {"\xe2\x82\x41", R"("\u00E2\u0082A")"},                  // cut short by a letter
     };
     for (const auto& [bytes, json] : cases)
         EXPECT_EQ(json_string(bytes), json) << json;
