@@ -104,13 +104,20 @@ const Document* Workspace::document(const std::string& uri) const {
 }
 
 void Workspace::compile_pending() {
-    std::vector<std::string> keys;
-    for (const auto& [key, adventure] : adventures_)
-        if (adventure.dirty)
-            keys.push_back(key);
-    for (const std::string& key : keys)
-        if (adventures_.count(key) != 0)
-            compile(key);
+    // A compilation may hand a document it no longer reaches to an
+    // adventure of its own, which is then compiled too; each document
+    // changes hands at most once a round, so the rounds are few.
+    for (std::size_t round = 0; round <= documents_.size(); ++round) {
+        std::vector<std::string> keys;
+        for (const auto& [key, adventure] : adventures_)
+            if (adventure.dirty)
+                keys.push_back(key);
+        if (keys.empty())
+            break;
+        for (const std::string& key : keys)
+            if (adventures_.count(key) != 0)
+                compile(key);
+    }
     for (auto& [key, adventure] : adventures_)
         if (adventure.unpublished && adventure.analysis)
             publish(adventure);

@@ -10,29 +10,20 @@
 #include <span>
 #include <sstream>
 
+#include "format/format.h"
+#include "format/opcodes.h"
+#include "lsp/describe.h"
 #include "lsp/line_map.h"
 #include "lsp/server.h"
 #include "lsp/sources.h"
 #include "lsp/uri.h"
 #include "support/adventure.h"
+#include "unit/lsp/session.h"
 
 namespace zel::lsp {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string frame(const std::string& body) { return "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body; }
-
-std::vector<json> messages_in(const std::string& output) {
-    std::vector<json> found;
-    for (std::size_t at = 0; at < output.size();) {
-        const std::size_t body = output.find("\r\n\r\n", at) + 4;
-        const std::size_t length = std::stoul(output.substr(at + 16, body - at - 20));
-        found.push_back(json::parse(output.substr(body, length)));
-        at = body + length;
-    }
-    return found;
-}
 
 // The part of the adventure the editor has open, with an error to fix: a
 // comment glued to a number, and a non-ASCII character where a number
@@ -66,18 +57,19 @@ std::string spare_typo() {
 }
 
 // An adventure of three files of an unsaved folder: A (to /MTX, then
-// /LNK B), B (to /PRO, then /LNK C) and C; with one system message too few.
+// /LNK B), B (to the middle of /CON, then /LNK C) and C; with one system
+// message too few.
 std::string burst(const std::string& name, bool few_messages) {
     testing::Sections s;
     if (few_messages)
         s.stx = testing::Sections::system_messages(60);
     const std::string source = s.source();
-    const std::size_t mtx = source.find("/MTX"), pro = source.find("/PRO");
+    const std::size_t mtx = source.find("/MTX"), split = source.find("\n/1\nS 0\n") + 1;
     if (name == "A")
         return source.substr(0, mtx) + "/LNK B\n";
     if (name == "B")
-        return source.substr(mtx, pro - mtx) + "/LNK C\n";
-    return source.substr(pro);
+        return source.substr(mtx, split - mtx) + "/LNK C\n";
+    return source.substr(split);
 }
 
 // An adventure of two files of an unsaved folder: A to /PRO, with two
@@ -107,8 +99,6 @@ std::string game() {
     return source.substr(0, source.find("/STX")) + "/LNK PART\n";
 }
 
-struct Step;
-
 class LanguageServer : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -133,14 +123,16 @@ protected:
 
     // A message body with its placeholders filled in: @PART and @GAME for
     // the URIs, @TEXT for the erroneous text, @FIXED for the fixed one, @SPARE
-// for the fixed one with a message nothing prints (its note "ça"), @AT(text,k) for the position
+    // for the fixed one with a message nothing prints (its note "ça"), @AT(text,k) for the position
     // k characters into the first occurrence of text in the fixed part; @LOST
     // for a root the editor opens as file://localhost/..., @LINKING, @ASTRAY,
     // @SHORT and @ROOMS for texts of it: linking PART, linking a missing file,
     // short of system messages, and three locations (@EXIT: the start of the
-    // first exit line); @TYPO for the fixed part with LAMP misspelled; @NOTWO
+    // first exit line); @TYPO for the fixed part with LAMP and SMALL misspelled; @NOTWO
     // for a source that ends after table 1, whose last line is @LASTLINE;
-    // @CAFE for one with a letter of two bytes in UTF-8 in a message;
+    // @LONG with a line longer than the compiler reads, @MANY with it after
+    // 1010 errors; @CAFE for one with a letter of two bytes in UTF-8 in a message (@EMOJI:
+    // a backslash, half a surrogate pair and two whole pairs in its place);
     // @MISNUMBERED with message 1 numbered 4; @ATTIC with a location nothing
     // leads to; @LINE(text) for the line of the first occurrence of text in
     // the fixed part.
@@ -162,6 +154,17 @@ protected:
         replace("@NOTWO", json(two_tables).dump());
         testing::Sections accented;
         accented.mtx = "/0\nCaf\xc3\xa9.\n";
+        testing::Sections many;
+        many.mtx = "/0\n";
+        for (int i = 0; i < 60; ++i)
+            many.mtx += "word ";
+        many.mtx += "\n";
+        replace("@LONG", json(many.source()).dump());
+        for (int i = 0; i < 1010; ++i)
+            many.voc += "X 1 BAD\n";
+        replace("@MANY", json(many.source()).dump());
+        std::string emoji = json(accented.source()).dump();
+        replace("@EMOJI", emoji.replace(emoji.find("\xc3\xa9"), 2, "\\\\\\udc00\\ud83d\\ude00\\udbff\\udfff"));
         replace("@CAFE", json(accented.source()).dump());
         replace("@LASTLINE", std::to_string(std::count(two_tables.begin(), two_tables.end(), '\n') - 1));
         replace("@ASTRAY", json(game().replace(game().rfind("PART"), 4, "NOWHERE")).dump());
@@ -169,7 +172,7 @@ protected:
         replace("@ROOMS", json(rooms).dump());
         const std::size_t exit = rooms.find("\nN 1\n") + 1;
         replace("@EXIT", json{{"line", std::count(rooms.begin(), rooms.begin() + static_cast<long>(exit), '\n')}, {"character", 0}}.dump());
-        replace("@TYPO", json(std::string(part(true)).replace(part(true).find("GET LAMP"), 8, "GET LAMO")).dump());
+        replace("@TYPO", json(std::string(part(true)).replace(part(true).find("GET LAMP"), 8, "GET LAMO").replace(part(true).find("BOX SMALL"), 9, "BOX SMALX")).dump());
         replace("@SPARETYPO", json(spare_typo()).dump());
         replace("@LTABLES", uri("LTABLES.SCE"));
         replace("@LATINTABLES", json(latin("LTABLES")).dump());
@@ -208,26 +211,22 @@ protected:
     fs::path folder_;
 };
 
-struct Step {
-    const char* what;
-    std::vector<std::string> send;  // message bodies, or raw bytes after "RAW"
-    std::string pick;               // the response "id:N", the diagnostics "uri:NAME" (the last of
-                                    // them; "every-uri:NAME" every one), a notification "method:NAME",
-                                    // the "last" message, or "none"
-    std::string pointer;            // into the message picked
-    std::string expected;           // a part of the value there (placeholders filled in), or "!" and a part it lacks
-};
-
-std::string request(int id, const std::string& method, const std::string& params) {
-    return R"({"jsonrpc":"2.0","id":)" + std::to_string(id) + R"(,"method":")" + method + R"(","params":)" + params + "}";
-}
-std::string notice(const std::string& method, const std::string& params) {
-    return R"({"jsonrpc":"2.0","method":")" + method + R"(","params":)" + params + "}";
-}
 // A request whose params nest `depth` arrays deep.
 std::string nested(int id, int depth) {
     return request(id, "textDocument/hover", "{\"x\":" + std::string(static_cast<std::size_t>(depth), '[') +
                                                  std::string(static_cast<std::size_t>(depth), ']') + "}");
+}
+// A request of a method of textDocument/ on a document that is not open.
+std::string on_gone(int id, const std::string& method) {
+    return request(id, "textDocument/" + method,
+                   R"({"textDocument":{"uri":"mem:/gone/G.SCE"},"position":{"line":0,"character":0},"range":{"start":{"line":0,"character":0},"end":{"line":0,"character":0}},"newName":"X"})");
+}
+// n requests of no method, ids 100 on, framed one after the other.
+std::string many_frames(int n) {
+    std::string frames;
+    for (int id = 100; id < 100 + n; ++id)
+        frames += frame(request(id, "no/such", "{}"));
+    return frames;
 }
 std::string at_part(const std::string& position) { return R"({"textDocument":{"uri":"@PART"},"position":)" + position + "}"; }
 std::string at_lines(const std::string& start, const std::string& end) {
@@ -237,6 +236,28 @@ std::string at_lines(const std::string& start, const std::string& end) {
 const Step steps[] = {
     {"initialize", {request(1, "initialize", R"({"capabilities":{"workspace":{"workspaceEdit":{"documentChanges":true}},"textDocument":{"codeAction":{"resolveSupport":{"properties":["edit"]}}}},"initializationOptions":{"inlayHints":{"width":12}}})"), notice("initialized", "{}")}, "id:1",
      "/result/capabilities/positionEncoding", "utf-16"},
+    {"initialize again", {request(60, "initialize", "{}")}, "id:60", "/error/message", "already initialized"},
+    {"a notification that fails, unanswered", {notice("textDocument/didOpen", R"({"textDocument":{"uri":"mem:/gone/G.SCE"}})")}, "none", "", ""},
+    {"requests on a document not open", {on_gone(61, "hover"), on_gone(62, "definition"), on_gone(63, "references"), on_gone(64, "documentSymbol"),
+                                         on_gone(65, "foldingRange"), on_gone(66, "completion"), on_gone(67, "codeAction"), on_gone(68, "prepareRename"),
+                                         on_gone(69, "rename"), on_gone(70, "inlayHint"), on_gone(71, "signatureHelp"), on_gone(72, "documentHighlight"),
+                                         on_gone(73, "semanticTokens/full"), on_gone(74, "semanticTokens/range")},
+     "id:61", "/result", "null"},
+    {"", {}, "id:62", "/result", "null"},
+    {"", {}, "id:63", "/result", "null"},
+    {"", {}, "id:64", "/result", "[]"},
+    {"", {}, "id:65", "/result", "[]"},
+    {"", {}, "id:66", "/result", "[]"},
+    {"", {}, "id:67", "/result", "[]"},
+    {"", {}, "id:68", "/result", "null"},
+    {"", {}, "id:69", "/error/message", "not part of an adventure"},
+    {"", {}, "id:70", "/result", "[]"},
+    {"", {}, "id:71", "/result", "null"},
+    {"", {}, "id:72", "/result", "null"},
+    {"", {}, "id:73", "/result/data", "[]"},
+    {"", {}, "id:74", "/result/data", "[]"},
+    {"a change to a document not open, and its closing", {notice("textDocument/didChange", R"({"textDocument":{"uri":"mem:/gone/G.SCE"},"contentChanges":[{"text":""}]})"),
+                                                         notice("textDocument/didClose", R"({"textDocument":{"uri":"mem:/gone/G.SCE"}})")}, "none", "", ""},
     {"open with errors", {notice("textDocument/didOpen", R"({"textDocument":{"uri":"@PART","languageId":"zel","version":1,"text":@TEXT}})")},
      "uri:PART.SCE", "/params/diagnostics", R"("code":17)"},
     {"note as related information", {}, "uri:PART.SCE", "/params/diagnostics/0/relatedInformation/0/message", "blank before ';'"},
@@ -317,12 +338,32 @@ const Step steps[] = {
     {"not an object", {"[1,2]"}, "id:null", "/error/code", "-32600"},
     {"empty body", {"RAW", "Content-Length: 0\r\n\r\n"}, "id:null", "/error/message", "not JSON"},
     {"not JSON-RPC 2.0", {R"({"jsonrpc":"1.0","id":20,"method":"shutdown"})"}, "id:20", "/error/code", "-32600"},
-    {"a response from the client", {R"({"jsonrpc":"2.0","id":99,"result":null})"}, "none", "", ""},
+    {"responses from the client", {R"({"jsonrpc":"2.0","id":99,"result":null})", R"({"jsonrpc":"2.0","id":98,"error":{"code":1,"message":"no"}})"}, "none", "", ""},
     {"no Content-Length", {"RAW", "Content-Type: x\r\n\r\n"}, "id:null", "/error/code", "-32700"},
     {"unknown method", {request(13, "textDocument/unknown", "{}")}, "id:13", "/error/code", "-32601"},
     {"unknown notification", {notice("$/unknown", "{}")}, "none", "", ""},
+    {"params neither an object nor an array", {R"({"jsonrpc":"2.0","id":80,"method":"shutdown","params":5})"}, "id:80", "/error/message", "params must be"},
+    {"a method that is not a string", {R"({"jsonrpc":"2.0","id":81,"method":5})"}, "id:81", "/error/message", "method must be a string"},
+    {"a request whose id is null", {R"({"jsonrpc":"2.0","id":null,"method":"shutdown"})"}, "id:null", "/error/message", "a request needs an id"},
+    {"an id neither a number nor a string", {R"({"jsonrpc":"2.0","id":true,"method":"shutdown"})"}, "id:null", "/error/message", "an id must be"},
+    {"neither a request nor a response", {R"({"jsonrpc":"2.0","id":82})"}, "id:82", "/error/message", "neither a request"},
+    {"a negative id, params an array", {request(-83, "no/such", "[]")}, "id:-83", "/error/code", "-32601"},
+    {"a notification nested too deep, unanswered", {R"({"jsonrpc":"2.0","method":"x","params":{"a":null,"b":true,"c":1.5,"d":-1,"e":"s","x":)" + std::string(70, '[') + std::string(70, ']') + "}}"},
+     "none", "", ""},
+    {"a deep text that is not JSON", {std::string(70, '[')}, "id:null", "/error/code", "-32600"},
+    {"a deep request of a string id", {R"({"jsonrpc":"2.0","id":"deep","method":"x","params":)" + std::string(70, '[') + std::string(70, ']') + "}"},
+     R"(id:"deep")", "/error/code", "-32600"},
+    {"an escape that is not hex beside half a pair", {R"({"jsonrpc":"2.0","id":87,"method":"x","params":{"t":"\u00zz\ud800"}})"}, "id:null", "/error/code", "-32700"},
+    {"more messages at once than are read ahead", {"RAW", many_frames(70)}, "id:169", "/error/code", "-32601"},
+    {"a line break in a body", {"{\"jsonrpc\":\"2.0\",\r\n\"id\": 84\n,\"method\":\"no/such\"}"}, "id:84", "/error/code", "-32601"},
+    {"blank lines before a message", {"RAW", "\r\n\r\n" + frame(request(85, "no/such", "{}"))}, "id:85", "/error/code", "-32601"},
+    {"a header line longer than any", {"RAW", "X-Long: " + std::string(3000, 'x') + "\r\nA: b\r\n" + frame(request(86, "no/such", "{}"))}, "id:86", "/error/code", "-32601"},
+    {"blanks about the length, line feeds alone", {"RAW", "Content-Length:\t2 \t\n\n{}"}, "id:null", "/error/code", "-32600"},
+    {"a length that is not a number, or none", {"RAW", "Content-Length: 2x\r\n\r\nContent-Length: \r\n\r\n"}, "id:null", "/error/message", "without Content-Length"},
+    {"a body cut short by the end", {"RAW", "Content-Length: 30\r\n\r\n{}"}, "none", "", ""},
     {"invalid params", {request(14, "textDocument/hover", R"({"textDocument":{"uri":"@PART"}})")}, "id:14", "/error/code", "-32602"},
-    {"cancelled while waiting", {request(15, "textDocument/hover", at_part("@AT(MES 1,4)")), notice("$/cancelRequest", R"({"id":15})")},
+    {"cancelled while waiting", {request(15, "textDocument/hover", at_part("@AT(MES 1,4)")), notice("$/cancelRequest", R"({"id":15})"), notice("$/cancelRequest", "{}"),
+                                 notice("$/cancelRequest", "null")},
      "id:15", "/error/code", "-32800"},
     {"lint's findings", {notice("textDocument/didChange", R"({"textDocument":{"uri":"@PART","version":3},"contentChanges":[{"text":@SPARE}]})")},
      "uri:PART.SCE", "/params/diagnostics", R"("code":"unused-message")"},
@@ -335,6 +376,11 @@ const Step steps[] = {
                                                           notice("textDocument/didOpen", R"({"textDocument":{"uri":"mem:/burst/C.SCE","version":1,"text":@BURSTC}})")},
      "uri:burst/B.SCE", "/params/diagnostics", R"(!"severity":1)"},
     {"the last of them too", {}, "uri:burst/C.SCE", "/params/diagnostics", R"(!"severity":1)"},
+    {"an item whose section began in another file, apart", {request(91, "textDocument/documentSymbol", R"({"textDocument":{"uri":"mem:/burst/C.SCE"}})")},
+     "id:91", "/result/4/name", R"("/1")"},
+    {"a file named in another case", {notice("textDocument/didOpen", R"({"textDocument":{"uri":"mem:/case/A.SCE","version":1,"text":@TWOA}})"),
+                                      notice("textDocument/didOpen", R"({"textDocument":{"uri":"mem:/case/b.sce","version":1,"text":@TWOB}})")},
+     "uri:case/A.SCE", "/params/diagnostics", "[]"},
     {"a message renumbered in the file of its texts", {notice("textDocument/didOpen", R"({"textDocument":{"uri":"mem:/two/A.SCE","version":7,"text":@TWOA}})"),
                                                        notice("textDocument/didOpen", R"({"textDocument":{"uri":"mem:/two/B.SCE","version":8,"text":@TWOB}})"),
                                                        request(37, "textDocument/rename", R"({"textDocument":{"uri":"mem:/two/B.SCE"},"position":{"line":4,"character":9},"newName":"0"})")},
@@ -348,6 +394,12 @@ const Step steps[] = {
     {"a misspelt link, with the name meant", {notice("textDocument/didChange", R"({"textDocument":{"uri":"mem:/burst/A.SCE","version":3},"contentChanges":[{"text":@MISSPELTA}]})")},
      "uri:burst/A.SCE", "/params/diagnostics/0/relatedInformation", "did you mean B?"},
     {"the file it was meant for told so, not compiled alone", {}, "uri:burst/B.SCE", "/params/diagnostics", "is not read: the /LNK line of A.SCE names BX.SCE"},
+    {"a file opened behind a misspelt link", {notice("textDocument/didOpen", R"({"textDocument":{"uri":"mem:/astray/A.SCE","version":1,"text":@MISSPELTA}})"),
+                                              notice("textDocument/didOpen", R"({"textDocument":{"uri":"mem:/astray/B.SCE","version":1,"text":@BURSTB}})")},
+     "uri:astray/B.SCE", "/params/diagnostics", "is not read: the /LNK line of A.SCE names BX.SCE"},
+    {"one behind a misspelt link, an adventure of its own", {notice("textDocument/didOpen", R"({"textDocument":{"uri":"mem:/own/A.SCE","version":1,"text":@MISSPELTA}})"),
+                                                            notice("textDocument/didOpen", R"({"textDocument":{"uri":"mem:/own/B.SCE","version":1,"text":@CAFE}})")},
+     "uri:own/B.SCE", "/params/diagnostics", "(U+00E9)"},
     {"a finding disabled on the line before", {request(45, "textDocument/codeAction", R"({"textDocument":{"uri":"@PART"},"range":{"start":@AT(/OTX,0),"end":@AT(/OTX,0)},"context":{"diagnostics":[]}})")},
      "id:45", "/result", R"("newText":";zel-lint: disable-next unused-message\n","range":{"end":@AT(/OTX,0),"start":@AT(/OTX,0)})"},
     {"or in the whole file", {}, "id:45", "/result", R"("newText":";zel-lint: disable unused-message\n","range":{"end":{"character":0,"line":0})"},
@@ -371,6 +423,13 @@ const Step steps[] = {
     {"signature help on a line that has not compiled", {request(48, "textDocument/signatureHelp", at_part("@AT( MES 0,5)"))}, "id:48", "/result/signatures/0/label", "MES message"},
     {"replaced by the word meant, letters up to the blank", {request(23, "textDocument/codeAction", R"({"textDocument":{"uri":"@PART"},"range":{"start":@AT(GET LAMP,4),"end":@AT(GET LAMP,4)},"context":{"diagnostics":[]}})")},
      "id:23", "/result/0/edit", R"("newText":"LAMP","range":{"end":@AT(GET LAMP,8))"},
+    {"no edit while an error stands", {request(38, "textDocument/rename", R"({"textDocument":{"uri":"@PART"},"position":@AT(GET LAMP,1),"newName":"TAKE"})")},
+     "id:38", "/error/message", "the source has 2 errors, and an edit could miss"},
+    {"told where it is", {}, "id:38", "/error/message", R"(correct them first\nPART.SCE:)"},
+    {"and at the end of its line", {request(29, "textDocument/codeAction", R"({"textDocument":{"uri":"@PART"},"range":{"start":@AT(BOX SMALL,5),"end":@AT(BOX SMALL,5)},"context":{"diagnostics":[]}})")},
+     "id:29", "/result/0/edit", R"("newText":"SMALL","range":{"end":@AT(BOX SMALL,9))"},
+    {"a document closed, its diagnostics taken back", {notice("textDocument/didClose", R"({"textDocument":{"uri":"@PART"}})")}, "uri:PART.SCE", "/params/diagnostics", "[]"},
+    {"and opened again", {notice("textDocument/didOpen", R"({"textDocument":{"uri":"@PART","version":4,"text":@TYPO}})")}, "uri:PART.SCE", "/params/diagnostics/0/code", "5"},
     {"a message longer than the server takes, cut short", {"RAW", "Content-Length: 134217729\r\n\r\nshort"}, "none", "", ""},
     {"a link to a missing file", {notice("textDocument/didChange", R"({"textDocument":{"uri":"@LOST","version":2},"contentChanges":[{"text":@ASTRAY}]})")},
      "uri:LOST.SCE", "/params/diagnostics/0", R"("range":{"end":{"character":12,"line":11})"},
@@ -394,51 +453,26 @@ const Step steps[] = {
      {"RAW", "Content-Length: 30\r\n\r\n{}" + frame(request(28, "no/such", "{}"))}, "id:28", "/error/code", "-32601"},
     {"half a surrogate pair", {notice("textDocument/didChange", R"({"textDocument":{"uri":"@PART","version":5},"contentChanges":[{"text":"\ud800"}]})")},
      "method:window/showMessage", "/params/message", "U+FFFD"},
+    {"none for a half elsewhere", {notice("workspace/didChangeConfiguration", R"({"settings":{"x":"\ud800"}})")}, "none", "", ""},
+    {"a pair kept beside a lone half", {notice("textDocument/didChange", R"({"textDocument":{"uri":"@LOST","version":7},"contentChanges":[{"text":@EMOJI}]})")},
+     "uri:LOST.SCE", "/params/diagnostics", "(U+1F600)"},
+    {"the half read as U+FFFD", {}, "uri:LOST.SCE", "/params/diagnostics", "(U+FFFD)"},
+    {"and the last pair", {}, "uri:LOST.SCE", "/params/diagnostics", "(U+10FFFF)"},
+    {"a line longer than the compiler reads", {notice("textDocument/didChange", R"({"textDocument":{"uri":"@LOST","version":8},"contentChanges":[{"text":@LONG}]})")},
+     "uri:LOST.SCE", "/params/diagnostics/0/range",
+     R"({"end":{"character":300,"line":136},"start":{"character":258,"line":136}})"},
+    {"a thousand diagnostics at most", {notice("textDocument/didChange", R"({"textDocument":{"uri":"@LOST","version":9},"contentChanges":[{"text":@MANY}]})")},
+     "uri:LOST.SCE", "/params/diagnostics/1000/message", R"("10 more diagnostics are not shown")"},
+    {"no edit past them", {request(39, "textDocument/rename", R"({"textDocument":{"uri":"@LOST"},"position":{"line":3,"character":1},"newName":"NORD"})")},
+     "id:39", "/error/message", "the source has more than 1000 errors"},
     {"shutdown, and nothing after it", {notice("textDocument/didChange", R"({"textDocument":{"uri":"@PART","version":6},"contentChanges":[{"text":@FIXED}]})"),
                                        request(16, "shutdown", "null")}, "last", "/id", "16"},
-    {"nothing after shutdown", {request(17, "textDocument/hover", at_part("@AT(MES 1,4)"))}, "id:17", "/error/code", "-32600"},
+    {"nothing after shutdown", {notice("textDocument/didChange", R"({"textDocument":{"uri":"@PART","version":7},"contentChanges":[{"text":@TYPO}]})"),
+                                request(17, "textDocument/hover", at_part("@AT(MES 1,4)"))}, "id:17", "/error/code", "-32600"},
 };
 
-// Each step's messages sent to the server, and what it answers checked.
 void LanguageServer::run_steps(Server& server, std::span<const Step> session) {
-    std::vector<json> output;
-    for (const Step& step : session) {
-        SCOPED_TRACE(step.what);
-        std::string input;
-        for (const std::string& body : step.send)
-            input += step.send.front() == "RAW" ? (body == "RAW" ? "" : body) : frame(filled(body));
-        if (!step.send.empty()) {
-            std::istringstream in(input);
-            std::ostringstream out;
-            server.run(in, out);
-            output = messages_in(out.str());
-        }
-        if (step.pick == "none") {
-            EXPECT_TRUE(output.empty());
-            continue;
-        }
-        const json* picked = nullptr;
-        for (const json& m : output) {
-            const bool id = step.pick.rfind("id:", 0) == 0 && m.contains("id") && m["id"].dump() == step.pick.substr(3);
-            const bool uri = step.pick.rfind("uri:", 0) == 0 && m.value("method", "") == "textDocument/publishDiagnostics" &&
-                             m["params"]["uri"].get<std::string>().ends_with(step.pick.substr(4));
-            const bool method = step.pick.rfind("method:", 0) == 0 && m.value("method", "") == step.pick.substr(7);
-            const bool every = step.pick.rfind("every-uri:", 0) == 0 && m.value("method", "") == "textDocument/publishDiagnostics" &&
-                               m["params"]["uri"].get<std::string>().ends_with(step.pick.substr(10));
-            if (every) {
-                EXPECT_NE(m.at(json::json_pointer(step.pointer)).dump().find(filled(step.expected)), std::string::npos) << m.dump();
-            }
-            if (id || uri || method || every || step.pick == "last")
-                picked = &m;
-        }
-        ASSERT_NE(picked, nullptr) << step.pick;
-        ASSERT_TRUE(picked->contains(json::json_pointer(step.pointer))) << picked->dump();
-        const std::string value = picked->at(json::json_pointer(step.pointer)).dump();
-        if (step.expected.starts_with("!"))
-            EXPECT_EQ(value.find(filled(step.expected.substr(1))), std::string::npos) << value;
-        else
-            EXPECT_NE(value.find(filled(step.expected)), std::string::npos) << picked->dump();
-    }
+    run_session(server, session, [this](const std::string& body) { return filled(body); });
 }
 
 TEST_F(LanguageServer, AnswersEveryStepOfASession) {
@@ -477,6 +511,54 @@ TEST_F(LanguageServer, RefusesRequestsBeforeInitialize) {
     EXPECT_EQ(messages_in(out.str()).at(0)["error"]["code"], error::server_not_initialized);
 }
 
+// A server without a disk (a web page's) reads only the open documents,
+// and takes no notification before initialize.
+TEST_F(LanguageServer, ReadsNoDiskWithoutOne) {
+    std::vector<std::string> sent;
+    Server server([&](const std::string& body) { sent.push_back(body); }, false);
+    server.receive(notice("textDocument/didOpen", filled(R"({"textDocument":{"uri":"@GAME","version":1,"text":@LINKING}})")));
+    server.receive(request(1, "initialize", "{}"));
+    server.drain();
+    EXPECT_EQ(sent.size(), 1u);
+    server.receive(notice("textDocument/didOpen", filled(R"({"textDocument":{"uri":"@GAME","version":1,"text":@LINKING}})")));
+    server.drain();
+    ASSERT_FALSE(sent.empty());
+    EXPECT_NE(sent.back().find(R"("code":37,"message":"PART.SCE not found")"), std::string::npos) << sent.back();
+    // Nothing is handled after exit.
+    const std::size_t before = sent.size();
+    server.receive(notice("exit", "null"));
+    server.receive(request(2, "shutdown", "null"));
+    server.drain();
+    EXPECT_EQ(sent.size(), before);
+    EXPECT_EQ(server.status(), 1);
+    // Nor is anything sent without a client to send it to.
+    Server silent(nullptr, false);
+    silent.receive(request(1, "initialize", "{}"));
+    silent.receive(notice("textDocument/didOpen", filled(R"({"textDocument":{"uri":"@GAME","version":1,"text":@LINKING}})")));
+    silent.drain();
+}
+
+// A save may follow changes on disk to files that are not open.
+TEST_F(LanguageServer, ReadsTheDiskAgainWhenAFileIsSaved) {
+    Server server;
+    const Step opened[] = {{"open", {request(1, "initialize", "{}"), notice("textDocument/didOpen", R"({"textDocument":{"uri":"@PART","version":1,"text":@FIXED}})")},
+                            "uri:GAME.SCE", "/params/diagnostics", "[]"}};
+    run_steps(server, opened);
+    std::ofstream(folder_ / "GAME.SCE") << game().replace(game().find("LAMP 30 NOUN"), 12, "LAMP 30 NOUM");
+    const Step saved[] = {{"saved", {notice("textDocument/didSave", R"({"textDocument":{"uri":"@PART"}})")}, "uri:GAME.SCE", "/params/diagnostics/0/code", "42"}};
+    run_steps(server, saved);
+    // Without GAME.SCE nothing reaches PART, which is read alone, at once.
+    fs::remove(folder_ / "GAME.SCE");
+    const Step removed[] = {{"removed", {notice("textDocument/didSave", R"({"textDocument":{"uri":"@PART"}})")}, "uri:PART.SCE", "/params/diagnostics/0/code", "41"}};
+    run_steps(server, removed);
+}
+
+TEST(LanguageServerCommand, RefusesUnknownArguments) {
+    std::ostringstream out, err;
+    EXPECT_EQ(run_server({"--stdio", "--tcp"}, out, err), 2);
+    EXPECT_EQ(err.str(), "zeltool lsp: unknown argument --tcp\nusage: zeltool lsp [--stdio]\n");
+}
+
 TEST_F(LanguageServer, CountsInUtf8WhenTheEditorOffersIt) {
     Server server;
     std::istringstream in(frame(request(1, "initialize", R"({"capabilities":{"general":{"positionEncodings":["utf-16","utf-8"]}}})")));
@@ -491,19 +573,73 @@ TEST(LineMapTest, CountsUnitsOfEachLine) {
     const struct {
         const char* line;
         std::size_t bytes, units;
-    } rows[] = {{"\xEF\xBC\x81x", 4, 2}, {"\xC3\xA9x", 3, 2}, {"\xC3(x", 3, 3}, {"\xF0\x9F\x98\x80", 4, 2}};
+    } rows[] = {{"\xEF\xBC\x81x", 4, 2}, {"\xC3\xA9x", 3, 2}, {"\xC3(x", 3, 3}, {"\xF0\x9F\x98\x80", 4, 2},
+                // the first and last lead byte of each length, bytes that lead
+                // nothing, a sequence cut short by the end
+                {"\xC2\xA9\xDF\xBF", 4, 2}, {"\xE0\xA0\x80", 3, 1}, {"\xF4\x8F\xBF\xBF", 4, 2}, {"\xC1\x81", 2, 2},
+                {"\xF5\x80\x80\x80", 4, 4}, {"\x80\xC3\xA9", 3, 3}, {"x\xC3", 2, 2}};
     for (const auto& row : rows)
         EXPECT_EQ(units_of(row.line, row.bytes, Encoding::utf16), row.units) << row.line;
+    // And back: the bytes of a line's first units, at most the line's.
+    const struct {
+        const char* line;
+        std::size_t units, bytes;
+    } back[] = {{"\xF0\x9F\x98\x80x", 2, 4}, {"\xF0\x9F\x98\x80x", 3, 5}, {"\xC3\xA9x", 1, 2}, {"\xC3(x", 2, 2}, {"ab", 5, 2}};
+    for (const auto& row : back)
+        EXPECT_EQ(bytes_of(row.line, row.units, Encoding::utf16), row.bytes) << row.line;
     // Without a text, line n and column c are simply counted from 0, and 0 stays 0.
     EXPECT_EQ(LineMap().position(3, 4, Encoding::utf16), (Position{2, 3}));
     EXPECT_EQ(LineMap().position(0, 0, Encoding::utf16), (Position{0, 0}));
     unsigned line = 0, column = 0;
     LineMap().line_column(Position{2, 3}, Encoding::utf16, line, column);
     EXPECT_EQ(std::make_pair(line, column), std::make_pair(3u, 4u));
+    EXPECT_EQ(LineMap().position_at(5, Encoding::utf16), (Position{}));
+    EXPECT_EQ(LineMap().offset(Position{2, 3}, Encoding::utf16), 0u);
+    EXPECT_EQ(LineMap().line_text(1), "");
     // A lone carriage return ends a line for the editor, not for the compiler.
     const LineMap lone_cr(std::make_shared<const std::string>("ab\rcd\nef"));
     EXPECT_EQ(lone_cr.position(1, 4, Encoding::utf16), (Position{1, 0}));
     EXPECT_EQ(lone_cr.position(2, 2, Encoding::utf16), (Position{2, 1}));
+    // A carriage return before a line feed is no part of the line; one at
+    // the end of the text is, and ends an editor line.
+    const LineMap crlf(std::make_shared<const std::string>("ab\r\ncd\r"));
+    EXPECT_EQ(crlf.line_text(1), "ab");
+    EXPECT_EQ(crlf.line_text(2), "cd\r");
+    EXPECT_EQ(crlf.line_text(3), "");  // past the last line
+    EXPECT_EQ(crlf.line_text(0), "");
+    EXPECT_EQ(crlf.position_at(7, Encoding::utf16), (Position{2, 0}));
+    EXPECT_TRUE(LineMap(std::make_shared<const std::string>("ab\r\n")).editor_lines_are_lines());
+    // The last line, and a line past it: the end of the text.
+    const LineMap two(std::make_shared<const std::string>("ab\ncd"));
+    EXPECT_EQ(two.position(2, 2, Encoding::utf16), (Position{1, 1}));
+    EXPECT_EQ(two.position(3, 1, Encoding::utf16), (Position{1, 2}));
+    EXPECT_EQ(two.offset(Position{5, 0}, Encoding::utf16), 5u);
+    // Columns past an editor line's end stop before its CR LF.
+    const LineMap mixed(std::make_shared<const std::string>("a\rb\r\nc"));
+    EXPECT_EQ(mixed.offset(Position{1, 9}, Encoding::utf16), 3u);
+    EXPECT_EQ(mixed.position_at(4, Encoding::utf16), (Position{1, 1}));
+    EXPECT_EQ(mixed.position(2, 1, Encoding::utf16), (Position{2, 0}));
+}
+
+// The words for what the index knows, for every kind and code.
+TEST(DescribeTest, NamesEveryKind) {
+    const std::pair<ItemKey, const char*> items[] = {
+        {{Kind::word, 2, 2}, "NOUN 2"}, {{Kind::word, 2, 9}, "word 2"}, {{Kind::sysmess, 3, -1}, "system message 3"},
+        {{Kind::message, 4, -1}, "message 4"}, {{Kind::object, 5, -1}, "object 5"}, {{Kind::location, 252, -1}, "not created (252)"},
+        {{Kind::location, 253, -1}, "WORN (253)"}, {{Kind::location, 254, -1}, "CARRIED (254)"}, {{Kind::location, 255, -1}, "HERE (255)"},
+        {{Kind::location, 6, -1}, "location 6"}, {{Kind::process, 7, -1}, "process table 7"}, {{Kind::flag, 8, -1}, "flag 8"},
+        {{Kind::value, 9, -1}, "value 9"}, {{Kind::percent, 10, -1}, "10%"}};
+    for (const auto& [key, name] : items)
+        EXPECT_EQ(item_name(key), name);
+    EXPECT_EQ(kind_name(kind_reserved), "reserved");
+    EXPECT_EQ(signature(-1), "");
+    EXPECT_EQ(signature(opcode_count), "");
+    EXPECT_TRUE(reserved_opcode(opcode_count));
+    // A preview ends after 60 characters, a paragraph break a blank.
+    TextDef text;
+    text.text = std::string("ab") + static_cast<char>(paragraph_break) + std::string(70, 'c');
+    EXPECT_EQ(preview(text), "ab " + std::string(57, 'c') + "...");
+    EXPECT_EQ(fence_for("a ```` b ``"), "`````");
 }
 
 // Percent-encoded bytes in either case of hex digit; a '%' without two
@@ -512,6 +648,15 @@ TEST(DocumentUri, DecodesPercentEncodedBytes) {
     const DocumentPlace place = place_of("file:///tmp/%7aEl%2F%6f%6F%4fx%4g%2/A%2fB%41%3aC.SCE");
     EXPECT_EQ(place.folder, "/tmp/zEl/ooOx%4g%2/A");
     EXPECT_EQ(place.name, "BA:C.SCE");
+    EXPECT_EQ(place_of("file:///%30%39%4A/x").folder, "/09J");
+    // Another host's file is no file of this disk; a name without a folder
+    // is a name.
+    const DocumentPlace remote = place_of("file://host/share/A.SCE");
+    EXPECT_FALSE(remote.on_disk);
+    EXPECT_EQ(uri_of(remote), "host/share/A.SCE");
+    EXPECT_EQ(uri_of(place_of("untitled-1")), "untitled-1");
+    // What a path keeps as it is, and what it writes as %XX.
+    EXPECT_EQ(uri_of(DocumentPlace{"/tmp", "azAZ09 +~_-.SCE", true}), "file:///tmp/azAZ09%20%2B~_-.SCE");
 }
 
 // A file keeps its text up to most_kept bytes, not one more: one not on
