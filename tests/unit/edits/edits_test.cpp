@@ -6,9 +6,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <functional>
 #include <map>
 #include <memory>
+#include <sstream>
 
 #include "analysis/compiled.h"
 #include "core/memory_files.h"
@@ -150,6 +152,77 @@ std::vector<std::string> mapped(const tool::Database& db, const std::vector<Renu
     return lines;
 }
 
+// The texts a unified diff makes of `texts`, as patch would make them; every
+// line it keeps or takes away must be the old one, and each hunk's counts and
+// new start must be those of its lines.
+std::vector<std::string> patched(const std::string& diff, std::vector<std::string> texts,
+                                 const std::vector<std::string>& names) {
+    std::istringstream in(diff);
+    std::vector<std::string> hunk, old, made;  // a hunk's lines with their marks; the file's old and new lines
+    std::string line, *text = nullptr;
+    std::size_t next = 0, old_count = 0, new_count = 0;
+    const auto take_hunk = [&] {
+        std::size_t olds = 0, news = 0;
+        for (const std::string& l : hunk) {
+            if (l[0] != '+') {
+                EXPECT_EQ(next < old.size() ? old[next++] : "(past the end)", l.substr(1)) << diff;
+            }
+            if (l[0] != '-')
+                made.push_back(l.substr(1));
+            olds += l[0] != '+';
+            news += l[0] != '-';
+        }
+        EXPECT_EQ(olds, old_count) << diff;
+        EXPECT_EQ(news, new_count) << diff;
+        hunk.clear();
+        old_count = new_count = 0;
+    };
+    const auto take_file = [&] {
+        take_hunk();
+        if (text != nullptr) {
+            made.insert(made.end(), old.begin() + static_cast<long>(std::min(next, old.size())), old.end());
+            text->clear();
+            for (const std::string& l : made)
+                *text += l;
+        }
+    };
+    while (std::getline(in, line)) {
+        if (line.rfind("--- a/", 0) == 0) {
+            take_file();
+            std::getline(in, line);
+            const auto f = std::find(names.begin(), names.end(), line.substr(6));
+            EXPECT_NE(f, names.end()) << line;
+            text = &texts.at(static_cast<std::size_t>(f - names.begin()));
+            old.clear();
+            made.clear();
+            next = 0;
+            for (std::size_t at = 0; at < text->size();) {
+                const std::size_t end = std::min(text->find('\n', at), text->size() - 1) + 1;
+                old.push_back(text->substr(at, end - at));
+                at = end;
+            }
+        } else if (unsigned a = 0, b = 0, c = 0, d = 0; std::sscanf(line.c_str(), "@@ -%u,%u +%u,%u @@", &a, &b, &c, &d) == 4) {
+            take_hunk();
+            const std::size_t start = b == 0 ? a : a - 1;
+            EXPECT_LE(next, start) << diff;
+            for (; next < start && next < old.size(); ++next)
+                made.push_back(old[next]);
+            EXPECT_EQ(made.size(), d == 0 ? c : c - 1) << diff;
+            old_count = b;
+            new_count = d;
+        } else if (line == "\\ No newline at end of file") {
+            EXPECT_FALSE(hunk.empty()) << diff;
+            if (!hunk.empty())
+                hunk.back().pop_back();
+        } else {
+            EXPECT_TRUE(!line.empty() && (line[0] == ' ' || line[0] == '-' || line[0] == '+')) << line;
+            hunk.push_back(line + "\n");
+        }
+    }
+    take_file();
+    return texts;
+}
+
 // The plan of an outcome, after checking that its source compiles to the
 // same database with only the numbers moved; the edited texts in `edited`.
 const Plan* checked(const Source& before, const Outcome& outcome, std::vector<std::string>& edited,
@@ -160,6 +233,10 @@ const Plan* checked(const Source& before, const Outcome& outcome, std::vector<st
         return nullptr;
     edited = edits::apply(*plan, before.texts);
     EXPECT_FALSE(check_edited(before.compiled.index, edited)) << what;
+    std::vector<std::string> names;
+    for (const SourceFile& f : before.compiled.index.files())
+        names.push_back(f.name);
+    EXPECT_EQ(patched(unified_diff(*plan, before.texts, names), before.texts, names), edited) << what;
     const std::unique_ptr<Source> after = compiled(files_of(before, edited), before.compiled.index.files()[0].name.substr(
                                                                                    0, before.compiled.index.files()[0].name.find('.')));
     EXPECT_TRUE(after->compiled.database && before.compiled.database) << what << after->compiled.console;
