@@ -43,4 +43,15 @@ RunResult run(const std::string& source, const std::vector<std::string>& args) {
     return run(std::map<std::string, std::string>{{"GAME.SCE", source}}, args);
 }
 
+std::string with_crlf(std::string_view text) {
+    std::string out;
+    out.reserve(text.size() + text.size() / 16);
+    for (const char c : text) {
+        if (c == '\n')
+            out += '\r';
+        out += c;
+    }
+    return out;
+}
+
 }  // namespace zel::testing

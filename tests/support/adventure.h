@@ -3,6 +3,7 @@
 
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "memory_platform.h"
@@ -44,5 +45,8 @@ struct RunResult {
 RunResult run(const std::map<std::string, std::string>& files, const std::vector<std::string>& args = {"GAME"},
               const Faults& faults = {});
 RunResult run(const std::string& source, const std::vector<std::string>& args = {"GAME"});
+
+// The text with every line feed preceded by a carriage return.
+std::string with_crlf(std::string_view text);
 
 }  // namespace zel::testing

@@ -101,12 +101,6 @@ Prepare taken_temporaries(int count) {
     };
 }
 
-std::string crlf(std::string text) {
-    for (std::size_t at = 0; (at = text.find('\n', at)) != std::string::npos; at += 2)
-        text.insert(at, "\r");
-    return text;
-}
-
 const std::string bad_source = "/CTL\n_\n/VOC\nfoo\n";
 const std::string usage = "^usage: zeltool ";
 
@@ -270,7 +264,7 @@ TEST(Commands, StatusStreamsAndFilesLeft) {
         {"lint of an empty name", run_lint, {""}, 2, "^$", "^zeltool lint: '' names no adventure"},
         {"lint --werror of a clean source", run_lint, {"@BEACON", "--werror", "--start=0", "C"}, 0, "^$", "^$"},
         {"lint of a source with CR LF", run_lint, {"@GAME", "--format=json"}, 1, "\"source\": \"/0\", \"notes\"", "",
-         with({{"GAME.SCE", crlf(zel::testing::Sections().source())}})},
+         with({{"GAME.SCE", zel::testing::with_crlf(zel::testing::Sections().source())}})},
         // check and build
         {"check --format=text after json", run_check, {"--format=json", "--format=text", "@BEACON"}, 0,
          "^\\*\\*\\* Compilation ends OK\n$", ""},

@@ -28,10 +28,7 @@ std::string rich(const std::string& name) {
     const std::size_t pro = source.find("/PRO");
     if (name == "RTABLES")
         return source.substr(pro);
-    std::string text = source.substr(0, pro) + "/LNK RTABLES\n";
-    for (std::size_t at = 0; (at = text.find('\n', at)) != std::string::npos; at += 2)
-        text.insert(at, "\r");
-    return text;
+    return testing::with_crlf(source.substr(0, pro) + "/LNK RTABLES\n");
 }
 
 // A request at the place k characters into the first occurrence of `text`
