@@ -62,7 +62,7 @@ bool needs_no_escape(std::string_view s) {
 // them after every change, in the form serialize() gives the same object:
 // the members in the order of their names, a message that needs escapes
 // escaped by serialize() itself.
-std::string finding_text(const analysis::Finding& f, const Position& start, const Position& end) {
+std::string finding_text(const analysis::Finding& f, const Position& start, const Position& end, Encoding encoding) {
     const int severity = f.severity == analysis::Severity::warning ? severity_warning : severity_information;
     std::string text;
     text.reserve(f.message.size() + 160);
@@ -72,7 +72,7 @@ std::string finding_text(const analysis::Finding& f, const Position& start, cons
     if (needs_no_escape(f.message))
         text.append(1, '"').append(f.message).append(1, '"');
     else
-        text += serialize(json(f.message));
+        text += serialize(json(f.message), encoding);
     text += R"(,"range":{"end":)";
     add_position(text, end);
     text += R"(,"start":)";
@@ -129,7 +129,7 @@ void write_findings(Analysis& analysis, Encoding encoding) {
     for (const analysis::Finding& f : analysis.findings) {
         WrittenFinding w{f.at.file, {}, {}, {}};
         analysis.editor_range(finding_span(analysis, f), encoding, w.start, w.end);
-        w.text = finding_text(f, w.start, w.end);
+        w.text = finding_text(f, w.start, w.end, encoding);
         analysis.written_findings.push_back(std::move(w));
     }
 }
@@ -162,7 +162,7 @@ std::vector<std::string> carried_findings(const Analysis& clean, const Analysis&
             continue;
         }
         const Position start{moved, w.start.character}, end{w.end.line - w.start.line + moved, w.end.character};
-        texts.push_back(finding_text(clean.findings[k], start, end));
+        texts.push_back(finding_text(clean.findings[k], start, end, encoding));
     }
     return texts;
 }
@@ -198,14 +198,15 @@ std::vector<std::string> diagnostic_texts(const Analysis& analysis, int file, En
     if (file >= 0 && static_cast<std::size_t>(file) < analysis.files.size()) {
         const Document* document = analysis.files[static_cast<std::size_t>(file)].source.document;
         if (document && document->too_large)
-            texts.push_back(serialize(plain_diagnostic(
-                whole_file_start(), severity_warning, "this document is too large for the language server; it reads as empty")));
+            texts.push_back(serialize(plain_diagnostic(whole_file_start(), severity_warning,
+                                                       "this document is too large for the language server; it reads as empty"),
+                                      encoding));
     }
     const AnalysisIndex& index = analysis.index;
     for (std::size_t k = 0; k < index.kept.size(); ++k) {
         const int of = index.kept[k].file_index;
         if (of == file || (first && of < 0))
-            texts.push_back(serialize(diagnostic_json(analysis, k, encoding)));
+            texts.push_back(serialize(diagnostic_json(analysis, k, encoding), encoding));
     }
     if (first && index.dropped > 0)
         texts.push_back(serialize(plain_diagnostic(whole_file_start(), severity_information,

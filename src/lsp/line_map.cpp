@@ -23,7 +23,7 @@ std::size_t sequence_length(unsigned char c) {
 
 // Whether a line is measured in bytes rather than in UTF-16 code units.
 bool measured_in_bytes(std::string_view line, Encoding encoding) {
-    return encoding == Encoding::utf8 || line.size() > LineMap::long_line || !valid_utf8(line);
+    return encoding != Encoding::utf16 || line.size() > LineMap::long_line || !valid_utf8(line);
 }
 
 }  // namespace

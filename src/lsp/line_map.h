@@ -18,9 +18,9 @@
 #include <string_view>
 #include <vector>
 
-namespace zel::lsp {
+#include "lsp/encoding.h"
 
-enum class Encoding { utf16, utf8 };
+namespace zel::lsp {
 
 struct Position {
     unsigned line = 0;       // 0-based

@@ -24,15 +24,15 @@ std::string changed_text(const std::string& text, const json& change, Encoding e
     };
     const std::size_t from = std::min(offset(range.at("start")), text.size());
     const std::size_t to = std::max(from, std::min(offset(range.at("end")), text.size()));
-    return text.substr(0, from) + change.at("text").get<std::string>() + text.substr(to);
+    return text.substr(0, from) + text_from_client(change.at("text").get<std::string>(), encoding) + text.substr(to);
 }
 
 // Document synchronisation.
 
 json did_open(Workspace& workspace, const json& params) {
     const json& document = params.at("textDocument");
-    workspace.open(document.at("uri").get<std::string>(), document.at("text").get<std::string>(),
-                   document.value("version", 0));
+    workspace.open(document.at("uri").get<std::string>(),
+                   text_from_client(document.at("text").get<std::string>(), workspace.encoding), document.value("version", 0));
     return nullptr;
 }
 
@@ -44,7 +44,7 @@ json did_change(Workspace& workspace, const json& params) {
     std::string text = *document->text;
     for (const json& change : params.at("contentChanges"))
         text = change.contains("range") ? changed_text(text, change, workspace.encoding)
-                                        : change.at("text").get<std::string>();
+                                        : text_from_client(change.at("text").get<std::string>(), workspace.encoding);
     workspace.change(uri, std::move(text), params.at("textDocument").value("version", 0));
     return nullptr;
 }
@@ -223,6 +223,13 @@ bool resolves_edits(const json& params) {
     return false;
 }
 
+// A client that shows a source's bytes as characters from U+0000 to U+00FF
+// (a web page) asks for them with the option {"text": "bytes"}.
+bool shows_bytes(const json& params) {
+    return params.contains("initializationOptions") && params["initializationOptions"].is_object() &&
+           params["initializationOptions"].value("text", json()) == "bytes";
+}
+
 bool offers_utf8(const json& params) {
     const json* encodings = nullptr;
     if (params.contains("capabilities") && params["capabilities"].contains("general") &&
@@ -242,7 +249,10 @@ std::span<const Method> request_methods() { return requests; }
 std::span<const Method> notification_methods() { return notifications; }
 
 void take_client_capabilities(Workspace& workspace, const json& params) {
-    workspace.encoding = params.is_object() && offers_utf8(params) ? Encoding::utf8 : Encoding::utf16;
+    workspace.encoding = !params.is_object()      ? Encoding::utf16
+                         : shows_bytes(params)    ? Encoding::bytes
+                         : offers_utf8(params)    ? Encoding::utf8
+                                                  : Encoding::utf16;
     workspace.versioned_edits = capable(params, "/capabilities/workspace/workspaceEdit/documentChanges");
     workspace.resolves_edits = resolves_edits(params);
     if (params.is_object() && params.contains("initializationOptions"))

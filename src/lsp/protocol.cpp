@@ -191,8 +191,25 @@ json notification(const std::string& method, json params) {
     return json{{"jsonrpc", "2.0"}, {"method", method}, {"params", std::move(params)}};
 }
 
-std::string serialize(const json& message) {
-    return message.dump(-1, ' ', false, json::error_handler_t::replace);
+namespace {
+
+// Every string of a value made the text that shows its bytes, in place.
+void show_bytes(json& value) {
+    if (value.is_string())
+        value = text_for_client(value.get<std::string>(), Encoding::bytes);
+    else if (value.is_structured())
+        for (json& member : value)
+            show_bytes(member);
+}
+
+}  // namespace
+
+std::string serialize(const json& message, Encoding encoding) {
+    if (encoding != Encoding::bytes)
+        return message.dump(-1, ' ', false, json::error_handler_t::replace);
+    json shown = message;
+    show_bytes(shown);
+    return shown.dump(-1, ' ', false, json::error_handler_t::replace);
 }
 
 }  // namespace zel::lsp

@@ -6,6 +6,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "lsp/encoding.h"
+
 namespace zel::lsp {
 
 using json = nlohmann::json;
@@ -44,7 +46,8 @@ json notification(const std::string& method, json params);
 
 // The text of a message. Strings that are not valid UTF-8 (texts of a
 // source in a one-byte character set) have their bad bytes replaced, so that
-// writing never fails.
-std::string serialize(const json& message);
+// writing never fails; for a client of Encoding::bytes every string is first
+// made the text that shows its bytes.
+std::string serialize(const json& message, Encoding encoding = Encoding::utf16);
 
 }  // namespace zel::lsp

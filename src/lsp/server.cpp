@@ -36,7 +36,7 @@ Server::Server(Send send, bool use_disk)
 
 void Server::send(const json& message) {
     if (send_)
-        send_(serialize(message));
+        send_(serialize(message, workspace_.encoding));
 }
 
 void Server::receive(const std::string& body) {

@@ -3,6 +3,10 @@
 // "zel" (as an editor that synchronises its section "zel" sends them):
 //
 //   {"inlayHints": {"width": 40}}   characters of a text an inlay hint shows; 0: none
+//
+// and, in initializationOptions only,
+//
+//   {"text": "bytes"}   texts hold one character per byte of the source (see Encoding::bytes)
 #pragma once
 
 #include "lsp/protocol.h"

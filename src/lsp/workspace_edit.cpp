@@ -104,7 +104,7 @@ json workspace_edit(const EditSources& sources, const edits::Outcome& outcome, c
         json edits = json::array();
         for (; i < plan.replacements.size() && plan.replacements[i].file == file; ++i) {
             const edits::Replacement& r = plan.replacements[i];
-            if (!valid_utf8(r.text))
+            if (options.encoding != Encoding::bytes && !valid_utf8(r.text))  // a client of bytes takes every byte
                 refuse_unsendable(sources, r);
             edits.push_back(text_edit(analysed.lines, r, options.encoding));
         }

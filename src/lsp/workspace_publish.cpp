@@ -47,7 +47,7 @@ void Workspace::publish(Adventure& adventure) {
             const Document& document = documents_.at(uri);
             std::vector<std::string> stray;
             for (const json& item : stray_diagnostics(analysis, document.place.name, encoding))
-                stray.push_back(serialize(item));
+                stray.push_back(serialize(item, encoding));
             send_publication(adventure, uri, document.version, stray, {});
             now.insert(uri);
         }

@@ -567,6 +567,33 @@ TEST_F(LanguageServer, CountsInUtf8WhenTheEditorOffersIt) {
     EXPECT_EQ(messages_in(out.str()).at(0)["result"]["capabilities"]["positionEncoding"], "utf-8");
 }
 
+// A client that shows each byte of a source as a character (a web page)
+// sends and is sent texts of U+0000 to U+00FF: the compiler reads one byte
+// for each, positions count bytes, and a source's bytes come back as the
+// characters they were.
+TEST_F(LanguageServer, ReadsAndShowsBytesToAClientOfBytes) {
+    testing::Sections s;
+    s.mtx = "/0\nCaf\xe9 \xe9t\xe9.\n";
+    s.pro[1] = "_ _ MES 0\n";
+    const std::string bytes = s.source();
+    const std::string shown = text_for_client(bytes, Encoding::bytes);
+    ASSERT_NE(shown, bytes);
+    EXPECT_EQ(text_from_client(shown, Encoding::bytes), bytes);
+    const std::size_t line = static_cast<std::size_t>(std::count(bytes.begin(), bytes.begin() + static_cast<long>(bytes.find("Caf")), '\n'));
+    const std::size_t mes = static_cast<std::size_t>(std::count(bytes.begin(), bytes.begin() + static_cast<long>(bytes.find("MES 0")), '\n'));
+    const std::string at_mes = R"({"textDocument":{"uri":"mem:/page/GAME.SCE"},"position":{"line":)" + std::to_string(mes) + R"(,"character":8}})";
+    const Step session[] = {
+        {"initialize", {request(1, "initialize", R"({"capabilities":{"general":{"positionEncodings":["utf-8"]}},"initializationOptions":{"text":"bytes"}})")},
+         "id:1", "/result/capabilities/positionEncoding", R"("utf-16")"},
+        {"one warning for each byte", {notice("textDocument/didOpen", R"({"textDocument":{"uri":"mem:/page/GAME.SCE","version":1,"text":)" + json(shown).dump() + "}}")},
+         "uri:GAME.SCE", "/params/diagnostics/2/range", R"({"end":{"character":8,"line":)" + std::to_string(line) + R"(},"start":{"character":7,"line":)" + std::to_string(line) + "}}"},
+        {"none past them", {}, "uri:GAME.SCE", "/params/diagnostics", "!(U+"},
+        {"the text as it was", {request(2, "textDocument/hover", at_mes)}, "id:2", "/result/contents/value", "Caf\xc3\xa9 \xc3\xa9t\xc3\xa9."},
+    };
+    Server server;
+    run_session(server, session, [](const std::string& body) { return body; });
+}
+
 // Columns of lines the editor counts in UTF-16 units: a character of three
 // bytes from 0xEF is one unit; a line that is not UTF-8 is counted in bytes.
 TEST(LineMapTest, CountsUnitsOfEachLine) {

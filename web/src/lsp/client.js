@@ -54,7 +54,9 @@ export class LspClient {
   }
 
   async initialize(capabilities) {
-    const result = await this.request('initialize', { processId: null, rootUri: null, capabilities });
+    // The page's texts hold one character per byte of a source (see bytes.js).
+    const initializationOptions = { text: 'bytes' };
+    const result = await this.request('initialize', { processId: null, rootUri: null, capabilities, initializationOptions });
     this.capabilities = result.capabilities || {};
     this.notify('initialized', {});
     return this.capabilities;
