@@ -73,17 +73,6 @@ int word_type_of(const World& w, const std::string& written) {
     return word ? word->type : -1;
 }
 
-// The word type a parameter kind takes, or -1.
-int word_kind_type(int kind) {
-    switch (kind) {
-    case kind_adverb: return adverb;
-    case kind_noun: return noun;
-    case kind_adjective: return adjective;
-    case kind_preposition: return preposition;
-    default: return -1;
-    }
-}
-
 void add_parameter(const CondactDef& c, int i, Uses& u) {
     const int kind = c.kind[i], value = c.value[i];
     switch (kind) {
@@ -100,8 +89,8 @@ void add_parameter(const CondactDef& c, int i, Uses& u) {
         break;
     case kind_flag: add_flag(c, i, u); break;
     default:
-        if (word_kind_type(kind) >= 0 && value != static_cast<int>(no_word))
-            u.words.insert(value, word_kind_type(kind));
+        if (word_type_of_param(kind) >= 0 && value != static_cast<int>(no_word))
+            u.words.insert(value, word_type_of_param(kind));
     }
 }
 

@@ -40,7 +40,7 @@ public:
             return in;  // let the compiler meet the failure itself
         std::string& kept = kept_[id.found.empty() ? name : id.found];
         kept = std::move(text);
-        return std::make_unique<Kept>(kept);
+        return std::make_unique<StringInput>(kept);
     }
     std::unique_ptr<OutputFile> create(const std::string&) override { return nullptr; }
     bool remove(const std::string&) override { return false; }
@@ -53,21 +53,6 @@ public:
     }
 
 private:
-    class Kept : public InputFile {
-    public:
-        explicit Kept(const std::string& text) : text_(text) {}
-        long read(char* buffer, std::size_t size) override {
-            const std::size_t n = std::min(size, text_.size() - at_);
-            std::copy_n(text_.data() + at_, n, buffer);
-            at_ += n;
-            return static_cast<long>(n);
-        }
-
-    private:
-        const std::string& text_;
-        std::size_t at_ = 0;
-    };
-
     PosixFileSystem disk_;
     std::map<std::string, std::string> kept_;
 };

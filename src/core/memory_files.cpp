@@ -6,22 +6,14 @@
 
 namespace zel {
 
+long StringInput::read(char* buffer, std::size_t size) {
+    const std::size_t n = std::min(size, text_.size() - at_);
+    std::copy_n(text_.data() + at_, n, buffer);
+    at_ += n;
+    return static_cast<long>(n);
+}
+
 namespace {
-
-class StringInput : public InputFile {
-public:
-    explicit StringInput(const std::string& text) : text_(text) {}
-    long read(char* buffer, std::size_t size) override {
-        const std::size_t n = std::min(size, text_.size() - at_);
-        std::copy_n(text_.data() + at_, n, buffer);
-        at_ += n;
-        return static_cast<long>(n);
-    }
-
-private:
-    const std::string& text_;
-    std::size_t at_ = 0;
-};
 
 class StringOutput : public OutputFile {
 public:

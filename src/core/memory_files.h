@@ -3,11 +3,27 @@
 #pragma once
 
 #include <map>
+#include <memory>
 #include <string>
+#include <string_view>
 
 #include "core/platform.h"
 
 namespace zel {
+
+// A file read from a text in memory: one the caller keeps for as long as the
+// file is read, or one shared with it.
+class StringInput : public InputFile {
+public:
+    explicit StringInput(std::string_view text) : text_(text) {}
+    explicit StringInput(std::shared_ptr<const std::string> text) : kept_(std::move(text)), text_(*kept_) {}
+    long read(char* buffer, std::size_t size) override;
+
+private:
+    std::shared_ptr<const std::string> kept_;
+    std::string_view text_;
+    std::size_t at_ = 0;
+};
 
 class StringConsole : public Console {
 public:

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "format/opcodes.h"
+
 namespace zel {
 
 // A token's place: the source file (its index in the order the files were
@@ -76,6 +78,22 @@ enum class Kind {
     value,
     percent,
 };
+
+// What a parameter of a kind (ParamKind) names.
+constexpr Kind kind_of_param(int param_kind) {
+    switch (param_kind) {
+    case kind_object: return Kind::object;
+    case kind_location:
+    case kind_locword: return Kind::location;
+    case kind_message: return Kind::message;
+    case kind_sysmess: return Kind::sysmess;
+    case kind_process: return Kind::process;
+    case kind_percent: return Kind::percent;
+    case kind_flag: return Kind::flag;
+    case kind_value: return Kind::value;
+    default: return Kind::word;
+    }
+}
 
 // One vocabulary line.
 struct WordDef {

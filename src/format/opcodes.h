@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "format/format.h"
+
 namespace zel {
 
 enum ParamKind : int {
@@ -23,6 +25,17 @@ enum ParamKind : int {
     kind_preposition = 14,
     kind_reserved = 99,
 };
+
+// The word type a parameter of a kind takes, or -1 for a kind of no word.
+constexpr int word_type_of_param(int param_kind) {
+    switch (param_kind) {
+    case kind_adverb: return adverb;
+    case kind_noun: return noun;
+    case kind_adjective: return adjective;
+    case kind_preposition: return preposition;
+    default: return -1;
+    }
+}
 
 struct OpcodeRow {
     const char* name;

@@ -32,40 +32,14 @@ Token token(const Span& at, Token::What what, const ItemKey& key = {}, bool defi
 
 bool in_range(int number) { return number >= 0 && number < 256; }
 
-// What a parameter of a kind names.
-Kind named_by(int kind) {
-    switch (kind) {
-    case kind_object: return Kind::object;
-    case kind_location:
-    case kind_locword: return Kind::location;
-    case kind_message: return Kind::message;
-    case kind_sysmess: return Kind::sysmess;
-    case kind_process: return Kind::process;
-    case kind_percent: return Kind::percent;
-    case kind_flag: return Kind::flag;
-    case kind_value: return Kind::value;
-    default: return Kind::word;
-    }
-}
-
-int word_type_of(int kind) {
-    switch (kind) {
-    case kind_adverb: return adverb;
-    case kind_noun: return noun;
-    case kind_adjective: return adjective;
-    case kind_preposition: return preposition;
-    default: return -1;
-    }
-}
-
 Token parameter_token(const CondactDef& c, int i) {
     Token t;
     t.at = c.param[i];
     t.opcode = c.opcode;
-    const Kind kind = named_by(c.kind[i]);
+    const Kind kind = kind_of_param(c.kind[i]);
     const int value = c.value[i];
     const bool word = kind == Kind::word;
-    t.key = ItemKey{kind, value, word ? word_type_of(c.kind[i]) : -1};
+    t.key = ItemKey{kind, value, word ? word_type_of_param(c.kind[i]) : -1};
     if (word)
         t.what = value == static_cast<int>(no_word) ? Token::What::keyword : Token::What::word;
     else if (c.kind[i] == kind_locword && value >= loc_notcreated)

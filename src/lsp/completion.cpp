@@ -54,6 +54,15 @@ LinePlace place_in(std::string_view before) {
     return place;
 }
 
+TypedLine typed_at(const Analysis& analysis, int file, const Position& at, Encoding encoding) {
+    const LineMap& lines = analysis.files.at(static_cast<std::size_t>(file)).lines;
+    TypedLine typed;
+    lines.line_column(at, encoding, typed.line, typed.column);
+    typed.text = lines.line_text(typed.line);
+    typed.place = place_in(typed.text.substr(0, std::min<std::size_t>(typed.column - 1, typed.text.size())));
+    return typed;
+}
+
 std::string null_word(const Analysis& analysis) {
     const char null = analysis.index.null_word();
     return null == 0 ? std::string() : std::string(1, null);
@@ -285,10 +294,10 @@ void offer_slash(const Analysis& analysis, int file, unsigned line, Offer& offer
 
 json completion(const Analysis& analysis, int file, const Position& at, Encoding encoding) {
     const LineMap& lines = analysis.files.at(static_cast<std::size_t>(file)).lines;
-    unsigned line = 0, column = 0;
-    lines.line_column(at, encoding, line, column);
-    const std::string_view text = lines.line_text(line);
-    const LinePlace place = place_in(text.substr(0, std::min<std::size_t>(column - 1, text.size())));
+    const TypedLine typed = typed_at(analysis, file, at, encoding);
+    const unsigned line = typed.line, column = typed.column;
+    const std::string_view text = typed.text;
+    const LinePlace& place = typed.place;
     if (place.in_comment)
         return json::array();
     Offer offer;

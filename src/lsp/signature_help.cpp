@@ -36,11 +36,7 @@ Call compiled_call(const Analysis& analysis, const Span& place) {
 // From the words typed: an indented line is a name and its parameters, an
 // entry's first line two words before them.
 Call typed_call(const Analysis& analysis, int file, const Position& at, Encoding encoding) {
-    const LineMap& lines = analysis.files.at(static_cast<std::size_t>(file)).lines;
-    unsigned line = 0, column = 0;
-    lines.line_column(at, encoding, line, column);
-    const std::string_view text = lines.line_text(line);
-    const LinePlace typed = place_in(text.substr(0, std::min<std::size_t>(column - 1, text.size())));
+    const LinePlace typed = typed_at(analysis, file, at, encoding).place;
     const std::size_t name = typed.indented ? 0 : 2;
     if (typed.in_comment || typed.words.size() <= name)
         return {};

@@ -5,27 +5,12 @@
 #include <algorithm>
 #include <cctype>
 
+#include "core/memory_files.h"
 #include "core/posix_platform.h"
 
 namespace zel::lsp {
 
 namespace {
-
-// Reads a text held elsewhere; the holder outlives the compilation.
-class TextInput : public InputFile {
-public:
-    explicit TextInput(std::shared_ptr<const std::string> text) : text_(std::move(text)) {}
-    long read(char* buffer, std::size_t size) override {
-        const std::size_t n = std::min(size, text_->size() - at_);
-        std::copy_n(text_->data() + at_, n, buffer);
-        at_ += n;
-        return static_cast<long>(n);
-    }
-
-private:
-    std::shared_ptr<const std::string> text_;
-    std::size_t at_ = 0;
-};
 
 // Open documents are files of a device no disk has.
 constexpr std::uint64_t document_device = ~std::uint64_t{0};
@@ -93,7 +78,7 @@ std::unique_ptr<InputFile> WorkspaceFiles::open_source(const std::string& name, 
         id.found = document->place.name;
         auto text = document->too_large ? std::make_shared<const std::string>() : document->text;
         served_.push_back({document->uri, text, document});
-        return std::make_unique<TextInput>(text);
+        return std::make_unique<StringInput>(text);
     }
     if (!folder_.on_disk) {
         missing_.push_back(name);
@@ -111,7 +96,7 @@ std::unique_ptr<InputFile> WorkspaceFiles::open_source(const std::string& name, 
     served_.push_back({uri_of(place), text, nullptr});
     if (!text)
         return disk.open_source(id.found, id);  // too large to keep: read as it comes
-    return std::make_unique<TextInput>(text);
+    return std::make_unique<StringInput>(text);
 }
 
 }  // namespace zel::lsp

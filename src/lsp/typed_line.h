@@ -23,6 +23,16 @@ struct LinePlace {
 
 LinePlace place_in(std::string_view before);
 
+// The line at a position (its number and column as the line map counts them)
+// and what is typed on it before the position.
+struct TypedLine {
+    unsigned line = 0, column = 0;
+    std::string_view text;
+    LinePlace place;
+};
+
+TypedLine typed_at(const Analysis& analysis, int file, const Position& at, Encoding encoding);
+
 // The null word character the control line declared; empty when unknown.
 std::string null_word(const Analysis& analysis);
 

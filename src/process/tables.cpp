@@ -85,21 +85,6 @@ void entry_finished(Compilation& c, bool accepted) {
     e.reset();
 }
 
-Kind kind_of_param(int kind) {
-    switch (kind) {
-    case kind_object: return Kind::object;
-    case kind_location:
-    case kind_locword: return Kind::location;
-    case kind_message: return Kind::message;
-    case kind_sysmess: return Kind::sysmess;
-    case kind_process: return Kind::process;
-    case kind_percent: return Kind::percent;
-    case kind_flag: return Kind::flag;
-    case kind_value: return Kind::value;
-    default: return Kind::word;
-    }
-}
-
 // A parameter that compile_param has just accepted: its value and span, and
 // a reference to what it names.
 void note_param(Compilation& c, CondactDef& def, int kind) {

@@ -82,19 +82,6 @@ Files files_of(const Source& s, const std::vector<std::string>& texts) {
     return files;
 }
 
-Kind kind_of_param(int kind) {
-    switch (kind) {
-    case kind_object: return Kind::object;
-    case kind_location:
-    case kind_locword: return Kind::location;
-    case kind_message: return Kind::message;
-    case kind_sysmess: return Kind::sysmess;
-    case kind_process: return Kind::process;
-    case kind_flag: return Kind::flag;
-    default: return Kind::value;
-    }
-}
-
 // The database as lines, every number of a moved kind taken through the
 // renumberings; items deleted (to -1) are left out, and so are new ones.
 std::vector<std::string> mapped(const tool::Database& db, const std::vector<Renumbering>& moves, bool old) {
