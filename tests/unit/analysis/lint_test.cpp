@@ -190,5 +190,21 @@ TEST(Lint, KeepsNoMoreSourceTextThanTheMost) {
     }
 }
 
+// The compiler reads nothing after a /LNK line, nor does lint: a comment
+// there is no directive, well formed or not.
+TEST(Lint, ReadsNoDirectiveAfterALink) {
+    const std::string whole = clean().source();
+    const std::size_t at = whole.find("/STX\n");
+    MemoryFiles files;
+    files.files["GAME.SCE"] = whole.substr(0, at) + "/LNK PART2\n;zel-lint: nonsense\n";
+    files.files["PART2.SCE"] = whole.substr(at);
+    const Compiled compiled = compile_adventure({"GAME"}, files);
+    ASSERT_TRUE(compiled.database) << compiled.console;
+    LintOptions options;
+    options.selection.set("all", true);
+    options.file_texts = source_texts(compiled.index, files);
+    EXPECT_EQ(listing(lint(compiled.index, options)), "");
+}
+
 }  // namespace
 }  // namespace zel::analysis

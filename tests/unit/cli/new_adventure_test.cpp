@@ -3,6 +3,8 @@
 // files, with the example's first 61 system messages and their notes.
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "analysis/compiled.h"
 #include "analysis/lint.h"
 #include "cli/new_adventure.h"
@@ -40,6 +42,12 @@ TEST(NewAdventure, CompilesAndLintFindsNothing) {
                 ++sysmess;
             }
         EXPECT_EQ(sysmess, 61);
+        std::istringstream lines(made.main + made.second);
+        for (std::string line; std::getline(lines, line);)
+            if (line.starts_with("; =") || line.starts_with("; -")) {  // a rule: one character, 70 times
+                EXPECT_EQ(line.size(), 72u) << line;
+                EXPECT_EQ(line.find_first_not_of(line[2], 2), std::string::npos) << line;
+            }
     }
 }
 

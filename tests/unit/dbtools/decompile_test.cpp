@@ -138,11 +138,26 @@ TEST(SplitText, TextsNoSourceCanExpress) {
     const std::vector<std::pair<std::string, std::string>> cases = {
         {";comment", "begin with ';'"},
         {"fine\r/next", "begin with '/'"},
+        {"/a\r;b", "begin with '/'"},  // the first problem; no paragraph after it is read
         {std::string(259, 'a'), "more than 258 characters"},
         {"x\x1ay", "byte 26"},
     };
     for (const auto& [text, problem] : cases)
         EXPECT_NE(split_text(text).problem.find(problem), std::string::npos) << text;
+}
+
+// Where the bytes of a recompiled database first differ is named by its part.
+TEST(DescribeOffset, NamesThePartOfTheDatabase) {
+    const Database db = read(compiled(Sections().source(), false));
+    const std::pair<unsigned, std::string> cases[] = {
+        {0, "the header"},
+        {db.header.vocabpos, "the vocabulary"},
+        {db.tables[1].entries[0].pos, "entry 0 of process table 1"},
+        {db.tables[2].pos, "the entry index of process table 2"},
+        {db.header.propos, "offset " + std::to_string(db.header.propos) + " (one of the offset tables)"},
+    };
+    for (const auto& [offset, part] : cases)
+        EXPECT_EQ(describe_offset(db, offset), part) << offset;
 }
 
 // Databases patched into what no source gives: each is named in a problem.

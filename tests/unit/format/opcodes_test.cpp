@@ -22,6 +22,9 @@ TEST(FindOpcode, EveryNamedRowIsFoundByItsNameOnly) {
             continue;
         }
         EXPECT_EQ(find_opcode(seven(name).c_str()), op) << name;
+        if (opcode_table[op].kind1 == kind_none) {  // the second kind is read only after the first
+            EXPECT_EQ(opcode_table[op].kind2, kind_none) << name;
+        }
         EXPECT_EQ(find_opcode(name.c_str()), op) << name;  // cut at its NUL
         if (name.size() < 7) {
             EXPECT_EQ(find_opcode(seven(name + "X").c_str()), -1) << name;
