@@ -68,6 +68,21 @@ test('a fault typed is underlined, with the compiler\'s message', async () => {
   await page.waitForFunction(() => !document.querySelector('.cm-lintRange-error'));
 });
 
+test('a byte above 127 typed in a text is one byte to the language server', async () => {
+  const { page } = first;
+  const lines = (await editorText(page, 'BEACON2.SCE')).split('\n');
+  const text = lines.indexOf('/0 the opening') + 1;
+  await cursorAt(page, 'BEACON2.SCE', text + 1, 0);
+  await page.keyboard.type('\u00e9');
+  const warning = page.locator('.cm-lintRange-warning').first();
+  await warning.waitFor();
+  await warning.hover();
+  // One warning of the byte's own value, as zelc gives on disk, not two of its UTF-8 bytes.
+  await page.locator('.cm-tooltip', { hasText: 'value(233)' }).waitFor();
+  await page.keyboard.press('Control+z');
+  await page.waitForFunction(() => !document.querySelector('.cm-lintRange-warning'));
+});
+
 test('hovering MESSAGE n shows the message', async () => {
   const { page } = first;
   const line = (await editorText(page, 'BEACON3.SCE')).split('\n')[154];
