@@ -354,6 +354,12 @@ Files full_of_locations() {
     return with(with(small(), "PART2.SCE", "/CON\n", texts + "/CON\n"), "PART2.SCE", "SOUTH 1\n/OBJ", "SOUTH 1\n" + lines + "/OBJ");
 }
 
+// Object 3, the last, a container too, with location 3 its inside.
+Files last_container() {
+    return with(with(with(small(), "PART2.SCE", "/3 2 1 _ _ _ _\n/4 _ 1 _ _ _ _\n", "/3 2 1 Y _ _ _\n"), "PART2.SCE", "/4\nA pin.\n", ""),
+                "PART3.SCE", "CREATE 4", "CREATE 3");
+}
+
 std::string where(const Source& s, const Place& at) {
     return s.compiled.index.files()[static_cast<std::size_t>(at.file)].name + ":" + std::to_string(at.line) + ":" +
            std::to_string(at.column);
@@ -420,6 +426,11 @@ TEST(Edits, RulesAndWhatTheOutcomeSays) {
         {"not a word", small(), [](const Sources& s) { return rename_word(s, "LAMP", "LA-MP"); }, "is not a word", ""},
         {"a rename", small(), [](const Sources& s) { return rename_word(s, "lamp", "LANTERN"); },
          "LAMP (noun 30) is now LANTERN; 2 uses in 2 files", ""},
+        {"a verb renamed", small(), [](const Sources& s) { return rename_word(s, "GET", "TAKE"); },
+         "GET (verb 20) is now TAKE; 2 uses in 1 file", ""},
+        {"into flag 0", small(), renumbering(Kind::flag, 5, 0), "flag 5 is now 0; 2 references in 1 file", ""},
+        {"a container that is the last object", last_container(), [](const Sources& s) { return insert(s, Kind::object, 3); },
+         "since object 3 is a container", ""},
     };
     for (const auto& row : rows) {
         const std::unique_ptr<Source> s = compiled(row.files);

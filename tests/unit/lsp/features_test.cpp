@@ -31,21 +31,38 @@ std::string rich(const std::string& name) {
     return testing::with_crlf(source.substr(0, pro) + "/LNK RTABLES\n");
 }
 
-// A request at the place k characters into the first occurrence of `text`
-// in RICH, or else in RTABLES: as its position, and as a range empty there;
-// `more` adds to the params (@L: the position's line).
-std::string ask(int id, const std::string& method, const std::string& text, std::size_t k, std::string more = "") {
-    std::string name = rich("RICH").find(text) != std::string::npos ? "RICH" : "RTABLES";
+// The position k characters into the first occurrence of `text` in RICH,
+// or else in RTABLES, and that file's name; `line` its line.
+std::string position_of(const std::string& text, std::size_t k, std::string& name, std::string& line) {
+    name = rich("RICH").find(text) != std::string::npos ? "RICH" : "RTABLES";
     const std::string source = rich(name);
     const std::size_t offset = source.find(text) + k;
     const std::size_t start = offset == 0 ? 0 : source.rfind('\n', offset - 1) + 1;
-    const std::string line = std::to_string(std::count(source.begin(), source.begin() + static_cast<long>(offset), '\n'));
-    const std::string at = R"({"line":)" + line + R"(,"character":)" + std::to_string(offset - start) + "}";
+    line = std::to_string(std::count(source.begin(), source.begin() + static_cast<long>(offset), '\n'));
+    return R"({"line":)" + line + R"(,"character":)" + std::to_string(offset - start) + "}";
+}
+
+// A request at the place k characters into the first occurrence of `text`:
+// as its position, and as a range empty there; `more` adds to the params
+// (@L: the position's line).
+std::string ask(int id, const std::string& method, const std::string& text, std::size_t k, std::string more = "") {
+    std::string name, line;
+    const std::string at = position_of(text, k, name, line);
     for (std::size_t l; (l = more.find("@L")) != std::string::npos;)
         more.replace(l, 2, line);
     return request(id, "textDocument/" + method,
                    R"({"textDocument":{"uri":"mem:/rich/)" + name + R"(.SCE"},"position":)" + at + R"(,"range":{"start":)" + at +
                        R"(,"end":)" + at + "}" + more + "}");
+}
+
+// A change of the file of `text`: its characters k to k + length replaced
+// by `by`, on one line.
+std::string change(int version, const std::string& text, std::size_t k, std::size_t length, const std::string& by) {
+    std::string name, line;
+    const std::string from = position_of(text, k, name, line), to = position_of(text, k + length, name, line);
+    return notice("textDocument/didChange", R"({"textDocument":{"uri":"mem:/rich/)" + name + R"(.SCE","version":)" +
+                                                std::to_string(version) + R"(},"contentChanges":[{"range":{"start":)" + from +
+                                                R"(,"end":)" + to + R"(},"text":)" + json(by).dump() + "}]}");
 }
 
 const Step rich_session[] = {
@@ -175,6 +192,13 @@ const Step rich_session[] = {
     {"the words of the vocabulary", {request(99, "textDocument/documentSymbol", R"({"textDocument":{"uri":"mem:/rich/RICH.SCE"}})")}, "id:99", "/result/1/children/0",
      R"("detail":"2 NOUN","kind":14,"name":"NORTH")"},
     {"a text of lines ending in CR LF folded", {request(100, "textDocument/foldingRange", R"({"textDocument":{"uri":"mem:/rich/RICH.SCE"}})")}, "id:100", "/result", R"({"endLine":147,"kind":"region","startLine":144})"},
+    {"a definition in the first file", {ask(101, "definition", "N 1\r\n/1 yard", 2)}, "id:101", "/result/0/uri", "RICH.SCE"},
+    // Errors in the first file, and their fixes
+    {"a word misspelt", {change(2, "/2 _ 1 Y Y COAT", 14, 1, "X")}, "uri:RICH.SCE", "/params/diagnostics/0/code", "5"},
+    {"replaced by the word meant", {ask(102, "codeAction", "/2 _ 1 Y Y COAT", 11)}, "id:102", "/result/0/title", R"("Replace with COAT")"},
+    {"an exit's item misnumbered, at its line's end", {change(3, "S 0\r\n/2", 6, 1, "5")}, "uri:RICH.SCE", "/params/diagnostics", R"("code":23)"},
+    {"renumbered", {ask(103, "codeAction", "S 0\r\n/2", 6)}, "id:103", "/result", "Renumber to /2"},
+    {"a link misspelt, with the name meant", {change(4, "/LNK RTABLES", 11, 1, "")}, "uri:RICH.SCE", "/params/diagnostics", "did you mean RTABLES?"},
 };
 
 TEST(LanguageServerFeatures, AnswerOnAnAdventureOfEveryKind) {
