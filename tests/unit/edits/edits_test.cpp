@@ -15,6 +15,7 @@
 #include "analysis/compiled.h"
 #include "core/memory_files.h"
 #include "core/posix_platform.h"
+#include "edits/builder.h"
 #include "edits/edits.h"
 #include "format/opcodes.h"
 #include "support/adventure.h"
@@ -477,6 +478,40 @@ TEST(Edits, CheckAfterAnEditAndTheNamesOfTheKinds) {
     for (const auto& [name, kind] : names)
         EXPECT_EQ(kind_named(name), kind) << name;
     EXPECT_FALSE(kind_named("word"));
+}
+
+}  // namespace
+}  // namespace zel::edits
+
+namespace zel::edits {
+namespace {
+
+// A diff marks only the lines an edit changes, a last line without a line
+// feed said so; and changes that touch without overlapping are one plan.
+TEST(Edits, DiffsShowOnlyTheLinesChanged) {
+    const std::unique_ptr<Source> s = compiled(small());
+    std::vector<std::string> names;
+    for (const SourceFile& f : s->compiled.index.files())
+        names.push_back(f.name);
+    const struct {
+        int from, to;
+        const char* diff;
+    } rows[] = {{5, 10, "- SET 5\n+ SET 10\n  PROCESS 3\n"},
+                {8, 9, "- LET 8 1\n\\ No newline at end of file\n+ LET 9 1\n\\ No newline at end of file\n"}};
+    for (const auto& row : rows) {
+        const Outcome outcome = renumber(Sources{s->compiled.index, s->texts}, Kind::flag, row.from, row.to);
+        ASSERT_TRUE(std::holds_alternative<Plan>(outcome)) << row.from;
+        const std::string diff = unified_diff(std::get<Plan>(outcome), s->texts, names);
+        EXPECT_NE(diff.find(row.diff), std::string::npos) << diff;
+    }
+    // "NORTH" in two tokens that touch: NO and RTH.
+    const TextMap map(s->compiled.index, s->texts);
+    Builder b(map);
+    b.token(Span{0, 4, 1, 3}, "SO", false);
+    b.token(Span{0, 4, 3, 6}, "UTH", false);
+    const Outcome touching = b.finish("two tokens");
+    ASSERT_TRUE(std::holds_alternative<Plan>(touching)) << std::get<Refusal>(touching).reason;
+    EXPECT_EQ(edits::apply(std::get<Plan>(touching), s->texts)[0].substr(12, 12), "SOUTH 2 NOUN");
 }
 
 }  // namespace
