@@ -198,7 +198,12 @@ const Step rich_session[] = {
     {"replaced by the word meant", {ask(102, "codeAction", "/2 _ 1 Y Y COAT", 11)}, "id:102", "/result/0/title", R"("Replace with COAT")"},
     {"an exit's item misnumbered, at its line's end", {change(3, "S 0\r\n/2", 6, 1, "5")}, "uri:RICH.SCE", "/params/diagnostics", R"("code":23)"},
     {"renumbered", {ask(103, "codeAction", "S 0\r\n/2", 6)}, "id:103", "/result", "Renumber to /2"},
+    {"a word misspelt at its line's start", {change(2, "TAKE BOX", 3, 1, "X")}, "uri:RTABLES.SCE", "/params/diagnostics/0/code", "5"},
+    {"replaced from there", {ask(104, "codeAction", "TAKE BOX", 0)}, "id:104", "/result/0/edit", R"("newText":"TAKE","range":{"end":{"character":4,)"},
     {"a link misspelt, with the name meant", {change(4, "/LNK RTABLES", 11, 1, "")}, "uri:RICH.SCE", "/params/diagnostics", "did you mean RTABLES?"},
+    {"replaced by the file's name", {ask(105, "codeAction", "/LNK RTABLES", 0)}, "id:105", "/result",
+     R"("newText":"RTABLES","range":{"end":{"character":11,)"},
+    {"from its first letter", {}, "id:105", "/result/0/edit", R"("start":{"character":5,)"},
 };
 
 TEST(LanguageServerFeatures, AnswerOnAnAdventureOfEveryKind) {
