@@ -51,7 +51,7 @@ void fixes_for(const Analysis& analysis, std::size_t k, Encoding encoding, json&
         // The word as far as it is letters and digits: what the compiler
         // read. A link to a file not found has no column; its note has, at
         // the name on the link line.
-        const unsigned begin = at.begin > 0 ? at.begin : note.at.begin;
+        const unsigned begin = at.begin == 0 ? note.at.begin : at.begin;
         if (begin == 0)
             continue;
         const std::string_view line = analysis.line_text(at.file, at.line);
