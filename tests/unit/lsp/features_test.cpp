@@ -204,6 +204,8 @@ const Step rich_session[] = {
     {"replaced by the file's name", {ask(105, "codeAction", "/LNK RTABLES", 0)}, "id:105", "/result",
      R"("newText":"RTABLES","range":{"end":{"character":11,)"},
     {"from its first letter", {}, "id:105", "/result/0/edit", R"("start":{"character":5,)"},
+    {"the file meant told so, the whole link line shown", {change(5, "/LNK RTABLES", 11, 0, " ;" + std::string(300, 'x'))},
+     "uri:RTABLES.SCE", "/params/diagnostics/0/relatedInformation/0/location/range/end/character", "313"},
 };
 
 TEST(LanguageServerFeatures, AnswerOnAnAdventureOfEveryKind) {
