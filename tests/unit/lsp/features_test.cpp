@@ -163,6 +163,7 @@ const Step rich_session[] = {
     // Code actions
     {"on an exit's location", {ask(80, "codeAction", "/1 yard", 0)}, "id:80", "/result", "Move location 1 down, to 2"},
     {"on an object", {ask(81, "codeAction", "/2 _ 1", 0)}, "id:81", "/result", "Move object 2 up, to 1"},
+    {"not down past the last", {}, "id:81", "/result", "!down"},
     {"on a table after the run-time's", {ask(82, "codeAction", "/PRO 3", 0)}, "id:82", "/result", R"(}]},"kind":"refactor.rewrite","title":"Insert a new table 3 before this one")"},
     {"none after the last table", {}, "id:82", "/result", "!after this one"},
     {"of the kind asked for", {ask(83, "codeAction", "/2 _ 1", 0, R"(,"context":{"diagnostics":[],"only":["refactor"]})")}, "id:83", "/result/0/kind", R"("refactor.rewrite")"},
@@ -172,6 +173,7 @@ const Step rich_session[] = {
     {"a CR LF file's line break", {}, "id:84", "/result/0/edit", R"(unused-word\r\n)"},
     {"no removal of a message before the last", {ask(96, "codeAction", "/0\r\nHello.", 0, R"(,"context":5)")}, "id:96", "/result", "Disable unused-message for this line"},
     {"nothing prints it, but another follows", {}, "id:96", "/result", "!Remove"},
+    {"but it may be deleted, the next moving up", {}, "id:96", "/result", "Delete message 0, which nothing uses"},
     {"none on a table of the run-time's", {ask(97, "codeAction", "/PRO 1", 0)}, "id:97", "/result", "[]"},
     {"an action of another kind, as it came", {request(85, "codeAction/resolve", R"({"title":"other"})")}, "id:85", "/result/title", R"("other")"},
     {"of a document no longer open", {request(86, "codeAction/resolve", R"({"title":"x","data":{"zel":"item","uri":"mem:/rich/GONE.SCE","op":"move","kind":3,"number":2,"to":1}})")},
