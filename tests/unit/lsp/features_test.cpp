@@ -163,7 +163,6 @@ const Step rich_session[] = {
     // Code actions
     {"on an exit's location", {ask(80, "codeAction", "/1 yard", 0)}, "id:80", "/result", "Move location 1 down, to 2"},
     {"on an object", {ask(81, "codeAction", "/2 _ 1", 0)}, "id:81", "/result", "Move object 2 up, to 1"},
-    {"not down past the last", {}, "id:81", "/result", "!down"},
     {"on a table after the run-time's", {ask(82, "codeAction", "/PRO 3", 0)}, "id:82", "/result", R"(}]},"kind":"refactor.rewrite","title":"Insert a new table 3 before this one")"},
     {"none after the last table", {}, "id:82", "/result", "!after this one"},
     {"of the kind asked for", {ask(83, "codeAction", "/2 _ 1", 0, R"(,"context":{"diagnostics":[],"only":["refactor"]})")}, "id:83", "/result/0/kind", R"("refactor.rewrite")"},

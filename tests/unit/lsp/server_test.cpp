@@ -306,6 +306,7 @@ const Step steps[] = {
      "id:34", "/error/message", "would take get for GET"},
     {"actions on an item", {request(35, "textDocument/codeAction", R"({"textDocument":{"uri":"@PART"},"range":{"start":@AT(/1 lit,0),"end":@AT(/1 lit,0)},"context":{"diagnostics":[]}})")},
      "id:35", "/result/2/title", "Move message 1 up, to 0"},
+    {"not down past the last", {}, "id:35", "/result", "!down"},
     {"their edits made when chosen", {request(36, "codeAction/resolve", R"({"title":"Move message 1 up, to 0","data":{"zel":"item","uri":"@PART","op":"move","kind":2,"number":1,"to":0}})")},
      "id:36", "/result/edit/documentChanges/0/edits", R"("newText":"0")"},
     {"outline", {request(9, "textDocument/documentSymbol", R"({"textDocument":{"uri":"@PART"}})")}, "id:9", "/result", R"("name":"GET LAMP")"},
