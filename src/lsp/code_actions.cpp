@@ -1,7 +1,7 @@
 // Quick fixes for the notes of check that name their own edit: a blank
-// missing before ";" (a comment glued to a number or word), and the word or
-// name meant where the compiler found one it does not know ("did you mean
-// NORTH?").
+// missing before ";" (a comment glued to a number or word), and the word,
+// name or linked file meant where the compiler found one it does not know
+// ("did you mean NORTH?").
 #include <string>
 
 #include "lsp/diagnostics.h"
@@ -36,7 +36,7 @@ std::string suggestion(const std::string& note) {
 void fixes_for(const Analysis& analysis, std::size_t k, Encoding encoding, json& actions) {
     const Diagnostic& d = analysis.index.kept[k];
     const Span& at = analysis.index.shown_at[k];
-    if (at.begin == 0 || at.file < 0)
+    if (at.file < 0)
         return;
     const std::string& uri = analysis.uri(at.file);
     for (const Note& note : d.notes) {
@@ -48,14 +48,19 @@ void fixes_for(const Analysis& analysis, std::size_t k, Encoding encoding, json&
         const std::string name = suggestion(note.message);
         if (name.empty())
             continue;
-        // The word as far as it is letters and digits: what the compiler read.
+        // The word as far as it is letters and digits: what the compiler
+        // read. A link to a file not found has no column; its note has, at
+        // the name on the link line.
+        const unsigned begin = at.begin == 0 ? note.at.begin : at.begin;
+        if (begin == 0)
+            continue;
         const std::string_view line = analysis.line_text(at.file, at.line);
-        unsigned end = at.begin;
+        unsigned end = begin;
         while (end <= line.size() && letter_or_digit(line[end - 1]))
             ++end;
-        if (end > at.begin)
+        if (end > begin)
             actions.push_back(action("Replace with " + name, diagnostic_json(analysis, k, encoding), uri,
-                                     analysis.range(Span{at.file, at.line, at.begin, end}, encoding), name));
+                                     analysis.range(Span{at.file, at.line, begin, end}, encoding), name));
     }
 }
 

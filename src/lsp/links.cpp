@@ -57,7 +57,10 @@ json stray_diagnostics(const Analysis& analysis, const std::string& name, Encodi
     const std::string holder = linking.substr(linking.rfind('/') + 1);
     const std::string message = "this file is not read: the /LNK line of " + holder + " names " +
                                 link->message.substr(0, link->message.find(' ')) + ", which is not found";
-    const Span at{link->file_index, link->line, 1, static_cast<unsigned>(analysis.line_text(link->file_index, link->line).size()) + 1};
+    // The whole link line, though the compiler reads a long one in pieces.
+    const std::string_view line = analysis.files.at(static_cast<std::size_t>(link->file_index))
+                                      .lines.line_text(analysis.index.editor_line(link->file_index, link->line));
+    const Span at{link->file_index, link->line, 1, static_cast<unsigned>(line.size()) + 1};
     const json start{{"line", 0}, {"character", 0}};
     list.push_back(json{{"range", {{"start", start}, {"end", start}}},
                         {"severity", severity_warning},

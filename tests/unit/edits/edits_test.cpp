@@ -15,6 +15,7 @@
 #include "analysis/compiled.h"
 #include "core/memory_files.h"
 #include "core/posix_platform.h"
+#include "edits/builder.h"
 #include "edits/edits.h"
 #include "format/opcodes.h"
 #include "support/adventure.h"
@@ -341,6 +342,12 @@ Files full_of_locations() {
     return with(with(small(), "PART2.SCE", "/CON\n", texts + "/CON\n"), "PART2.SCE", "SOUTH 1\n/OBJ", "SOUTH 1\n" + lines + "/OBJ");
 }
 
+// Object 3, the last, a container too, with location 3 its inside.
+Files last_container() {
+    return with(with(with(small(), "PART2.SCE", "/3 2 1 _ _ _ _\n/4 _ 1 _ _ _ _\n", "/3 2 1 Y _ _ _\n"), "PART2.SCE", "/4\nA pin.\n", ""),
+                "PART3.SCE", "CREATE 4", "CREATE 3");
+}
+
 std::string where(const Source& s, const Place& at) {
     return s.compiled.index.files()[static_cast<std::size_t>(at.file)].name + ":" + std::to_string(at.line) + ":" +
            std::to_string(at.column);
@@ -407,6 +414,19 @@ TEST(Edits, RulesAndWhatTheOutcomeSays) {
         {"not a word", small(), [](const Sources& s) { return rename_word(s, "LAMP", "LA-MP"); }, "is not a word", ""},
         {"a rename", small(), [](const Sources& s) { return rename_word(s, "lamp", "LANTERN"); },
          "LAMP (noun 30) is now LANTERN; 2 uses in 2 files", ""},
+        {"a verb renamed", small(), [](const Sources& s) { return rename_word(s, "GET", "TAKE"); },
+         "GET (verb 20) is now TAKE; 2 uses in 1 file", ""},
+        {"into flag 0", small(), renumbering(Kind::flag, 5, 0), "flag 5 is now 0; 2 references in 1 file", ""},
+        {"past the last flag", small(), renumbering(Kind::flag, 5, 256), "there is no flag 256: the flags are 0 to 255", ""},
+        {"a flag kept", small(), renumbering(Kind::flag, 5, 5), "flag 5 keeps its number; nothing changed", ""},
+        {"a flag inserted", small(), [](const Sources& s) { return insert(s, Kind::flag, 3); }, "any flag that nothing uses is free", ""},
+        {"a table with a text", small(), [](const Sources& s) { return insert(s, Kind::process, 3, "Text."); }, "a table has no text", ""},
+        {"a word not in the vocabulary", small(), [](const Sources& s) { return rename_word(s, "LAMB", "X"); },
+         "'LAMB' is not in the vocabulary", ""},
+        {"a word spelt so already", small(), [](const Sources& s) { return rename_word(s, "lamp", "LAMP"); },
+         "LAMP (noun 30) is spelt LAMP already; nothing changed", ""},
+        {"a container that is the last object", last_container(), [](const Sources& s) { return insert(s, Kind::object, 3); },
+         "since object 3 is a container", ""},
     };
     for (const auto& row : rows) {
         const std::unique_ptr<Source> s = compiled(row.files);
@@ -453,6 +473,40 @@ TEST(Edits, CheckAfterAnEditAndTheNamesOfTheKinds) {
     for (const auto& [name, kind] : names)
         EXPECT_EQ(kind_named(name), kind) << name;
     EXPECT_FALSE(kind_named("word"));
+}
+
+}  // namespace
+}  // namespace zel::edits
+
+namespace zel::edits {
+namespace {
+
+// A diff marks only the lines an edit changes, a last line without a line
+// feed said so; and changes that touch without overlapping are one plan.
+TEST(Edits, DiffsShowOnlyTheLinesChanged) {
+    const std::unique_ptr<Source> s = compiled(small());
+    std::vector<std::string> names;
+    for (const SourceFile& f : s->compiled.index.files())
+        names.push_back(f.name);
+    const struct {
+        int from, to;
+        const char* diff;
+    } rows[] = {{5, 10, "- SET 5\n+ SET 10\n  PROCESS 3\n"},
+                {8, 9, "- LET 8 1\n\\ No newline at end of file\n+ LET 9 1\n\\ No newline at end of file\n"}};
+    for (const auto& row : rows) {
+        const Outcome outcome = renumber(Sources{s->compiled.index, s->texts}, Kind::flag, row.from, row.to);
+        ASSERT_TRUE(std::holds_alternative<Plan>(outcome)) << row.from;
+        const std::string diff = unified_diff(std::get<Plan>(outcome), s->texts, names);
+        EXPECT_NE(diff.find(row.diff), std::string::npos) << diff;
+    }
+    // "NORTH" in two tokens that touch: NO and RTH.
+    const TextMap map(s->compiled.index, s->texts);
+    Builder b(map);
+    b.token(Span{0, 4, 1, 3}, "SO", false);
+    b.token(Span{0, 4, 3, 6}, "UTH", false);
+    const Outcome touching = b.finish("two tokens");
+    ASSERT_TRUE(std::holds_alternative<Plan>(touching)) << std::get<Refusal>(touching).reason;
+    EXPECT_EQ(edits::apply(std::get<Plan>(touching), s->texts)[0].substr(12, 12), "SOUTH 2 NOUN");
 }
 
 }  // namespace

@@ -31,21 +31,38 @@ std::string rich(const std::string& name) {
     return testing::with_crlf(source.substr(0, pro) + "/LNK RTABLES\n");
 }
 
-// A request at the place k characters into the first occurrence of `text`
-// in RICH, or else in RTABLES: as its position, and as a range empty there;
-// `more` adds to the params (@L: the position's line).
-std::string ask(int id, const std::string& method, const std::string& text, std::size_t k, std::string more = "") {
-    std::string name = rich("RICH").find(text) != std::string::npos ? "RICH" : "RTABLES";
+// The position k characters into the first occurrence of `text` in RICH,
+// or else in RTABLES, and that file's name; `line` its line.
+std::string position_of(const std::string& text, std::size_t k, std::string& name, std::string& line) {
+    name = rich("RICH").find(text) != std::string::npos ? "RICH" : "RTABLES";
     const std::string source = rich(name);
     const std::size_t offset = source.find(text) + k;
     const std::size_t start = offset == 0 ? 0 : source.rfind('\n', offset - 1) + 1;
-    const std::string line = std::to_string(std::count(source.begin(), source.begin() + static_cast<long>(offset), '\n'));
-    const std::string at = R"({"line":)" + line + R"(,"character":)" + std::to_string(offset - start) + "}";
+    line = std::to_string(std::count(source.begin(), source.begin() + static_cast<long>(offset), '\n'));
+    return R"({"line":)" + line + R"(,"character":)" + std::to_string(offset - start) + "}";
+}
+
+// A request at the place k characters into the first occurrence of `text`:
+// as its position, and as a range empty there; `more` adds to the params
+// (@L: the position's line).
+std::string ask(int id, const std::string& method, const std::string& text, std::size_t k, std::string more = "") {
+    std::string name, line;
+    const std::string at = position_of(text, k, name, line);
     for (std::size_t l; (l = more.find("@L")) != std::string::npos;)
         more.replace(l, 2, line);
     return request(id, "textDocument/" + method,
                    R"({"textDocument":{"uri":"mem:/rich/)" + name + R"(.SCE"},"position":)" + at + R"(,"range":{"start":)" + at +
                        R"(,"end":)" + at + "}" + more + "}");
+}
+
+// A change of the file of `text`: its characters k to k + length replaced
+// by `by`, on one line.
+std::string change(int version, const std::string& text, std::size_t k, std::size_t length, const std::string& by) {
+    std::string name, line;
+    const std::string from = position_of(text, k, name, line), to = position_of(text, k + length, name, line);
+    return notice("textDocument/didChange", R"({"textDocument":{"uri":"mem:/rich/)" + name + R"(.SCE","version":)" +
+                                                std::to_string(version) + R"(},"contentChanges":[{"range":{"start":)" + from +
+                                                R"(,"end":)" + to + R"(},"text":)" + json(by).dump() + "}]}");
 }
 
 const Step rich_session[] = {
@@ -134,11 +151,15 @@ const Step rich_session[] = {
     {"on an exit's location", {ask(71, "prepareRename", "/1 yard", 1)}, "id:71", "/result/placeholder", R"("1")"},
     {"on an object's number", {ask(72, "prepareRename", "/2 _ 1", 1)}, "id:72", "/result/placeholder", R"("2")"},
     {"on a table's header", {ask(73, "prepareRename", "/PRO 3", 5)}, "id:73", "/result/placeholder", R"("3")"},
+    {"just past a table's number", {ask(78, "prepareRename", "/PRO 3", 6)}, "id:78", "/result/placeholder", R"("3")"},
     {"on nothing", {ask(74, "prepareRename", " OK ;done", 6)}, "id:74", "/result", "null"},
     {"rename of nothing", {ask(75, "rename", " OK ;done", 6, R"(,"newName":"X")")}, "id:75", "/error/message", "there is no word or number"},
     {"a number to a word", {ask(76, "rename", "/2 _ 1", 1, R"(,"newName":"coat")")}, "id:76", "/error/message", "'coat' is not a number: a"},
     {"or to its /n, a container's location with it", {ask(77, "rename", "/2 _ 1", 1, R"(,"newName":" /1 ")")}, "id:77", "/result/documentChanges/1/edits/0",
      R"({"newText":"2","range":{"end":{"character":10,"line":10},"start":{"character":9,"line":10}}})"},
+    {"a number of five digits", {ask(79, "rename", "/2 _ 1", 1, R"(,"newName":"00001")")}, "id:79", "/result/documentChanges/1/edits/0/newText", R"("2")"},
+    {"not of six", {ask(69, "rename", "/2 _ 1", 1, R"(,"newName":"000001")")}, "id:69", "/error/message", "'000001' is not a number"},
+    {"nor a bare /", {ask(68, "rename", "/2 _ 1", 1, R"(,"newName":"/")")}, "id:68", "/error/message", "'/' is not a number"},
     // Code actions
     {"on an exit's location", {ask(80, "codeAction", "/1 yard", 0)}, "id:80", "/result", "Move location 1 down, to 2"},
     {"on an object", {ask(81, "codeAction", "/2 _ 1", 0)}, "id:81", "/result", "Move object 2 up, to 1"},
@@ -151,6 +172,7 @@ const Step rich_session[] = {
     {"a CR LF file's line break", {}, "id:84", "/result/0/edit", R"(unused-word\r\n)"},
     {"no removal of a message before the last", {ask(96, "codeAction", "/0\r\nHello.", 0, R"(,"context":5)")}, "id:96", "/result", "Disable unused-message for this line"},
     {"nothing prints it, but another follows", {}, "id:96", "/result", "!Remove"},
+    {"but it may be deleted, the next moving up", {}, "id:96", "/result", "Delete message 0, which nothing uses"},
     {"none on a table of the run-time's", {ask(97, "codeAction", "/PRO 1", 0)}, "id:97", "/result", "[]"},
     {"an action of another kind, as it came", {request(85, "codeAction/resolve", R"({"title":"other"})")}, "id:85", "/result/title", R"("other")"},
     {"of a document no longer open", {request(86, "codeAction/resolve", R"({"title":"x","data":{"zel":"item","uri":"mem:/rich/GONE.SCE","op":"move","kind":3,"number":2,"to":1}})")},
@@ -175,6 +197,20 @@ const Step rich_session[] = {
     {"the words of the vocabulary", {request(99, "textDocument/documentSymbol", R"({"textDocument":{"uri":"mem:/rich/RICH.SCE"}})")}, "id:99", "/result/1/children/0",
      R"("detail":"2 NOUN","kind":14,"name":"NORTH")"},
     {"a text of lines ending in CR LF folded", {request(100, "textDocument/foldingRange", R"({"textDocument":{"uri":"mem:/rich/RICH.SCE"}})")}, "id:100", "/result", R"({"endLine":147,"kind":"region","startLine":144})"},
+    {"a definition in the first file", {ask(101, "definition", "N 1\r\n/1 yard", 2)}, "id:101", "/result/0/uri", "RICH.SCE"},
+    // Errors in the first file, and their fixes
+    {"a word misspelt", {change(2, "/2 _ 1 Y Y COAT", 14, 1, "X")}, "uri:RICH.SCE", "/params/diagnostics/0/code", "5"},
+    {"replaced by the word meant", {ask(102, "codeAction", "/2 _ 1 Y Y COAT", 11)}, "id:102", "/result/0/title", R"("Replace with COAT")"},
+    {"an exit's item misnumbered, at its line's end", {change(3, "S 0\r\n/2", 6, 1, "5")}, "uri:RICH.SCE", "/params/diagnostics", R"("code":23)"},
+    {"renumbered", {ask(103, "codeAction", "S 0\r\n/2", 6)}, "id:103", "/result", "Renumber to /2"},
+    {"a word misspelt at its line's start", {change(2, "TAKE BOX", 3, 1, "X")}, "uri:RTABLES.SCE", "/params/diagnostics/0/code", "5"},
+    {"replaced from there", {ask(104, "codeAction", "TAKE BOX", 0)}, "id:104", "/result/0/edit", R"("newText":"TAKE","range":{"end":{"character":4,)"},
+    {"a link misspelt, with the name meant", {change(4, "/LNK RTABLES", 11, 1, "")}, "uri:RICH.SCE", "/params/diagnostics", "did you mean RTABLES?"},
+    {"replaced by the file's name", {ask(105, "codeAction", "/LNK RTABLES", 0)}, "id:105", "/result",
+     R"("newText":"RTABLES","range":{"end":{"character":11,)"},
+    {"from its first letter", {}, "id:105", "/result/0/edit", R"("start":{"character":5,)"},
+    {"the file meant told so, the whole link line shown", {change(5, "/LNK RTABLES", 11, 0, " ;" + std::string(300, 'x'))},
+     "uri:RTABLES.SCE", "/params/diagnostics/0/relatedInformation/0/location/range/end/character", "313"},
 };
 
 TEST(LanguageServerFeatures, AnswerOnAnAdventureOfEveryKind) {

@@ -83,6 +83,17 @@ std::string two_files(const std::string& name) {
     return name == "A" ? source.substr(0, pro) + "/LNK B\n" : source.substr(pro);
 }
 
+// An adventure of two files of an unsaved folder: A to the middle of table
+// 1, then /LNK B; B begins with a blank line, then an entry whose flag no
+// other line uses.
+std::string blank_first(const std::string& name) {
+    testing::Sections s;
+    s.pro[1] = "GET LAMP GET 0\n OK\n_ _ ZERO 9\n DESC\n";
+    const std::string source = s.source();
+    const std::size_t split = source.find("_ _ ZERO 9");
+    return name == "A" ? source.substr(0, split) + "/LNK B\n" : "\n" + source.substr(split);
+}
+
 // An adventure on disk in a one-byte character set to /PRO, its texts
 // with an e acute of Latin-1, linking to tables the editor has open.
 std::string latin(const std::string& name) {
@@ -176,6 +187,8 @@ protected:
         replace("@SPARETYPO", json(spare_typo()).dump());
         replace("@LTABLES", uri("LTABLES.SCE"));
         replace("@LATINTABLES", json(latin("LTABLES")).dump());
+        replace("@BLANKA", json(blank_first("A")).dump());
+        replace("@BLANKB", json(blank_first("B")).dump());
         replace("@TWOA", json(two_files("A")).dump());
         replace("@TWOB", json(two_files("B")).dump());
         for (const char* name : {"A", "B", "C"}) {
@@ -293,6 +306,7 @@ const Step steps[] = {
      "id:34", "/error/message", "would take get for GET"},
     {"actions on an item", {request(35, "textDocument/codeAction", R"({"textDocument":{"uri":"@PART"},"range":{"start":@AT(/1 lit,0),"end":@AT(/1 lit,0)},"context":{"diagnostics":[]}})")},
      "id:35", "/result/2/title", "Move message 1 up, to 0"},
+    {"not down past the last", {}, "id:35", "/result", "!down"},
     {"their edits made when chosen", {request(36, "codeAction/resolve", R"({"title":"Move message 1 up, to 0","data":{"zel":"item","uri":"@PART","op":"move","kind":2,"number":1,"to":0}})")},
      "id:36", "/result/edit/documentChanges/0/edits", R"("newText":"0")"},
     {"outline", {request(9, "textDocument/documentSymbol", R"({"textDocument":{"uri":"@PART"}})")}, "id:9", "/result", R"("name":"GET LAMP")"},
@@ -367,6 +381,7 @@ const Step steps[] = {
      "id:15", "/error/code", "-32800"},
     {"lint's findings", {notice("textDocument/didChange", R"({"textDocument":{"uri":"@PART","version":3},"contentChanges":[{"text":@SPARE}]})")},
      "uri:PART.SCE", "/params/diagnostics", R"("code":"unused-message")"},
+    {"as warnings", {}, "uri:PART.SCE", "/params/diagnostics/0", R"("severity":2,"source":"zeltool lint")"},
     {"lint's findings stand while an error is typed", {notice("textDocument/didChange", R"({"textDocument":{"uri":"@PART","version":30},"contentChanges":[{"text":@SPARETYPO}]})")},
      "uri:PART.SCE", "/params/diagnostics", R"("code":"unused-message")"},
     {"and a change publishes them once, with the compiler's", {notice("textDocument/didChange", R"({"textDocument":{"uri":"@PART","version":31},"contentChanges":[{"text":@SPARE}]})")},
@@ -378,6 +393,11 @@ const Step steps[] = {
     {"the last of them too", {}, "uri:burst/C.SCE", "/params/diagnostics", R"(!"severity":1)"},
     {"an item whose section began in another file, apart", {request(91, "textDocument/documentSymbol", R"({"textDocument":{"uri":"mem:/burst/C.SCE"}})")},
      "id:91", "/result/4/name", R"("/1")"},
+    {"a file that begins with a blank line", {notice("textDocument/didOpen", R"({"textDocument":{"uri":"mem:/blank/A.SCE","version":1,"text":@BLANKA}})"),
+                                              notice("textDocument/didOpen", R"({"textDocument":{"uri":"mem:/blank/B.SCE","version":1,"text":@BLANKB}})")},
+     "uri:blank/B.SCE", "/params/diagnostics/0", R"("code":"lone-flag")"},
+    {"a line typed on top of it, the finding below carried down", {notice("textDocument/didChange", R"({"textDocument":{"uri":"mem:/blank/B.SCE","version":2},"contentChanges":[{"range":{"start":{"line":0,"character":0},"end":{"line":0,"character":0}},"text":";\n"}]})")},
+     "every-uri:blank/B.SCE", "/params/diagnostics/0/range/start", R"({"character":9,"line":2})"},
     {"a file named in another case", {notice("textDocument/didOpen", R"({"textDocument":{"uri":"mem:/case/A.SCE","version":1,"text":@TWOA}})"),
                                       notice("textDocument/didOpen", R"({"textDocument":{"uri":"mem:/case/b.sce","version":1,"text":@TWOB}})")},
      "uri:case/A.SCE", "/params/diagnostics", "[]"},
@@ -627,6 +647,7 @@ TEST(LineMapTest, CountsUnitsOfEachLine) {
     const LineMap lone_cr(std::make_shared<const std::string>("ab\rcd\nef"));
     EXPECT_EQ(lone_cr.position(1, 4, Encoding::utf16), (Position{1, 0}));
     EXPECT_EQ(lone_cr.position(2, 2, Encoding::utf16), (Position{2, 1}));
+    EXPECT_EQ(lone_cr.position_at(2, Encoding::utf16), (Position{0, 2}));
     // A carriage return before a line feed is no part of the line; one at
     // the end of the text is, and ends an editor line.
     const LineMap crlf(std::make_shared<const std::string>("ab\r\ncd\r"));
