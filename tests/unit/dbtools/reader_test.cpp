@@ -68,6 +68,23 @@ TEST(DatabaseReader, MalformedDatabasesAreRefusedWithTheirReason) {
          "entry 0 of process table 0"},
         {"token table not at its block", [](Bytes& b) { set_word(b, f_tokens, 33); }, "does not begin with the byte 255"},
         {"unknown word type", [](Bytes& b) { b[32 + 6] = 9; }, "unknown word type 9"},
+        {"vocabulary cut by the end", [end](Bytes& b) { set_word(b, f_vocab, end - 1), b[end - 1] = 1; },
+         "the vocabulary has no end byte: its last entry (offset " + std::to_string(end - 1) + ")"},
+        {"token table cut by the end", [end](Bytes& b) { set_word(b, f_tokens, end - 1), b[end - 1] = 255; },
+         "the token table ends before token 0 is complete"},
+        {"object words outside", [end](Bytes& b) { set_word(b, f_objloc + 2, end - 3); },
+         "the object word table at offset " + std::to_string(end - 3) + " lies outside"},
+        {"object attributes outside", [end](Bytes& b) { set_word(b, f_objloc + 4, end - 1); },
+         "the object attribute table at offset"},
+        {"exit list cut after an exit", [end](Bytes& b) { set_word(b, word_at(b, f_con), end - 2), b[end - 2] = 1; },
+         "the exit list of location 0 (offset " + std::to_string(end - 2) + ") has no end byte"},
+        {"exit list cut inside an exit", [end](Bytes& b) { set_word(b, word_at(b, f_con), end - 1), b[end - 1] = 1; },
+         "the exit list of location 0 (offset " + std::to_string(end - 1) + ") has no end byte"},
+        {"entry cut inside an action",
+         [end](Bytes& b) { set_word(b, word_at(b, word_at(b, f_process)) + 2, end - 1), b[end - 1] = 0; },
+         "entry 0 of process table 0 (offset " + std::to_string(end - 1) + ") has no end byte"},
+        {"entry index cut inside an entry", [end](Bytes& b) { set_word(b, word_at(b, f_process), end - 3), b[end - 3] = 1; },
+         "the entry index of process table 0 (offset " + std::to_string(end - 3) + ") has no end word"},
     };
     expect_refused(base(), cases);
 }
