@@ -183,6 +183,8 @@ TEST(Decompile, ReportsWhatNoSourceCanExpress) {
         {2, 'A', "the null word character (value 65)"},
         {2, 'a', "the null word character (value 97)"},
         {32, 255 - 'n', "is not made of upper-case letters and digits"},
+        {32, 255 - 'Z', "the layout differs from what the compiler writes: the vocabulary is not in the compiler's "
+                        "sorted order at 'GET'"},  // BOX made ZOX
         {6, 60, "the database has 60 system messages; a source needs at least 61"},
         {32 + 5, 0, "has the number 0; words are numbered 1 to 254"},
         {32 + 5, 255, "has the number 255; words are numbered 1 to 254"},

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <sstream>
+#include <tuple>
 
 #include "cli/commands.h"
 #include "dbtools/database_tools.h"
@@ -174,15 +175,42 @@ TEST(DatabaseReader, EveryDamagedCopyIsHandled) {
     EXPECT_GT(read, 0);
 }
 
-TEST(Dump, ShowsAnUnprintableNullWordCharacterByItsValue) {
-    Bytes b = base();
-    b[2] = 200;
+// What a listing shows of a database patched at one byte (offset 0 holds 0
+// already: the database as compiled).
+TEST(Dump, ShowsEachValueAsTheListingNamesIt) {
     std::string error;
-    const auto db = read_database(b, error);
-    ASSERT_TRUE(db) << error;
-    std::ostringstream out;
-    dump_database(*db, out);
-    EXPECT_NE(out.str().find("  null word character         (200)\n"), std::string::npos) << out.str();
+    const auto good = read_database(base(), error);
+    ASSERT_TRUE(good) << error;
+    const unsigned text = good->section(Section::mtx)[0].pos, exits = good->locations[0].pos,
+                   starts = good->header.objlocpos;
+    const std::tuple<unsigned, unsigned char, std::string> cases[] = {
+        {2, 200, "  null word character         (200)\n"},
+        {2, 200, "words LAMP -, weight 5,"},  // no character to show for no word
+        {0, 0, "words LAMP _, weight 5, starts 0"},
+        {0, 0, "/PRO 1: 1 entry, index at "},
+        {0, 0, "/PRO 2: 0 entries, index at "},
+        {starts, 252, "starts not created"},
+        {starts, 253, "starts worn"},
+        {starts, 254, "starts carried"},
+        {exits, 50, "  /0   #50 -> 1\n"},
+        {exits, 30, "  /0   LAMP -> 1\n"},  // a word of any type when no movement word has the number
+        {exits, 255, "  /0   no exits\n"},
+        {text, 255 - '"', "\"\\\"ello.\""},
+        {text, 255 - '\\', "\"\\\\ello.\""},
+        {text, 255 - 127, "\"\\x7fello.\""},
+        {text, 255 - 13, "\"\\nello.\""},
+        {text, 255 - 31, "\"\\x1fello.\""},
+        {text, 255 - ' ', "\" ello.\""},
+    };
+    for (const auto& [offset, value, shown] : cases) {
+        Bytes b = base();
+        b[offset] = value;
+        const auto db = read_database(b, error);
+        ASSERT_TRUE(db) << error;
+        std::ostringstream out;
+        dump_database(*db, out);
+        EXPECT_NE(out.str().find(shown), std::string::npos) << shown << "\n" << out.str();
+    }
 }
 
 TEST(Commands, UsageAndMissingFiles) {
