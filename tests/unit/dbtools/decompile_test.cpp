@@ -168,7 +168,10 @@ TEST(Decompile, ReportsWhatNoSourceCanExpress) {
         unsigned offset;
         unsigned char value;
         const char* problem;
+        unsigned also_offset = 0;  // a second byte patched, when not 0
+        unsigned char also_value = 0;
     };
+    const unsigned get = db.tables[1].entries[0].pos;  // GET 0, OK
     const std::vector<Patch> patches = {
         {db.section(Section::mtx)[0].pos, 255 - ';', "text 0 of the messages cannot be written as source: a line of it "
                                                      "would have to begin with ';'"},
@@ -180,10 +183,32 @@ TEST(Decompile, ReportsWhatNoSourceCanExpress) {
         {2, 'A', "the null word character (value 65)"},
         {2, 'a', "the null word character (value 97)"},
         {32, 255 - 'n', "is not made of upper-case letters and digits"},
+        {32, 255 - 'Z', "the layout differs from what the compiler writes: the vocabulary is not in the compiler's "
+                        "sorted order at 'GET'"},  // BOX made ZOX
+        {6, 60, "the database has 60 system messages; a source needs at least 61"},
+        {32 + 5, 0, "has the number 0; words are numbered 1 to 254"},
+        {32 + 5, 255, "has the number 255; words are numbered 1 to 254"},
+        {db.header.objlocpos, 2, "object 0 starts at location 2, which does not exist"},
+        {db.header.objwordpos + 2, 255, "object 1 has an adjective but no noun"},
+        {get, 255, "entry 0 of process table 1 has no condition or action"},
+        {get, 38, "entry 0 of process table 1, MESSAGE names message 1, which does not exist", get + 1, 1},
+        {get, 54, "SYSMESS names system message 61, which does not exist", get + 1, 61},
+        {get, 10, "CHANCE has the percentage 0; only 1 to 99 can be written"},
+        {get, 10, "CHANCE has the percentage 100; only 1 to 99 can be written", get + 1, 100},
+        {get, 75, "PROCESS names process table 1; only 2 to 254 can be named", get + 1, 1},
+        {get, 75, "the database has 3 process tables, but its PROCESS actions make the compiler expect 4", get + 1, 3},
+        {get, 47, "SET names flag 38, which the compiler refuses there", get + 1, 38},
+        {get, 46, "PLACE names location 23, which does not exist"},  // PLACE 0 takes OK's byte 23
+        {get, 17, "ADVERB names word number 30, but the vocabulary has no adverb with that number", get + 1, 30},
+        {get, 69, "NOUN2 names word number 40, but the vocabulary has no noun with that number", get + 1, 40},
+        {get, 16, "ADJECT1 names word number 30, but the vocabulary has no adjective with that number", get + 1, 30},
+        {get, 68, "PREP names word number 30, but the vocabulary has no preposition with that number", get + 1, 30},
     };
     for (const Patch& p : patches) {
         Bytes b = good;
         b[p.offset] = p.value;
+        if (p.also_offset != 0)
+            b[p.also_offset] = p.also_value;
         const Decompiled d = decompile_database(read(b), "GAME");
         std::string all;
         for (const std::string& problem : d.problems)

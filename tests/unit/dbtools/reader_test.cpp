@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <sstream>
+#include <tuple>
 
 #include "cli/commands.h"
 #include "dbtools/database_tools.h"
@@ -68,6 +69,23 @@ TEST(DatabaseReader, MalformedDatabasesAreRefusedWithTheirReason) {
          "entry 0 of process table 0"},
         {"token table not at its block", [](Bytes& b) { set_word(b, f_tokens, 33); }, "does not begin with the byte 255"},
         {"unknown word type", [](Bytes& b) { b[32 + 6] = 9; }, "unknown word type 9"},
+        {"vocabulary cut by the end", [end](Bytes& b) { set_word(b, f_vocab, end - 1), b[end - 1] = 1; },
+         "the vocabulary has no end byte: its last entry (offset " + std::to_string(end - 1) + ")"},
+        {"token table cut by the end", [end](Bytes& b) { set_word(b, f_tokens, end - 1), b[end - 1] = 255; },
+         "the token table ends before token 0 is complete"},
+        {"object words outside", [end](Bytes& b) { set_word(b, f_objloc + 2, end - 3); },
+         "the object word table at offset " + std::to_string(end - 3) + " lies outside"},
+        {"object attributes outside", [end](Bytes& b) { set_word(b, f_objloc + 4, end - 1); },
+         "the object attribute table at offset"},
+        {"exit list cut after an exit", [end](Bytes& b) { set_word(b, word_at(b, f_con), end - 2), b[end - 2] = 1; },
+         "the exit list of location 0 (offset " + std::to_string(end - 2) + ") has no end byte"},
+        {"exit list cut inside an exit", [end](Bytes& b) { set_word(b, word_at(b, f_con), end - 1), b[end - 1] = 1; },
+         "the exit list of location 0 (offset " + std::to_string(end - 1) + ") has no end byte"},
+        {"entry cut inside an action",
+         [end](Bytes& b) { set_word(b, word_at(b, word_at(b, f_process)) + 2, end - 1), b[end - 1] = 0; },
+         "entry 0 of process table 0 (offset " + std::to_string(end - 1) + ") has no end byte"},
+        {"entry index cut inside an entry", [end](Bytes& b) { set_word(b, word_at(b, f_process), end - 3), b[end - 3] = 1; },
+         "the entry index of process table 0 (offset " + std::to_string(end - 3) + ") has no end word"},
     };
     expect_refused(base(), cases);
 }
@@ -157,15 +175,42 @@ TEST(DatabaseReader, EveryDamagedCopyIsHandled) {
     EXPECT_GT(read, 0);
 }
 
-TEST(Dump, ShowsAnUnprintableNullWordCharacterByItsValue) {
-    Bytes b = base();
-    b[2] = 200;
+// What a listing shows of a database patched at one byte (offset 0 holds 0
+// already: the database as compiled).
+TEST(Dump, ShowsEachValueAsTheListingNamesIt) {
     std::string error;
-    const auto db = read_database(b, error);
-    ASSERT_TRUE(db) << error;
-    std::ostringstream out;
-    dump_database(*db, out);
-    EXPECT_NE(out.str().find("  null word character         (200)\n"), std::string::npos) << out.str();
+    const auto good = read_database(base(), error);
+    ASSERT_TRUE(good) << error;
+    const unsigned text = good->section(Section::mtx)[0].pos, exits = good->locations[0].pos,
+                   starts = good->header.objlocpos;
+    const std::tuple<unsigned, unsigned char, std::string> cases[] = {
+        {2, 200, "  null word character         (200)\n"},
+        {2, 200, "words LAMP -, weight 5,"},  // no character to show for no word
+        {0, 0, "words LAMP _, weight 5, starts 0"},
+        {0, 0, "/PRO 1: 1 entry, index at "},
+        {0, 0, "/PRO 2: 0 entries, index at "},
+        {starts, 252, "starts not created"},
+        {starts, 253, "starts worn"},
+        {starts, 254, "starts carried"},
+        {exits, 50, "  /0   #50 -> 1\n"},
+        {exits, 30, "  /0   LAMP -> 1\n"},  // a word of any type when no movement word has the number
+        {exits, 255, "  /0   no exits\n"},
+        {text, 255 - '"', "\"\\\"ello.\""},
+        {text, 255 - '\\', "\"\\\\ello.\""},
+        {text, 255 - 127, "\"\\x7fello.\""},
+        {text, 255 - 13, "\"\\nello.\""},
+        {text, 255 - 31, "\"\\x1fello.\""},
+        {text, 255 - ' ', "\" ello.\""},
+    };
+    for (const auto& [offset, value, shown] : cases) {
+        Bytes b = base();
+        b[offset] = value;
+        const auto db = read_database(b, error);
+        ASSERT_TRUE(db) << error;
+        std::ostringstream out;
+        dump_database(*db, out);
+        EXPECT_NE(out.str().find(shown), std::string::npos) << shown << "\n" << out.str();
+    }
 }
 
 TEST(Commands, UsageAndMissingFiles) {
