@@ -176,30 +176,38 @@ void BM_compression(benchmark::State& state) {
 }
 BENCHMARK(BM_compression)->Arg(64)->Arg(512)->Arg(15000);
 
-// The whole compilation of bench workload a, the largest valid adventure,
-// from a source held in memory: with switch N (no database), without a
-// switch, and with C. The workload is read from ZELC_BENCH_WORK (bench/run
-// and bench/gen.py write it to build/bench-work).
-void BM_compile_largest(benchmark::State& state, const char* switches) {
+// The source of bench workload a, the largest valid adventure, read from
+// ZELC_BENCH_WORK (bench/run and bench/gen.py write it to build/bench-work);
+// empty, with the benchmark skipped, when it is not there.
+std::string largest_source(benchmark::State& state) {
     const char* work = std::getenv("ZELC_BENCH_WORK");
     std::ifstream in(std::string(work ? work : ZELC_BENCH_WORK) + "/a/MAXVALID.SCE", std::ios::binary);
     if (!in) {
         state.SkipWithError("no workload a: run bench/run or bench/gen.py first");
-        return;
+        return {};
     }
     std::ostringstream text;
     text << in.rdbuf();
+    return text.str();
+}
+
+// The whole compilation of bench workload a from a source held in memory:
+// with switch N (no database), without a switch, and with C.
+void BM_compile_largest(benchmark::State& state, const char* switches) {
+    const std::string source = largest_source(state);
+    if (source.empty())
+        return;
     std::vector<std::string> args{"MAXVALID"};
     if (*switches)
         args.emplace_back(switches);
     zel::MemoryFiles files;
-    files.files["MAXVALID.SCE"] = text.str();
+    files.files["MAXVALID.SCE"] = source;
     zel::StringConsole console;
     for (auto _ : state) {
         console.output.clear();
         benchmark::DoNotOptimize(zel::compile(args, console, files));
     }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.str().size()));
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * source.size()));
 }
 BENCHMARK_CAPTURE(BM_compile_largest, N, "N")->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(BM_compile_largest, database, "")->Unit(benchmark::kMicrosecond);
@@ -237,17 +245,12 @@ BENCHMARK(BM_compile_observed)->Arg(0)->Arg(1)->ArgNames({"index"})->Unit(benchm
 // compilation of the edited texts after, all that zeltool renumber does in
 // memory.
 void BM_renumber_largest(benchmark::State& state) {
-    const char* work = std::getenv("ZELC_BENCH_WORK");
-    std::ifstream in(std::string(work ? work : ZELC_BENCH_WORK) + "/a/MAXVALID.SCE", std::ios::binary);
-    if (!in) {
-        state.SkipWithError("no workload a: run bench/run or bench/gen.py first");
+    const std::string source = largest_source(state);
+    if (source.empty())
         return;
-    }
-    std::ostringstream text;
-    text << in.rdbuf();
     zel::MemoryFiles files;
-    files.files["MAXVALID.SCE"] = text.str();
-    const std::vector<std::string> texts{text.str()};
+    files.files["MAXVALID.SCE"] = source;
+    const std::vector<std::string> texts{source};
     const struct {
         zel::Kind kind;
         int from, to;
@@ -319,15 +322,9 @@ std::string lsp_change(LspChange& s, const std::string& number) {
 }
 
 void BM_lsp_change_largest(benchmark::State& state) {
-    const char* work = std::getenv("ZELC_BENCH_WORK");
-    std::ifstream in(std::string(work ? work : ZELC_BENCH_WORK) + "/a/MAXVALID.SCE", std::ios::binary);
-    if (!in) {
-        state.SkipWithError("no workload a: run bench/run or bench/gen.py first");
+    const std::string source = largest_source(state);
+    if (source.empty())
         return;
-    }
-    std::ostringstream read;
-    read << in.rdbuf();
-    const std::string source = read.str();
     const std::size_t at = source.find(" MESSAGE ") + 9;
     LspChange s;
     s.line = static_cast<unsigned>(std::count(source.begin(), source.begin() + static_cast<long>(at), '\n'));
